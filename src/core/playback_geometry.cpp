@@ -25,6 +25,11 @@ std::array<Vec2, 4> corners_of(const Box& b) {
   return {Vec2{b.x, b.y}, Vec2{b.x + b.w, b.y}, Vec2{b.x + b.w, b.y + b.h}, Vec2{b.x, b.y + b.h}};
 }
 
+double need(const std::optional<double>& v) {
+  if (!v) throw std::invalid_argument("base scale missing");
+  return *v;
+}
+
 }  // namespace
 
 double lerp(double a, double b, double t) { return a + (b - a) * t; }
@@ -94,12 +99,12 @@ GroupPlacement place_in_group(const ChangeSegment& s, double t, bool pivot_truth
     g.vector_kind = GroupVector::local_scaling;
     offset = &s.start_relative;
     g.origin = s.start_origin;
-    factor = divide(g.scale, s.base_scale);
+    factor = divide(g.scale, need(s.base_scale));
   } else {
     g.vector_kind = GroupVector::start;
     offset = &s.start_relative;
     g.origin = s.start_origin;
-    factor = divide(g.group_scale, s.base_scale);
+    factor = divide(g.group_scale, need(s.base_scale));
   }
   if (!offset->has_value()) throw std::invalid_argument("relative offset missing");
   Vec2 v{(*offset)->x * factor, (*offset)->y * factor};

@@ -10,11 +10,6 @@ ActionKeyKind classify_action_key(std::string_view key) {
   return ActionKeyKind::pure;
 }
 
-std::string_view action_name(std::string_view key) {
-  auto pos = key.rfind('_');
-  return pos == std::string_view::npos ? key : key.substr(pos + 1);
-}
-
 TimeWeights compute_time_weights(const std::vector<std::optional<double>>& parsed) {
   TimeWeights out;
   out.weights.reserve(parsed.size());

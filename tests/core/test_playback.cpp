@@ -46,12 +46,6 @@ TEST(ActionKeys, Classification) {
   for (const auto& c : cases) EXPECT_EQ(classify_action_key(c.key), c.kind) << c.key;
 }
 
-TEST(ActionKeys, NameIsTextAfterLastUnderscore) {
-  EXPECT_EQ(action_name("a_b_3"), "3");
-  EXPECT_EQ(action_name("无下划线"), "无下划线");
-  EXPECT_EQ(action_name("尾_"), "");
-}
-
 TEST(TimeWeights, FirstFrameOfManyIsStartingPose) {
   auto w = compute_time_weights({5.0, 2.0, std::nullopt});
   ASSERT_EQ(w.weights.size(), 3u);

@@ -24,9 +24,6 @@ enum class ActionKeyKind {
 // Plain substring tests on the whole key (UTF-8).
 ActionKeyKind classify_action_key(std::string_view key);
 
-// The text after the last "_", or the whole key when it has none.
-std::string_view action_name(std::string_view key);
-
 // Weights of a shot's frames in play order. `parsed[i]` is the frame's action
 // name read as a number, or nothing when it does not read as one. The first
 // frame of a multi-frame shot is the starting pose and weighs 0; a name that
@@ -92,8 +89,8 @@ struct ChangeSegment {
   double start_group_angle = 0, end_group_angle = 0;
   double start_group_scale = 1, end_group_scale = 1;
   std::optional<Vec2> start_relative, end_relative;
-  Vec2 start_origin, end_origin;
-  double base_scale = 1;
+  std::optional<Vec2> start_origin, end_origin;
+  std::optional<double> base_scale = 1.0;
 
   Box start_box() const { return {start_pos.x, start_pos.y, start_width, start_height}; }
   Box end_box() const { return {end_pos.x, end_pos.y, end_width, end_height}; }
@@ -125,7 +122,7 @@ struct GroupPlacement {
   Vec2 group_centre;
   bool local_rotation = false, local_scaling = false;
   GroupVector vector_kind = GroupVector::start;
-  Vec2 origin;           // the origin pair belonging to that vector
+  std::optional<Vec2> origin;  // the origin pair belonging to that vector
   Vec2 centre;           // the layer's centre M
   TurnedBox box;         // its box (origin size × scale) turned with the group about M
 };
