@@ -59,6 +59,8 @@ def _is_origin_pair(value):
 
 def _tidy(v):
     # Whole numbers read back as ints, so positions given as ints stay ints.
+    if isinstance(v, numpy.floating):
+        v = float(v)
     if isinstance(v, float) and v.is_integer():
         return int(v)
     return v
@@ -193,7 +195,7 @@ class 游戏组件:
                 self._turned_cache = (scaled, angle, image)
             if self.rotate_pivot is not None:
                 px, py = _pair(self.rotate_pivot, "旋转中心")
-                dx, dy = rotate_vector((cx - px, cy - py), -angle)
+                dx, dy = rotate_vector((cx - px, cy - py), -angle).tolist()
                 cx, cy = px + dx, py + dy
         else:
             image = scaled
