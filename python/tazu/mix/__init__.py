@@ -18,6 +18,7 @@ from pygame_gui.windows import UIColourPickerDialog
 
 from ._component import rotate_vector, 游戏组件
 from ._containers import 列表, 字典, 文本, 游戏矩形
+from ._documents import 文档格式错误, 自动断句, 阅读结构化文档
 from ._files import (
     file_to_md5,
     删除,
@@ -29,6 +30,7 @@ from ._files import (
     路径,
     遍历文件夹,
 )
+from ._media import draw_bar_heights, font_file, get_image_bit_depth, 抓取图片, 抓取视频
 
 __all__ = [
     # libraries
@@ -60,6 +62,14 @@ __all__ = [
     "路径",
     "遍历文件夹",
     "file_to_md5",
+    "阅读结构化文档",
+    "文档格式错误",
+    "自动断句",
+    "get_image_bit_depth",
+    "font_file",
+    "draw_bar_heights",
+    "抓取图片",
+    "抓取视频",
 ]
 
 # ---- audio objects and speech (python/tazu/mix/audio.py) --------------------
