@@ -12,8 +12,15 @@ namespace {
 // "text" for a clause, "#n" for a pause of n marks.
 std::vector<std::string> show(const std::vector<LinePart>& parts) {
   std::vector<std::string> out;
-  for (const auto& p : parts)
-    out.push_back(p.kind == LinePart::Kind::pause ? "#" + std::to_string(p.count) : p.text);
+  for (const auto& p : parts) {
+    if (p.kind == LinePart::Kind::subclause) {
+      out.push_back(p.text);
+    } else {
+      std::string s(1, '#');
+      s += std::to_string(p.count);
+      out.push_back(s);
+    }
+  }
   return out;
 }
 
