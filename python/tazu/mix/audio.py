@@ -15,6 +15,7 @@ from __future__ import annotations
 
 import math
 import os
+import re
 import shutil
 import subprocess
 import uuid
@@ -320,11 +321,41 @@ def _emotion_shift(情感, 情感程度):
     return pitch * strength, 1 + (speed - 1) * strength, 1 + (volume - 1) * strength
 
 
+_known_voices = None
+
+
+def _voice_names():
+    """Names espeak-ng accepts before a "+variant": languages, voice names and
+    voice files (lower case). Read once from `espeak-ng --voices`."""
+    global _known_voices
+    if _known_voices is None:
+        names = set()
+        try:
+            listing = subprocess.run([_ESPEAK, "--voices"], capture_output=True, timeout=30).stdout
+        except (OSError, subprocess.TimeoutExpired):
+            listing = b""
+        for line in listing.decode("utf-8", "replace").splitlines()[1:]:
+            cols = line.split()
+            if len(cols) < 5:
+                continue
+            names.update({cols[1], cols[3], cols[4], cols[4].rsplit("/", 1)[-1]})
+            names.update(re.findall(r"\(([^ )]+)", line))
+        _known_voices = {n.lower() for n in names}
+    return _known_voices
+
+
+def _check_voice(voice):
+    known = _voice_names()
+    if known and voice.split("+", 1)[0].lower() not in known:
+        raise ValueError(f"espeak-ng 没有这个音色：{voice}（espeak-ng --voices 列出可用的音色）")
+
+
 def espeak_arguments(文本, 保存位置, 音色=None, 音量=None, 语速=None, 音调=None, 情感=None, 情感程度=None):
     """The argument list `朗读` runs (the text itself goes to standard input)."""
     voice = 默认音色 if _blank(音色) else str(音色).strip()
     if voice.startswith("-") or any(c.isspace() for c in voice):
         raise ValueError(f"音色名称无效：{音色!r}")
+    _check_voice(voice)
     amplitude = _level(音量, "音量", _DEFAULT_AMPLITUDE, 0, 200)
     speed = _level(语速, "语速", _DEFAULT_SPEED, 80, 450)
     pitch = _level(音调, "音调", _DEFAULT_PITCH, 0, 99)
