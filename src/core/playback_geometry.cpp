@@ -1,7 +1,7 @@
 #include <stdexcept>
 #include <tazu/playback.hpp>
 
-namespace tazu {
+namespace tazu::playback {
 
 namespace {
 
@@ -124,4 +124,4 @@ Vec2 carried_pivot(const ChangeSegment& s, const GroupPlacement& g, Vec2 pivot,
   return {g.centre.x + d.x, g.centre.y + d.y};
 }
 
-}  // namespace tazu
+}  // namespace tazu::playback

@@ -1,6 +1,6 @@
 #include <tazu/playback.hpp>
 
-namespace tazu {
+namespace tazu::playback {
 
 ActionKeyKind classify_action_key(std::string_view key) {
   auto has = [key](std::string_view part) { return key.find(part) != std::string_view::npos; };
@@ -22,4 +22,4 @@ TimeWeights compute_time_weights(const std::vector<std::optional<double>>& parse
   return out;
 }
 
-}  // namespace tazu
+}  // namespace tazu::playback

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <tazu/playback.hpp>
 
-namespace tazu {
+namespace tazu::playback {
 
 void SegmentTimeline::clear() {
   starts_.clear();
@@ -45,4 +45,4 @@ void SegmentTimeline::scan(double t, std::vector<std::size_t>& out) const {
   }
 }
 
-}  // namespace tazu
+}  // namespace tazu::playback

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <tazu/playback.hpp>
 
-using namespace tazu;
+using namespace tazu::playback;
 
 namespace {
 

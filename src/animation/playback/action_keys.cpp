@@ -9,6 +9,11 @@
 
 namespace tazu {
 
+using playback::ActionKeyKind;
+using playback::classify_action_key;
+using playback::compute_time_weights;
+using playback::TimeWeights;
+
 namespace {
 
 bool contains(py::handle key, py::handle part) {

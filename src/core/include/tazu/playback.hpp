@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tazu {
+namespace tazu::playback {
 
 // ----- action keys -------------------------------------------------------
 
@@ -163,4 +163,4 @@ class SegmentTimeline {
   bool ordered_ = true;
 };
 
-}  // namespace tazu
+}  // namespace tazu::playback
