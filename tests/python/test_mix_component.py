@@ -178,3 +178,21 @@ def test_empty_pivot_means_own_centre():
     assert (c.x + c.w / 2, c.y + c.h / 2) == (120, 110) and c.rotate_pivot == ""
     c.移动(0, 0)
     assert c.rotate_pivot == ""
+
+
+def test_player_sequence_origin_scale_about_pivot_then_turn():
+    # Set the origin, scale from it about a pivot, turn about the same pivot:
+    # the picture point under the pivot stays there, the rest scales and turns.
+    c = 游戏组件(two_colour_picture())
+    c.移动(500, 500)  # somewhere else first; the origin written below decides
+    c.origin_x, c.origin_y = 100, 100
+    pivot = (110, 105)  # picture point (10, 5), red half
+    c.缩放(2, 初始=True, 缩放中心=pivot)
+    assert (c.x, c.y, c.w, c.h) == (90, 95, 80, 40)
+    c.旋转(90, 旋转轴位置=pivot)
+    canvas = shown(c)
+    # Picture point (30, 5) is 20 px right of the pivot before scaling: 40 px after.
+    for offset, colour in (((-10, 0), RED), ((40, 0), BLUE), ((5, 0), RED)):
+        x, y = numpy.array(pivot) + rotate_vector(offset, -90)
+        assert colour_at(canvas, x, y) == colour
+    assert c.origin_x == 100 and c.scale_ratio == 2

@@ -80,6 +80,11 @@ __all__ = [
     "创建界面管理器",
 ]
 
+# Public classes present themselves (repr, pickles) as members of this module.
+for _cls in (游戏组件, 游戏矩形, 列表, 字典, 文本, 文档格式错误, 游戏字体, 游戏面板, 游戏输入框, 游戏按钮, 游戏文本):
+    _cls.__module__ = __name__
+del _cls
+
 # ---- audio objects and speech (python/tazu/mix/audio.py) --------------------
 # audio.py defines its own __all__; its names join ours here. Until it exists
 # the platform simply has no audio names.

@@ -181,6 +181,8 @@ class 游戏组件:
             picture = _load_picture(文件)
             self._path = os.fspath(文件)
 
+        if isinstance(矩形, pygame.Rect):
+            矩形 = 游戏矩形(矩形.left, 矩形.right, 矩形.top, 矩形.bottom)
         if 矩形 is not None:
             if not isinstance(矩形, 游戏矩形):
                 raise TypeError(f"矩形必须是游戏矩形，得到 {矩形!r}")
@@ -364,17 +366,18 @@ class 游戏组件:
     def 被动缩放(self, 缩放比例=1, 大盘中心=None, 大盘向量=None, 原始缩放比例=1):
         """Scale with the group: rescale, then put the picture's centre at
         大盘中心 + 大盘向量 × 缩放比例 / 原始缩放比例."""
+        centre = _optional_pair(大盘中心, "大盘中心")
+        vector = _optional_pair(大盘向量, "大盘向量")
+        if centre is not None and vector is not None and not 原始缩放比例:
+            raise ZeroDivisionError("原始缩放比例不能为 0")
         self._rescale(缩放比例, False, None)
         self._render()
-        if 大盘中心 is None:
+        if centre is None:
             return
-        gx, gy = _pair(大盘中心, "大盘中心")
-        if 大盘向量 is not None and len(大盘向量):
-            if not 原始缩放比例:
-                raise ZeroDivisionError("原始缩放比例不能为 0")
-            vx, vy = _pair(大盘向量, "大盘向量")
+        gx, gy = centre
+        if vector is not None:
             k = self.scale_ratio / 原始缩放比例
-            gx, gy = gx + vx * k, gy + vy * k
+            gx, gy = gx + vector[0] * k, gy + vector[1] * k
         self._translate(gx - (self.矩形.左 + self.w / 2), gy - (self.矩形.上 + self.h / 2))
 
     def 替换图片(self, 路径):
