@@ -138,6 +138,26 @@ class TestGroups:
         board.标记相对坐标(a)
         assert a.相对坐标 == (-95.0, 0.0)
 
+    def test_group_moves_and_scales_together(self, board2, make_png):
+        a = icon_on(board2, make_png(10, 10), 0, 0)
+        b = icon_on(board2, make_png(10, 10), 40, 0)
+        board2.选择(a)
+        b.多选选中 = True
+        board2.组合()
+        board2.平移组合(a, 10, 6)
+        assert [(m.矩形.左, m.矩形.上) for m in (a, b)] == [(10, 6), (90, 6)]
+        box = board2.获取组合矩形(a)
+        assert board2.缩放组合(b, 1) == 2
+        assert (a.scale_ratio, b.scale_ratio) == (2, 2) and a.大盘缩放比例 == 4
+        grown = board2.获取组合矩形(a)
+        # members twice as big, twice as far from the unchanged centre (55, 11)
+        assert box == (10, 6, 16, 100)
+        assert grown == pytest.approx((-35, 1, 21, 145))
+        assert board2.缩放组合(a, -2) is None
+        b.锁 = True
+        board2.平移组合(a, 5, 5)
+        assert a.矩形.左 == grown[0]
+
     def test_group_needs_two_and_ungroup_clears(self, board, make_png):
         a = icon_on(board, make_png(10, 10))
         board.选择(a)

@@ -114,6 +114,7 @@ class 画板:
         self.最近事件 = None
         self.最近导出 = None
         self._镜像来源 = {}
+        self._拖动 = None
 
     # ----- icons and selection ---------------------------------------------------
 
@@ -165,6 +166,124 @@ class 画板:
                 popup = getattr(icon, name, None)
                 if popup:
                     popup.绘制()
+
+    # ----- gestures ---------------------------------------------------------------------
+
+    def 处理事件(self, e):
+        """Route one board event to the icons; True when the board used it.
+
+        Left press: the open menu or keyframe selector first, then the topmost
+        icon under the pointer is selected (shift adds it to the
+        multi-selection; a second press within 300 ms opens its menu) and a
+        drag moves it. Right press and drag turns it about its centre. The
+        wheel scales it, the arrow keys nudge it, Delete removes it. A grouped
+        icon moves and scales with its whole group.
+        """
+        self.最近事件 = e
+        if not self.画布激活:
+            return False
+        t = e.类型
+        icon = self.选中图标
+        if t == pygame.MOUSEBUTTONDOWN and e.按钮 in (1, 3):
+            return self._按下(e)
+        if t == pygame.MOUSEMOTION and icon is not None and self._拖动:
+            if self._拖动 == "移动":
+                group = self.所在组合(icon)
+                if group and icon.移动锚点:
+                    hx, hy = icon.移动锚点
+                    self.平移组合(icon, e.坐标[0] - hx - icon.x, e.坐标[1] - hy - icon.y)
+                else:
+                    icon.鼠标移动(e)
+            else:
+                icon.鼠标旋转(e, 旋转中心=icon.临时旋转中心)
+            return True
+        if t == pygame.MOUSEBUTTONUP:
+            self._拖动 = None
+            if icon is None:
+                return False
+            icon.移动锚点 = None
+            icon.移动中 = icon.旋转中 = False
+            icon.鼠标弹起(e)
+            return True
+        if t == pygame.MOUSEWHEEL and icon is not None:
+            if self.所在组合(icon):
+                self.缩放组合(icon, e.纵坐标 / 10)
+            else:
+                icon.鼠标缩放(e)
+            return True
+        if t == pygame.KEYDOWN and icon is not None:
+            steps = {pygame.K_UP: (0, -2), pygame.K_DOWN: (0, 2),
+                     pygame.K_LEFT: (-2, 0), pygame.K_RIGHT: (2, 0)}
+            if e.键盘 in steps:
+                if self.所在组合(icon):
+                    self.平移组合(icon, *steps[e.键盘])
+                else:
+                    icon.键盘微调(e)
+                return True
+            if e.键盘 in (pygame.K_DELETE, pygame.K_BACKSPACE):
+                self.删除图标()
+                return True
+        return False
+
+    def _按下(self, e):
+        for item in reversed(self.图标列表):
+            if getattr(item, "当前菜单", None) and item.处理图标菜单(e):
+                return True
+            if getattr(item, "图标状态选项", None) and item.处理图标状态(e):
+                return True
+        hit = next((item for item in reversed(self.图标列表) if item.检查(e)), None)
+        if hit is None:
+            for item in self.图标列表:
+                if hasattr(item, "取消激活"):
+                    item.取消激活()
+            self.取消选择()
+            return False
+        if pygame.key.get_mods() & pygame.KMOD_SHIFT and self.选中图标 is not None:
+            self.选择(hit, 多选=True)
+            return True
+        if hit is not self.选中图标:
+            if self.选中图标 is not None and hasattr(self.选中图标, "取消激活"):
+                self.选中图标.取消激活()
+            self.选择(hit)
+        hit.选中()
+        x, y = e.坐标
+        if e.按钮 == 1:
+            hit.移动锚点 = (x - hit.x, y - hit.y)
+            hit.移动中 = True
+            self._拖动 = "移动"
+        else:
+            hit.临时旋转中心 = (hit.x + hit.宽 / 2, hit.y + hit.高 / 2)
+            hit.旋转中 = True
+            self._拖动 = "旋转"
+        return True
+
+    def 平移组合(self, icon, dx, dy):
+        """Move the icon's group (or the icon) by (dx, dy) actual pixels; a locked member holds all."""
+        members = self.所在组合(icon) or [icon]
+        if not dx and not dy or any(getattr(m, "锁", False) for m in members):
+            return
+        conv = self.屏幕.实际画板转标准数据
+        for m in members:
+            if hasattr(m, "取消菜单"):
+                m.取消菜单()
+            m.移动(conv(m.矩形.左 + dx), conv(m.矩形.上 + dy))
+
+    def 缩放组合(self, icon, 增量):
+        """Change the group's scale by 增量 about the group's centre; None when refused."""
+        members = self.所在组合(icon)
+        if not members or any(getattr(m, "锁", False) for m in members):
+            return None
+        k = icon.scale_ratio / icon.原始缩放比例 + 增量
+        if k <= 0:
+            return None
+        left, top, bottom, right = self.获取组合矩形(icon)
+        centre = (left + (right - left) / 2, top + (bottom - top) / 2)
+        for m in members:
+            m.被动缩放(m.原始缩放比例 * k, centre)
+            # In actual-board terms like scale_ratio, so an icon at the standard
+            # scale 1 that only follows its group has the group's scale.
+            m.大盘缩放比例 = self.屏幕.标准数据转实际画板(k)
+        return k
 
     # ----- groups ---------------------------------------------------------------------
 
