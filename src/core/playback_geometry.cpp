@@ -39,7 +39,8 @@ Vec2 interpolate_centre(double t, const Box& start, const Box& end) {
   return {lerp(s.x, e.x, t), lerp(s.y, e.y, t)};
 }
 
-TurnedBox turn_box(const Box& box, double angle, double scale, Vec2 centre, const RotateFn& rotate) {
+TurnedBox turn_box(const Box& box, double angle, double scale, Vec2 centre,
+                   const RotateFn& rotate) {
   const Vec2 c = box.centre();
   TurnedBox out;
   out.corners = corners_of(box);

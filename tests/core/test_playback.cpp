@@ -34,14 +34,10 @@ TEST(ActionKeys, Classification) {
     const char* key;
     ActionKeyKind kind;
   } cases[] = {
-      {"镜头_走路_2", ActionKeyKind::pure},
-      {"镜头_组合_音_1", ActionKeyKind::combination},
-      {"镜头组合_1", ActionKeyKind::combination},
-      {"背景音_1", ActionKeyKind::other},
-      {"火焰特效_1", ActionKeyKind::other},
-      {"组合", ActionKeyKind::not_action},
-      {"普通键", ActionKeyKind::not_action},
-      {"_", ActionKeyKind::pure},
+      {"镜头_走路_2", ActionKeyKind::pure},       {"镜头_组合_音_1", ActionKeyKind::combination},
+      {"镜头组合_1", ActionKeyKind::combination}, {"背景音_1", ActionKeyKind::other},
+      {"火焰特效_1", ActionKeyKind::other},       {"组合", ActionKeyKind::not_action},
+      {"普通键", ActionKeyKind::not_action},      {"_", ActionKeyKind::pure},
   };
   for (const auto& c : cases) EXPECT_EQ(classify_action_key(c.key), c.kind) << c.key;
 }
@@ -66,7 +62,8 @@ TEST(TimeWeights, SingleAndEmpty) {
 
 TEST(Geometry, CentreInterpolates) {
   Box a{0, 0, 10, 20}, b{100, 50, 30, 40};
-  auto s = interpolate_centre(0, a, b), e = interpolate_centre(1, a, b), m = interpolate_centre(0.5, a, b);
+  auto s = interpolate_centre(0, a, b), e = interpolate_centre(1, a, b),
+       m = interpolate_centre(0.5, a, b);
   EXPECT_DOUBLE_EQ(s.x, 5);
   EXPECT_DOUBLE_EQ(s.y, 10);
   EXPECT_DOUBLE_EQ(e.x, 115);
@@ -223,9 +220,9 @@ TEST(Timeline, AgreesWithScan) {
   // Gaps, overlaps of equal segments and unordered layouts all give what a
   // scan of every segment gives.
   std::vector<std::vector<std::pair<double, double>>> layouts = {
-      {{0, 1}, {1, 1}, {1, 1}, {3, 2}},           // repeated segment, then a gap
-      {{0, 2}, {2, -1}, {1, 3}, {4, 1}},          // negative duration
-      {{5, 1}, {0, 1}, {2, 2}},                   // out of order
+      {{0, 1}, {1, 1}, {1, 1}, {3, 2}},   // repeated segment, then a gap
+      {{0, 2}, {2, -1}, {1, 3}, {4, 1}},  // negative duration
+      {{5, 1}, {0, 1}, {2, 2}},           // out of order
       {{0, 0.1}, {0.1, 0.2}, {0.30000000000000004, 0.1}},
       {{0, INFINITY}, {1, 1}},
   };

@@ -55,12 +55,15 @@ std::pair<py::object, py::object> unpack_pair(py::handle pair) {
   if (!seq) throw py::error_already_set();
   Py_ssize_t n = PySequence_Fast_GET_SIZE(seq.ptr());
   if (n != 2) {
-    PyErr_Format(PyExc_ValueError, n < 2 ? "not enough values to unpack (expected 2, got %zd)"
-                                         : "too many values to unpack (expected 2)", n);
+    PyErr_Format(PyExc_ValueError,
+                 n < 2 ? "not enough values to unpack (expected 2, got %zd)"
+                       : "too many values to unpack (expected 2)",
+                 n);
     throw py::error_already_set();
   }
   PyObject** items = PySequence_Fast_ITEMS(seq.ptr());
-  return {py::reinterpret_borrow<py::object>(items[0]), py::reinterpret_borrow<py::object>(items[1])};
+  return {py::reinterpret_borrow<py::object>(items[0]),
+          py::reinterpret_borrow<py::object>(items[1])};
 }
 
 // A frame's weight is its action name read as a number; the first frame of a
@@ -99,15 +102,11 @@ void register_action_keys(py::module_& m) {
       py::arg("坐标字典"));
   m.def(
       "提取画板纯组合",
-      [](py::object coordinates) {
-        return keys_of_kind(coordinates, ActionKeyKind::combination);
-      },
+      [](py::object coordinates) { return keys_of_kind(coordinates, ActionKeyKind::combination); },
       py::arg("坐标字典"));
   m.def(
       "键转动作名",
-      [](py::object key) {
-        return TZ_GET(TZ_G("文本")(key), "拆分")("_").attr("获取")(-1);
-      },
+      [](py::object key) { return TZ_GET(TZ_G("文本")(key), "拆分")("_").attr("获取")(-1); },
       py::arg("键"));
   m.def(
       "获得分镜专属标志", [](py::object shot) { return TZ_G("获得媒体纯文件名")(shot); },

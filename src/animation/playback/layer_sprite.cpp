@@ -13,8 +13,8 @@ py::object call_method(py::handle obj, py::handle name, std::initializer_list<py
   PyObject* argv[4] = {obj.ptr(), nullptr, nullptr, nullptr};
   std::size_t n = 1;
   for (py::handle a : args) argv[n++] = a.ptr();
-  PyObject* r = PyObject_VectorcallMethod(name.ptr(), argv, n | PY_VECTORCALL_ARGUMENTS_OFFSET,
-                                          nullptr);
+  PyObject* r =
+      PyObject_VectorcallMethod(name.ptr(), argv, n | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
   if (!r) throw py::error_already_set();
   return py::reinterpret_steal<py::object>(r);
 }
@@ -38,7 +38,8 @@ std::pair<py::object, py::object> unpack2(py::handle v) {
   py::object it = py::reinterpret_steal<py::object>(PyObject_GetIter(v.ptr()));
   if (!it) {
     PyErr_Clear();
-    PyErr_Format(PyExc_TypeError, "cannot unpack non-iterable %s object", Py_TYPE(v.ptr())->tp_name);
+    PyErr_Format(PyExc_TypeError, "cannot unpack non-iterable %s object",
+                 Py_TYPE(v.ptr())->tp_name);
     throw py::error_already_set();
   }
   py::object items[2];
@@ -138,9 +139,9 @@ SegmentMirror& mirror_of(py::handle self) {
 namespace {
 
 // The attributes an icon dict overwrites at construction, same key and name.
-constexpr const char* kIconKeys[] = {"编号",       "文件",         "缩放比例",     "横坐标",
-                                     "纵坐标",     "旋转中心",     "旋转角度",     "宽度",
-                                     "高度",       "相对坐标",     "原始缩放比例", "大盘矩形",
+constexpr const char* kIconKeys[] = {"编号",         "文件",         "缩放比例",     "横坐标",
+                                     "纵坐标",       "旋转中心",     "旋转角度",     "宽度",
+                                     "高度",         "相对坐标",     "原始缩放比例", "大盘矩形",
                                      "大盘旋转角度", "大盘缩放比例", "origin_x",     "origin_y"};
 
 void init(py::object self, py::object board, py::object icon_dict, py::object number_,
@@ -212,13 +213,14 @@ void init(py::object self, py::object board, py::object icon_dict, py::object nu
 
 void add_construction(pyext::ClassBuilder& b) {
   py::none none;
-  b.method("__init__", &init, py::arg("self"), py::arg("画板") = none, py::arg("图标字典") = none,
-           py::arg("编号") = none, py::arg("文件") = none, py::arg("横坐标") = none,
-           py::arg("纵坐标") = none, py::arg("缩放比例") = 1, py::arg("单份时长") = 0,
-           py::arg("当帧时长") = 0, py::arg("旋转中心") = none, py::arg("旋转角度") = 0,
-           py::arg("当前时间") = 0, py::arg("分镜序号") = 0, py::arg("模式") = none,
-           py::arg("全局配置") = none,
-           py::doc("\n        功能1:原始外部参数转坐标字典\n        功能2:坐标字典转视频\n        "));
+  b.method(
+      "__init__", &init, py::arg("self"), py::arg("画板") = none, py::arg("图标字典") = none,
+      py::arg("编号") = none, py::arg("文件") = none, py::arg("横坐标") = none,
+      py::arg("纵坐标") = none, py::arg("缩放比例") = 1, py::arg("单份时长") = 0,
+      py::arg("当帧时长") = 0, py::arg("旋转中心") = none, py::arg("旋转角度") = 0,
+      py::arg("当前时间") = 0, py::arg("分镜序号") = 0, py::arg("模式") = none,
+      py::arg("全局配置") = none,
+      py::doc("\n        功能1:原始外部参数转坐标字典\n        功能2:坐标字典转视频\n        "));
 
   b.method(
       "是否为自己的图标",
@@ -242,8 +244,8 @@ void add_construction(pyext::ClassBuilder& b) {
       [](py::object self) {
         auto s = [&](const char* name) { return std::string(py::str(py::getattr(self, name))); };
         return "（" + s("横坐标") + "，" + s("纵坐标") + "） : 终结" + s("终结") + " : 是否处理" +
-               s("经过处理") + " : 开始时间" + s("精灵起始时间") + " :  " + s("当前时间") +
-               " : " + s("文件");
+               s("经过处理") + " : 开始时间" + s("精灵起始时间") + " :  " + s("当前时间") + " : " +
+               s("文件");
       },
       py::arg("self"));
 
@@ -286,10 +288,10 @@ void register_layer_sprite(py::module_& m) {
   playback::add_shaping(b);
   playback::add_geometry(b);
   playback::add_rendering(b);
-  py::object cls = b.finish({"__init__", "塑造", "塑造单个状态", "处理视频", "检测是否终结",
-                             "是否为自己的图标", "生成宽高度", "__str__", "从列表获得同个图标",
-                             "渲染到屏幕", "calc_center", "calc_position",
-                             "calc_mother_and_son_position", "报告"});
+  py::object cls =
+      b.finish({"__init__", "塑造", "塑造单个状态", "处理视频", "检测是否终结", "是否为自己的图标",
+                "生成宽高度", "__str__", "从列表获得同个图标", "渲染到屏幕", "calc_center",
+                "calc_position", "calc_mother_and_son_position", "报告"});
   py::object ns = cls.attr("__dict__");
   auto& own = playback::own_methods();
   own.calc_center = ns["calc_center"];

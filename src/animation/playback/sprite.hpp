@@ -16,13 +16,21 @@ namespace tazu::playback {
 // kept beside the host-visible list and rebuilt when that list is replaced or
 // changes length.
 struct SegmentMirror {
-  py::object list;          // the list mirrored (kept to notice a replacement)
-  std::size_t length = 0;   // its length when last read
-  bool exact = true;        // every time read was a finite plain number
+  py::object list;              // the list mirrored (kept to notice a replacement)
+  std::size_t length = 0;       // its length when last read
+  bool exact = true;            // every time read was a finite plain number
   bool still_recorded = false;  // the still segment of an unshaped sprite is in
   bool literal_walk = false;    // read every record instead (for comparisons)
   SegmentTimeline timeline;
   std::vector<std::size_t> hits;  // scratch for the search
+
+  // Where the icons this sprite draws through were found in the host's
+  // library, so that later frames need not walk the library again.
+  struct FoundIcon {
+    py::object library, file, number, icon;
+    std::size_t index = 0;
+  };
+  std::vector<FoundIcon> found;
 };
 
 // The mirror kept in the sprite's private attribute, made on first use.

@@ -39,7 +39,8 @@ void add_geometry(pyext::ClassBuilder& b) {
       "calc_center",
       [](py::object, py::object t, py::object sx, py::object sw, py::object sy, py::object sh,
          py::object ex, py::object ew, py::object ey, py::object eh) {
-        return tuple_of(interpolate_centre(number(t), box_of(sx, sw, sy, sh), box_of(ex, ew, ey, eh)));
+        return tuple_of(
+            interpolate_centre(number(t), box_of(sx, sw, sy, sh), box_of(ex, ew, ey, eh)));
       },
       py::arg("self"), py::arg("时间进度"), py::arg("开始横坐标"), py::arg("开始宽度"),
       py::arg("开始纵坐标"), py::arg("开始高度"), py::arg("结束横坐标"), py::arg("结束宽度"),
@@ -64,7 +65,8 @@ void add_geometry(pyext::ClassBuilder& b) {
          py::object scale, py::object start_scale, py::object centre) {
         Box box = box_of(x, w, y, h);
         double k = divide(number(scale), number(start_scale));
-        return corners_result(turn_box(box, number(angle), k, pair_of(centre), platform_rotation()));
+        return corners_result(
+            turn_box(box, number(angle), k, pair_of(centre), platform_rotation()));
       },
       py::arg("self"), py::arg("开始横坐标"), py::arg("开始宽度"), py::arg("开始纵坐标"),
       py::arg("开始高度"), py::arg("当前角度"), py::arg("当前比例"), py::arg("开始比例"),

@@ -60,24 +60,52 @@ void sync_mirror(SegmentMirror& m, py::handle list) {
 struct Frame {
   py::object self, screen, icons, preview, local, board;
   RotateFn rotate;
+  SegmentMirror* mirror;
 };
+
+bool same_icon(py::handle icon, py::handle number_, py::handle file) {
+  return pyext::py_eq(TZ_GET(icon, "编号"), number_) && pyext::py_eq(TZ_GET(icon, "文件"), file);
+}
+
+// The first icon of the library with this file and number. The place where it
+// was found last time is tried first: it still holds the first match unless
+// the host put another matching icon in front of it, which moves it.
+py::object find_icon(Frame& f, SegmentMirror& m, py::handle number_, py::handle file) {
+  for (auto it = m.found.begin(); it != m.found.end(); ++it) {
+    if (!it->library.is(f.icons) || !pyext::py_eq(it->number, number_) ||
+        !pyext::py_eq(it->file, file))
+      continue;
+    PyObject* list = f.icons.ptr();
+    bool still =
+        PyList_Check(list) && it->index < static_cast<std::size_t>(PyList_GET_SIZE(list)) &&
+        PyList_GET_ITEM(list, it->index) == it->icon.ptr() && same_icon(it->icon, number_, file);
+    if (still) return it->icon;
+    m.found.erase(it);
+    break;
+  }
+  std::size_t index = 0;
+  for (py::handle candidate : f.icons) {
+    if (same_icon(candidate, number_, file)) {
+      if (m.found.size() >= 8) m.found.clear();
+      auto icon = py::reinterpret_borrow<py::object>(candidate);
+      m.found.push_back({f.icons, py::reinterpret_borrow<py::object>(file),
+                         py::reinterpret_borrow<py::object>(number_), icon, index});
+      return icon;
+    }
+    ++index;
+  }
+  return py::none();
+}
 
 py::object icon_for(Frame& f, py::handle icon_dict, py::handle file, py::handle x, py::handle y) {
   py::object number_ = get(icon_dict, TZ_NAME("编号"));
   py::object icon;
   auto& own = own_methods();
-  if (own_method(f.self, TZ_NAME("从列表获得同个图标"), own.find_icon)) {
-    for (py::handle candidate : f.icons) {
-      if (pyext::py_eq(TZ_GET(candidate, "编号"), number_) &&
-          pyext::py_eq(TZ_GET(candidate, "文件"), file)) {
-        icon = py::reinterpret_borrow<py::object>(candidate);
-        break;
-      }
-    }
-  } else {
+  if (own_method(f.self, TZ_NAME("从列表获得同个图标"), own.find_icon))
+    icon = find_icon(f, *f.mirror, number_, file);
+  else
     icon = TZ_GET(f.self, "从列表获得同个图标")(file, number_, f.icons);
-  }
-  if (!icon || icon.is_none()) {
+  if (icon.is_none()) {
     icon = TZ_G("图标")(icon_dict, f.board, py::arg("编号") = number_, py::arg("横坐标") = x,
                         py::arg("纵坐标") = y, py::arg("系统") = true, py::arg("预览") = f.preview);
     TZ_GET(f.icons, "添加")(icon);
@@ -104,7 +132,8 @@ void draw_plain(Frame& f, const ChangeSegment& s, double t, py::handle start_tim
   if (own_method(f.self, TZ_NAME("calc_position"), own.calc_position)) {
     TurnedBox box = guarded([&] {
       if (s.start_scale == 0) throw std::domain_error("division by zero");
-      return turn_box(s.start_box(), s.start_angle - angle, scale / s.start_scale, centre, f.rotate);
+      return turn_box(s.start_box(), s.start_angle - angle, scale / s.start_scale, centre,
+                      f.rotate);
     });
     x = int_of(box.x);
     y = int_of(box.y);
@@ -137,8 +166,8 @@ void draw_plain(Frame& f, const ChangeSegment& s, double t, py::handle start_tim
 
 GroupBox group_box_of(py::handle v) {
   // (left, top, bottom, right), as Python would unpack four values.
-  py::object seq = py::reinterpret_steal<py::object>(
-      PySequence_Fast(v.ptr(), "大盘矩形必须是四个数字"));
+  py::object seq =
+      py::reinterpret_steal<py::object>(PySequence_Fast(v.ptr(), "大盘矩形必须是四个数字"));
   if (!seq) throw py::error_already_set();
   if (PySequence_Fast_GET_SIZE(seq.ptr()) != 4) {
     PyErr_Format(PyExc_ValueError, "大盘矩形必须是四个数字，得到 %R", v.ptr());
@@ -163,9 +192,9 @@ void draw_grouped(Frame& f, ChangeSegment& s, const GroupSegment& raw, py::handl
   s.end_group_scale = number(raw.end_group_scale);
 
   const bool start_pivot_set = pyext::truthy(raw.start_pivot);
-  py::object pivot = start_pivot_set                     ? raw.start_pivot
+  py::object pivot = start_pivot_set                ? raw.start_pivot
                      : pyext::truthy(raw.end_pivot) ? raw.end_pivot
-                                                         : py::object(py::none());
+                                                    : py::object(py::none());
   py::object base = get(seg, TZ_NAME("原始缩放比例"));
   s.base_scale = base.is_none() ? std::nullopt : std::optional<double>(number(base));
   const bool local_scaling = !pyext::py_eq(raw.start_scale, raw.start_group_scale) ||
@@ -181,9 +210,8 @@ void draw_grouped(Frame& f, ChangeSegment& s, const GroupSegment& raw, py::handl
     throw py::error_already_set();
   }
   const Vec2 media = pair_of(size);
-  GroupPlacement g = guarded([&] {
-    return place_in_group(s, t, start_pivot_set, local_scaling, media, f.rotate);
-  });
+  GroupPlacement g = guarded(
+      [&] { return place_in_group(s, t, start_pivot_set, local_scaling, media, f.rotate); });
   py::object x = int_of(g.box.x), y = int_of(g.box.y);
 
   fill(icon_dict, TZ_NAME("文件"), file);
@@ -219,30 +247,34 @@ void draw_grouped(Frame& f, ChangeSegment& s, const GroupSegment& raw, py::handl
     Vec2 o = need_origin();
     set_origin({o.x + (p.x - start_pivot.x), o.y + (p.y - start_pivot.y)});
     py::tuple axis = tuple_of(p);
-    TZ_GET(icon, "缩放")(scale_v, py::arg("缩放中心") = axis, py::arg("初始") = true,
-                         py::arg("系统") = true);
-    TZ_GET(icon, "旋转")(py::float_(g.angle), py::arg("旋转轴位置") = axis, py::arg("初始") = true,
-                         py::arg("系统") = true);
+    TZ_GET(icon, "缩放")
+    (scale_v, py::arg("缩放中心") = axis, py::arg("初始") = true, py::arg("系统") = true);
+    TZ_GET(icon, "旋转")
+    (py::float_(g.angle), py::arg("旋转轴位置") = axis, py::arg("初始") = true,
+     py::arg("系统") = true);
     pivot_marker = p;
   } else if (pyext::truthy(raw.end_pivot)) {
     set_origin(need_origin());
     TZ_GET(icon, "缩放")(scale_v, py::arg("初始") = true, py::arg("系统") = true);
-    TZ_GET(icon, "旋转")(py::float_(g.group_angle), py::arg("旋转轴位置") = raw.end_pivot,
-                         py::arg("初始") = true, py::arg("系统") = true);
-    TZ_GET(icon, "移动")(py::float_(g.box.x * fit), py::float_(g.box.y * fit),
-                         py::arg("初始") = true, py::arg("系统") = true);
+    TZ_GET(icon, "旋转")
+    (py::float_(g.group_angle), py::arg("旋转轴位置") = raw.end_pivot, py::arg("初始") = true,
+     py::arg("系统") = true);
+    TZ_GET(icon, "移动")
+    (py::float_(g.box.x * fit), py::float_(g.box.y * fit), py::arg("初始") = true,
+     py::arg("系统") = true);
     pivot_marker = pair_of(raw.end_pivot);
   } else {
     TZ_GET(icon, "缩放")(scale_v, py::arg("初始") = true, py::arg("系统") = true);
-    TZ_GET(icon, "移动")(py::float_(g.box.x * fit), py::float_(g.box.y * fit),
-                         py::arg("初始") = true, py::arg("系统") = true);
+    TZ_GET(icon, "移动")
+    (py::float_(g.box.x * fit), py::float_(g.box.y * fit), py::arg("初始") = true,
+     py::arg("系统") = true);
   }
   call_method(icon, TZ_NAME("系统绘制"), {f.screen});
 
   if (pyext::truthy(TZ_GET(f.board, "开发者模式"))) {
     auto circle = [&](Vec2 at, py::tuple colour) {
-      TZ_GET(f.screen, "圆形")(colour, py::make_tuple(at.x, at.y), py::arg("半径") = 10,
-                               py::arg("线条宽度") = 5);
+      TZ_GET(f.screen, "圆形")
+      (colour, py::make_tuple(at.x, at.y), py::arg("半径") = 10, py::arg("线条宽度") = 5);
     };
     if (centre_marker) circle(*centre_marker, py::make_tuple(0, 255, 0));
     if (pivot_marker) circle(*pivot_marker, py::make_tuple(255, 0, 0));
@@ -309,6 +341,14 @@ void render(py::object self, py::object current_time, py::object screen, py::obj
     py::object frame = TZ_GET(self, "当帧时长"), share = TZ_GET(self, "单份时长");
     py::object length = frame > share ? frame : share;
     auto a = [&self](const char* name) { return py::getattr(self, name); };
+    // Drawing writes the moment's state into the segment's icon dict; a sprite
+    // made without one gets a record of its own layer.
+    if (!pyext::truthy(a("图标字典"))) {
+      py::dict d;
+      d[py::str("编号")] = a("编号");
+      d[py::str("文件")] = a("文件");
+      TZ_SET(self, "图标字典", TZ_G("字典")(d));
+    }
     TZ_GET(self, "处理视频")
     (a("origin_x"), a("origin_y"), a("横坐标"), a("纵坐标"), a("旋转角度"), a("旋转中心"),
      a("缩放比例"), length, py::int_(0), a("宽度"), a("高度"), a("大盘矩形"), a("大盘旋转角度"),
@@ -316,8 +356,14 @@ void render(py::object self, py::object current_time, py::object screen, py::obj
     m.still_recorded = true;
   }
 
-  Frame f{self, screen, icons, preview, current_time - TZ_GET(self, "精灵起始时间"),
-          TZ_GET(self, "画板"), platform_rotation()};
+  Frame f{self,
+          screen,
+          icons,
+          preview,
+          current_time - TZ_GET(self, "精灵起始时间"),
+          TZ_GET(self, "画板"),
+          platform_rotation(),
+          &m};
   py::object segments = TZ_GET(self, "时间序列");
 
   bool searchable = !m.literal_walk && is_plain_number(f.local.ptr());

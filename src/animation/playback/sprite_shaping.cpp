@@ -8,10 +8,10 @@ namespace {
 
 // State keys read for one segment, in reading order; each names the sprite
 // attribute of the same name.
-constexpr const char* kStateKeys[] = {"文件",       "横坐标",       "纵坐标",       "缩放比例",
-                                      "旋转中心",   "旋转角度",     "宽度",         "高度",
-                                      "相对坐标",   "原始缩放比例", "大盘矩形",     "大盘旋转角度",
-                                      "大盘缩放比例", "origin_x",   "origin_y"};
+constexpr const char* kStateKeys[] = {"文件",         "横坐标",       "纵坐标",   "缩放比例",
+                                      "旋转中心",     "旋转角度",     "宽度",     "高度",
+                                      "相对坐标",     "原始缩放比例", "大盘矩形", "大盘旋转角度",
+                                      "大盘缩放比例", "origin_x",     "origin_y"};
 constexpr std::size_t kStateCount = std::size(kStateKeys);
 
 struct StateValues {
@@ -49,10 +49,10 @@ py::object shape_state(py::object self, py::object state, py::object unit, py::o
 
   // A change of media file jumps: the segment starts at the new state.
   if (listed && layer_switch)
-    copy_into(self, s,
-              {"origin_x", "origin_y", "文件", "横坐标", "纵坐标", "缩放比例", "旋转中心",
-               "旋转角度", "宽度", "高度", "相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度",
-               "大盘缩放比例"});
+    copy_into(
+        self, s,
+        {"origin_x", "origin_y", "文件", "横坐标", "纵坐标", "缩放比例", "旋转中心", "旋转角度",
+         "宽度", "高度", "相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例"});
 
   TZ_GET(self, "处理视频")
   (s["origin_x"], s["origin_y"], s["横坐标"], s["纵坐标"], s["旋转角度"], s["旋转中心"],
@@ -93,8 +93,8 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
       // The sprite's first frame: its first state is held still for one unit.
       py::object first = TZ_GET(states, "获取")(0);
       for (const char* k : {"origin_x", "origin_y", "文件", "横坐标", "纵坐标", "宽度", "高度",
-                            "相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度",
-                            "大盘缩放比例", "缩放比例", "旋转中心", "旋转角度"}) {
+                            "相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例",
+                            "缩放比例", "旋转中心", "旋转角度"}) {
         py::str name(k);
         py::setattr(self, name, get(first, name));
       }
@@ -118,10 +118,9 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
 
 py::object record_segment(py::object self, py::object origin_x, py::object origin_y, py::object x,
                           py::object y, py::object angle, py::object pivot, py::object scale,
-                          py::object length, py::object start, py::object width,
-                          py::object height, py::object group_box, py::object group_angle,
-                          py::object group_scale, py::object file, py::object relative,
-                          py::object from_list) {
+                          py::object length, py::object start, py::object width, py::object height,
+                          py::object group_box, py::object group_angle, py::object group_scale,
+                          py::object file, py::object relative, py::object from_list) {
   // Zero-length segments are never recorded.
   if (pyext::py_eq(length, py::int_(0))) return py::none();
   py::dict d;
@@ -179,8 +178,8 @@ py::object check_ended(py::object self, py::object key, py::object icons, py::ob
 void add_shaping(pyext::ClassBuilder& b) {
   b.method("塑造", &shape, py::arg("self"), py::arg("动作键"), py::arg("图标字典"),
            py::arg("当帧时长"));
-  b.method("塑造单个状态", &shape_state, py::arg("self"), py::arg("状态字典"),
-           py::arg("单元时间"), py::arg("来自状态列表") = false);
+  b.method("塑造单个状态", &shape_state, py::arg("self"), py::arg("状态字典"), py::arg("单元时间"),
+           py::arg("来自状态列表") = false);
   b.method("处理视频", &record_segment, py::arg("self"), py::arg("origin_x"), py::arg("origin_y"),
            py::arg("横坐标"), py::arg("纵坐标"), py::arg("旋转角度"), py::arg("旋转中心"),
            py::arg("缩放比例"), py::arg("当帧时长"), py::arg("开始时间"), py::arg("宽度"),

@@ -117,19 +117,19 @@ enum class GroupVector {
 };
 
 struct GroupPlacement {
-  double angle = 0, scale = 0;            // the layer's own, interpolated
+  double angle = 0, scale = 0;  // the layer's own, interpolated
   double group_angle = 0, group_scale = 0;
   Vec2 group_centre;
   bool local_rotation = false, local_scaling = false;
   GroupVector vector_kind = GroupVector::start;
   std::optional<Vec2> origin;  // the origin pair belonging to that vector
-  Vec2 centre;           // the layer's centre M
-  TurnedBox box;         // its box (origin size × scale) turned with the group about M
+  Vec2 centre;                 // the layer's centre M
+  TurnedBox box;               // its box (origin size × scale) turned with the group about M
 };
 
 // `pivot_truthy`: the chosen rotation centre and the start one are both set;
-// `local_scaling`: the layer's scale differs from its group's; `origin_size` is the media's pixel size. Fails (std::domain_error) when the
-// offset vector it needs is missing.
+// `local_scaling`: the layer's scale differs from its group's; `origin_size` is the media's pixel
+// size. Fails (std::domain_error) when the offset vector it needs is missing.
 GroupPlacement place_in_group(const ChangeSegment& s, double t, bool pivot_truthy,
                               bool local_scaling, Vec2 origin_size, const RotateFn& rotate);
 
