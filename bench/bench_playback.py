@@ -13,14 +13,15 @@ the way the plain description of the player reads (`literal_walk`). A last
 table repeats the search with the platform's real `rotate_vector` and
 `是否存在`, for reference.
 
-Sprites of one run share one list of records (memory), but each has its own
-mirror, and the icon library holds one icon per sprite, in creation order,
-so finding the sprite's icon walks the library as it would in a real shot.
+Sprites of one run share one list of records (to save memory), but each has
+its own mirror. The icon library holds one icon per sprite, and the icon the
+sprites draw through comes last (the worst place in a real shot's library).
 
 Run: .venv/bin/python bench/bench_playback.py [--quick]
 """
 import os
 import sys
+import tempfile
 import time
 
 os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
@@ -31,6 +32,7 @@ from tazu import animation  # noqa: E402
 from tazu.mix import 列表, 字典  # noqa: E402
 
 SEGMENTS = (10, 100, 1000, 10000)
+LAYER = os.path.join(tempfile.mkdtemp(prefix="tazu_bench_"), "layer.png")
 SPRITES = (1, 10, 50, 200)
 
 
@@ -79,12 +81,12 @@ class StubIcon:
 
 def build_records(board, n, number):
     """A sprite whose n segments move the layer along and turn it."""
-    s = animation.图层精灵(画板=board, 编号=number, 文件="layer.png", 横坐标=0, 纵坐标=0)
+    s = animation.图层精灵(画板=board, 编号=number, 文件=LAYER, 横坐标=0, 纵坐标=0)
     s.宽度 = s.高度 = 40
-    s.图标字典 = 字典({"编号": number, "文件": "layer.png"})
+    s.图标字典 = 字典({"编号": number, "文件": LAYER})
     for i in range(n):
         s.处理视频(i + 1, 0, i + 1, 0, (i + 1) % 360, None, 1, 1.0, float(i), 40, 40,
-                  None, 0, 1, "layer.png", None, False)
+                  None, 0, 1, LAYER, None, False)
         s.横坐标 = s.origin_x = i + 1
         s.旋转角度 = (i + 1) % 360
     return s.时间序列
@@ -93,7 +95,7 @@ def build_records(board, n, number):
 def make_sprites(board, records, count):
     sprites = []
     for k in range(count):
-        s = animation.图层精灵(画板=board, 编号=1, 文件="layer.png", 当前时间=0)
+        s = animation.图层精灵(画板=board, 编号=1, 文件=LAYER, 当前时间=0)
         s.经过处理 = True
         s.时间序列 = records
         sprites.append(s)
@@ -128,8 +130,8 @@ def table(title, literal, stub_platform, quick):
             records = build_records(board, n, 1)
             row = []
             for count in SPRITES:
-                library = 列表([StubIcon(900 + k, "other.png") for k in range(count - 1)])
-                library.添加(StubIcon(1, "layer.png"))  # the sprites' own icon comes last
+                library = 列表([StubIcon(900 + k, LAYER + ".other") for k in range(count - 1)])
+                library.添加(StubIcon(1, LAYER))  # the sprites' own icon comes last
                 sprites = make_sprites(board, records, count)
                 budget = 4000 if not literal else max(40, int(400000 / n))
                 frames = max(5, int(budget / count)) if not quick else max(3, int(budget / count / 10))
@@ -140,6 +142,9 @@ def table(title, literal, stub_platform, quick):
 
 
 def main():
+    from PIL import Image
+
+    Image.new("RGB", (40, 40), (200, 80, 40)).save(LAYER)
     quick = "--quick" in sys.argv
     table("Search (as built), stub platform", False, True, quick)
     table("Walk over every record, stub platform", True, True, quick)
