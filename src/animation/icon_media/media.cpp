@@ -320,6 +320,9 @@ void add_media_members(pyext::ClassBuilder& b) {
            py::arg("force") = false);
   b.method("替换图片", &replace_picture, py::arg("self"), py::arg("图片路径"));
   b.method("刷新图片", &refresh_picture, py::arg("self"), py::arg("图片路径"));
+  // The docstring is the method's own text only, as the host reads it.
+  py::options options;
+  options.disable_function_signatures();
   b.method("更新内容", &update_content, py::arg("self"), py::arg("开始时间"),
            py::arg("current_time"), py::doc("\n    专为系统设计而生\n"));
 }
