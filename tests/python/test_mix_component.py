@@ -148,3 +148,51 @@ def test_bad_scale_is_refused_and_changes_nothing(bad):
     with pytest.raises((ValueError, TypeError)):
         c.缩放(bad)
     assert (c.w, c.h, c.scale_ratio) == (40, 20, 1)
+
+
+@pytest.mark.parametrize("angle", [0, 15, 45.5, 90, -90, 180, 270.0, 333, -721.3])
+@pytest.mark.parametrize("size", [(40, 20), (7, 13), (1, 1)])
+def test_picture_and_rectangle_agree_after_any_turn(size, angle):
+    c = 游戏组件(two_colour_picture(*size))
+    c.移动(30, 40)
+    c.缩放(1.5)
+    c.旋转(angle, 旋转轴位置=(31, 41))
+    predicted = (c.w, c.h)
+    assert c.image.get_size() == predicted == (c.矩形.宽, c.矩形.高)
+
+
+def test_written_picture_shows_until_next_transform():
+    c = 游戏组件(two_colour_picture())
+    frame = pygame.Surface((40, 20))
+    c.origin_image = frame
+    c.image = frame
+    assert c.image is frame
+    c.缩放(2)
+    assert c.image.get_size() == (80, 40) and c.image is not frame
+
+
+def test_empty_pivot_means_own_centre():
+    c = 游戏组件(two_colour_picture())
+    c.移动(100, 100)
+    c.旋转(90, 旋转轴位置="")
+    assert (c.x + c.w / 2, c.y + c.h / 2) == (120, 110) and c.rotate_pivot == ""
+    c.移动(0, 0)
+    assert c.rotate_pivot == ""
+
+
+def test_player_sequence_origin_scale_about_pivot_then_turn():
+    # Set the origin, scale from it about a pivot, turn about the same pivot:
+    # the picture point under the pivot stays there, the rest scales and turns.
+    c = 游戏组件(two_colour_picture())
+    c.移动(500, 500)  # somewhere else first; the origin written below decides
+    c.origin_x, c.origin_y = 100, 100
+    pivot = (110, 105)  # picture point (10, 5), red half
+    c.缩放(2, 初始=True, 缩放中心=pivot)
+    assert (c.x, c.y, c.w, c.h) == (90, 95, 80, 40)
+    c.旋转(90, 旋转轴位置=pivot)
+    canvas = shown(c)
+    # Picture point (30, 5) is 20 px right of the pivot before scaling: 40 px after.
+    for offset, colour in (((-10, 0), RED), ((40, 0), BLUE), ((5, 0), RED)):
+        x, y = numpy.array(pivot) + rotate_vector(offset, -90)
+        assert colour_at(canvas, x, y) == colour
+    assert c.origin_x == 100 and c.scale_ratio == 2

@@ -6,7 +6,7 @@ import pygame
 import pytest
 from PIL import Image
 
-from tazu.mix import draw_bar_heights, file_to_md5, font_file, get_image_bit_depth, 抓取图片, 抓取视频
+from tazu.mix import draw_bar_heights, file_to_md5, font_file, get_image_bit_depth, 抓取图片, 抓取视频, 游戏字体
 from tazu.mix import 删除, 是否存在, 是否文件夹, 是否视频, 路径, 遍历文件夹, 报数
 
 
@@ -72,8 +72,18 @@ def test_file_helpers(tmp_path):
     assert file_to_md5(str(f)) == "900150983cd24fb0d6963f7d28e17f72"
     assert 路径(str(tmp_path), "a.MP4") == str(f)
     (tmp_path / "b.txt").write_text("x")
+    (tmp_path / ".DS_Store").write_text("x")
     assert list(遍历文件夹(str(tmp_path))) == ["a.MP4", "b.txt"]
     assert 删除(str(f)) is True and not f.exists() and 删除(str(f)) is False
     with pytest.raises(IsADirectoryError):
         删除(str(tmp_path))
     assert list(报数("ab")) == [(0, "a"), (1, "b")]
+
+
+def test_font_renders_a_placeable_component():
+    text = 游戏字体(大小=20).渲染("第一行\n二")
+    assert text.宽 > 40 and text.高 > 40  # two lines
+    text.移动(10, 20)
+    assert (text.x, text.y) == (10, 20) and text.矩形.宽 == text.宽
+    with pytest.raises(ValueError):
+        游戏字体(大小=0)

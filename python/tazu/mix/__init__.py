@@ -31,7 +31,7 @@ from ._files import (
     遍历文件夹,
 )
 from ._widgets import 创建界面管理器, 游戏按钮, 游戏文本, 游戏输入框, 游戏面板
-from ._media import draw_bar_heights, font_file, get_image_bit_depth, 抓取图片, 抓取视频
+from ._media import draw_bar_heights, font_file, get_image_bit_depth, 抓取图片, 抓取视频, 游戏字体
 
 __all__ = [
     # libraries
@@ -71,6 +71,7 @@ __all__ = [
     "draw_bar_heights",
     "抓取图片",
     "抓取视频",
+    "游戏字体",
     # widgets
     "游戏面板",
     "游戏输入框",
@@ -78,6 +79,11 @@ __all__ = [
     "游戏文本",
     "创建界面管理器",
 ]
+
+# Public classes present themselves (repr, pickles) as members of this module.
+for _cls in (游戏组件, 游戏矩形, 列表, 字典, 文本, 文档格式错误, 游戏字体, 游戏面板, 游戏输入框, 游戏按钮, 游戏文本):
+    _cls.__module__ = __name__
+del _cls
 
 # ---- audio objects and speech (python/tazu/mix/audio.py) --------------------
 # audio.py defines its own __all__; its names join ours here. Until it exists

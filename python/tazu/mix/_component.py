@@ -50,11 +50,16 @@ def _pair(value, name="坐标"):
         return float(getter(0)), float(getter(1))
 
 
+def _optional_pair(value, name):
+    """A pair, or None for a missing one (None, "" or an empty sequence)."""
+    if value is None or (not isinstance(value, numpy.ndarray) and not value):
+        return None
+    return _pair(value, name)
+
+
 def _is_origin_pair(value):
-    if value is None:
-        return True
-    x, y = _pair(value, "缩放中心")
-    return x == 0 and y == 0
+    pair = _optional_pair(value, "缩放中心")
+    return pair is None or pair == (0, 0)
 
 
 def _tidy(v):
@@ -96,6 +101,16 @@ def _check_ratio(ratio):
     return ratio
 
 
+def _coordinate(value, name):
+    try:
+        value = float(value)
+    except (TypeError, ValueError):
+        raise TypeError(f"{name}必须是数字，得到 {value!r}") from None
+    if not math.isfinite(value):
+        raise ValueError(f"{name}必须是有限数，得到 {value!r}")
+    return value
+
+
 def _check_angle(angle):
     if isinstance(angle, bool) or not isinstance(angle, (int, float)):
         try:
@@ -107,6 +122,39 @@ def _check_angle(angle):
     return angle
 
 
+def _turned_size(w, h, angle):
+    """Size of pygame.transform.rotate's result for a w × h surface."""
+    a = angle % 360
+    if a % 90 == 0:
+        return (h, w) if a in (90, 270) else (w, h)
+    rad = angle * 0.01745329251994329
+    s, c = math.sin(rad), math.cos(rad)
+    cx, cy, sx, sy = c * w, c * h, s * w, s * h
+    return (
+        int(max(abs(cx + sy), abs(cx - sy), abs(-cx + sy), abs(-cx - sy))),
+        int(max(abs(sx + cy), abs(sx - cy), abs(-sx + cy), abs(-sx - cy))),
+    )
+
+
+class _DerivedImage:
+    """`image`: the shown picture, made from the model when first read after a change.
+
+    Writing it (as media playback does with each new frame) shows that surface
+    as it is until the next transform.
+    """
+
+    def __get__(self, obj, owner=None):
+        if obj is None:
+            return self
+        if obj.__dict__.get("_pending") is not None:
+            return obj._realise()
+        return obj.__dict__.get("_image")
+
+    def __set__(self, obj, value):
+        obj.__dict__["_pending"] = None
+        obj.__dict__["_image"] = value
+
+
 def _scaled_size(image, ratio):
     w, h = image.get_size()
     return max(0, round(w * ratio)), max(0, round(h * ratio))
@@ -115,12 +163,15 @@ def _scaled_size(image, ratio):
 class 游戏组件:
     """Base of every picture-bearing component (icons, segment buttons)."""
 
+    image = _DerivedImage()
+
     def __init__(self, 文件=None, 矩形=None, smooth=True, 原始图片=None):
         self.smooth = smooth
         self._source = 原始图片
         self._path = None
         self._scaled_cache = None
         self._turned_cache = None
+        self._pending = None
 
         if isinstance(文件, pygame.Surface):
             picture = 文件
@@ -130,6 +181,8 @@ class 游戏组件:
             picture = _load_picture(文件)
             self._path = os.fspath(文件)
 
+        if isinstance(矩形, pygame.Rect):
+            矩形 = 游戏矩形(矩形.left, 矩形.right, 矩形.top, 矩形.bottom)
         if 矩形 is not None:
             if not isinstance(矩形, 游戏矩形):
                 raise TypeError(f"矩形必须是游戏矩形，得到 {矩形!r}")
@@ -144,7 +197,7 @@ class 游戏组件:
                 picture = _placeholder((1, 1))
             left, top = 0, 0
 
-        self.origin_image = picture
+        self.origin_image = self._loaded = picture
         self.origin_x = left
         self.origin_y = top
         self.scale_ratio = 1
@@ -167,41 +220,57 @@ class 游戏组件:
             return pygame.transform.smoothscale(surface, size)
         return pygame.transform.scale(surface, size)
 
-    def _scaled_image(self):
-        size = _scaled_size(self.origin_image, self.scale_ratio)
-        cache = self._scaled_cache
-        if cache is not None and cache[0] is self.origin_image and cache[1] == size and cache[2] == self.smooth:
-            return cache[3]
-        surface = self._resize(self.origin_image, size)
-        self._scaled_cache = (self.origin_image, size, self.smooth, surface)
-        return surface
-
     def _scaled_centre(self):
         sw, sh = _scaled_size(self.origin_image, self.scale_ratio)
         return self._sx + sw / 2, self._sy + sh / 2
 
     def _render(self):
-        """Rebuild `image` and the rectangle from the model."""
-        scaled = self._scaled_image()
-        sw, sh = scaled.get_size()
+        """Recompute the rectangle from the model; the picture follows on first read.
+
+        Callers often scale and then turn at once (the player does so every
+        frame), so the pixels are produced only when `image` is read.
+        """
+        source = self.origin_image
+        sw, sh = _scaled_size(source, self.scale_ratio)
         cx, cy = self._sx + sw / 2, self._sy + sh / 2
         angle = self.rotate_angle or 0
         if angle % 360 and sw and sh:
+            w, h = _turned_size(sw, sh, angle)
+            pivot = _optional_pair(self.rotate_pivot, "旋转中心")
+            if pivot is not None:
+                px, py = pivot
+                dx, dy = rotate_vector((cx - px, cy - py), -angle).tolist()
+                cx, cy = px + dx, py + dy
+        else:
+            angle = 0
+            w, h = sw, sh
+        self._pending = (source, (sw, sh), self.smooth, angle)
+        self._place(cx - w / 2, cy - h / 2, w, h)
+
+    def _realise(self):
+        source, size, smooth, angle = self._pending
+        self._pending = None
+        cache = self._scaled_cache
+        if cache is not None and cache[0] is source and cache[1] == size and cache[2] == smooth:
+            scaled = cache[3]
+        else:
+            scaled = self._resize(source, size)
+            self._scaled_cache = (source, size, smooth, scaled)
+        if angle:
             cache = self._turned_cache
             if cache is not None and cache[0] is scaled and cache[1] == angle:
                 image = cache[2]
             else:
                 image = pygame.transform.rotate(scaled, angle)
                 self._turned_cache = (scaled, angle, image)
-            if self.rotate_pivot is not None:
-                px, py = _pair(self.rotate_pivot, "旋转中心")
-                dx, dy = rotate_vector((cx - px, cy - py), -angle).tolist()
-                cx, cy = px + dx, py + dy
         else:
             image = scaled
+        self.__dict__["_image"] = image
         w, h = image.get_size()
-        self.image = image
-        self._place(cx - w / 2, cy - h / 2, w, h)
+        if (w, h) != (self.w, self.h):
+            # Keep the centre should the library ever size a turned picture differently.
+            self._place(self.矩形.左 + (self.w - w) / 2, self.矩形.上 + (self.h - h) / 2, w, h)
+        return image
 
     def _place(self, left, top, w, h):
         left, top = _tidy(left), _tidy(top)
@@ -220,9 +289,9 @@ class 游戏组件:
         self._sy += dy
         self.origin_x = _tidy(self.origin_x + dx)
         self.origin_y = _tidy(self.origin_y + dy)
-        if self.rotate_pivot is not None:
-            px, py = _pair(self.rotate_pivot, "旋转中心")
-            self.rotate_pivot = (_tidy(px + dx), _tidy(py + dy))
+        pivot = _optional_pair(self.rotate_pivot, "旋转中心")
+        if pivot is not None:
+            self.rotate_pivot = (_tidy(pivot[0] + dx), _tidy(pivot[1] + dy))
         self._place(self.矩形.左 + dx, self.矩形.上 + dy, self.w, self.h)
 
     def _rescale(self, ratio, 初始, centre):
@@ -268,7 +337,7 @@ class 游戏组件:
         later scaling from the origin keeps the new place. `初始` is accepted for
         callers that mark an initial placement; it changes nothing here.
         """
-        x, y = float(x), float(y)
+        x, y = _coordinate(x, "横坐标"), _coordinate(y, "纵坐标")
         self._translate(x - self.矩形.左, y - self.矩形.上)
         self.x = self.横坐标 = self.矩形.左 = _tidy(x)
         self.y = self.纵坐标 = self.矩形.上 = _tidy(y)
@@ -276,10 +345,9 @@ class 游戏组件:
         self.矩形.下 = _tidy(y + self.h)
 
     def 旋转(self, 角度=0, 旋转轴位置=None):
-        """Turn to `角度` degrees about `旋转轴位置` (None: the picture's centre)."""
+        """Turn to `角度` degrees about `旋转轴位置` (None or "": the picture's centre)."""
         角度 = _check_angle(角度)
-        if 旋转轴位置 is not None:
-            _pair(旋转轴位置, "旋转中心")
+        _optional_pair(旋转轴位置, "旋转中心")
         self.rotate_angle = 角度
         self.rotate_pivot = 旋转轴位置
         self._render()
@@ -298,17 +366,18 @@ class 游戏组件:
     def 被动缩放(self, 缩放比例=1, 大盘中心=None, 大盘向量=None, 原始缩放比例=1):
         """Scale with the group: rescale, then put the picture's centre at
         大盘中心 + 大盘向量 × 缩放比例 / 原始缩放比例."""
+        centre = _optional_pair(大盘中心, "大盘中心")
+        vector = _optional_pair(大盘向量, "大盘向量")
+        if centre is not None and vector is not None and not 原始缩放比例:
+            raise ZeroDivisionError("原始缩放比例不能为 0")
         self._rescale(缩放比例, False, None)
         self._render()
-        if 大盘中心 is None:
+        if centre is None:
             return
-        gx, gy = _pair(大盘中心, "大盘中心")
-        if 大盘向量 is not None and len(大盘向量):
-            if not 原始缩放比例:
-                raise ZeroDivisionError("原始缩放比例不能为 0")
-            vx, vy = _pair(大盘向量, "大盘向量")
+        gx, gy = centre
+        if vector is not None:
             k = self.scale_ratio / 原始缩放比例
-            gx, gy = gx + vx * k, gy + vy * k
+            gx, gy = gx + vector[0] * k, gy + vector[1] * k
         self._translate(gx - (self.矩形.左 + self.w / 2), gy - (self.矩形.上 + self.h / 2))
 
     def 替换图片(self, 路径):
@@ -318,7 +387,11 @@ class 游戏组件:
         """
         if 路径 is None:
             return False
-        if self._path is not None and os.fspath(路径) == self._path:
+        if (
+            self._path is not None
+            and os.fspath(路径) == self._path
+            and self.origin_image is self._loaded
+        ):
             return True
         return self._swap_picture(路径)
 
@@ -331,7 +404,7 @@ class 游戏组件:
     def _swap_picture(self, path):
         picture = path if isinstance(path, pygame.Surface) else _load_picture(path)
         self._path = None if isinstance(path, pygame.Surface) else os.fspath(path)
-        self.origin_image = picture
+        self.origin_image = self._loaded = picture
         self._render()
         return True
 

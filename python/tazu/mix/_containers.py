@@ -118,13 +118,14 @@ class 游戏矩形:
         self._base = None
         self._ratio = 1
 
+    # Rounded so that float edges of a whole-pixel box give its exact size.
     @property
     def 宽(self):
-        return self.右 - self.左
+        return round(self.右 - self.左, 9)
 
     @property
     def 高(self):
-        return self.下 - self.上
+        return round(self.下 - self.上, 9)
 
     @property
     def 面积(self):

@@ -58,10 +58,14 @@ def 路径(*parts) -> str:
 
 
 def 遍历文件夹(folder) -> 列表:
-    """Names of the folder's entries, sorted so that results are repeatable."""
+    """Names of the folder's entries, sorted so that results are repeatable.
+
+    Hidden entries (names starting with ".", such as editor and system files)
+    are left out.
+    """
     if not 是否文件夹(folder):
         raise NotADirectoryError(f"不是文件夹：{folder}")
-    return 列表(sorted(os.listdir(folder)))
+    return 列表(sorted(name for name in os.listdir(folder) if not name.startswith(".")))
 
 
 def file_to_md5(path) -> str:

@@ -195,3 +195,35 @@ def 抓取图片(path) -> 图片素材:
 
 def 抓取视频(path) -> 视频素材:
     return 视频素材(path)
+
+
+class 游戏字体:
+    """A font that renders text into a 游戏组件 (a picture that can be placed).
+
+    `文件` None uses the Chinese-capable font of `font_file()`.
+    """
+
+    def __init__(self, 文件=None, 大小=20, 颜色=(255, 255, 255), 抗锯齿=True):
+        大小 = int(大小)
+        if 大小 <= 0:
+            raise ValueError(f"字体大小必须是正整数，得到 {大小}")
+        if not pygame.font.get_init():
+            pygame.font.init()
+        self.文件 = font_file() if 文件 is None else os.fspath(文件)
+        self.大小 = 大小
+        self.颜色 = pygame.Color(颜色)
+        self.抗锯齿 = 抗锯齿
+        self.font = pygame.font.Font(self.文件, 大小)
+
+    def 渲染(self, 文本, 颜色=None):
+        from ._component import 游戏组件
+
+        colour = self.颜色 if 颜色 is None else pygame.Color(颜色)
+        lines = str("" if 文本 is None else 文本).split("\n")
+        rendered = [self.font.render(line, self.抗锯齿, colour) for line in lines]
+        width = max(s.get_width() for s in rendered)
+        step = self.font.get_linesize()
+        surface = pygame.Surface((max(1, width), step * (len(rendered) - 1) + rendered[-1].get_height()), pygame.SRCALPHA)
+        for i, line in enumerate(rendered):
+            surface.blit(line, (0, i * step))
+        return 游戏组件(surface)
