@@ -102,6 +102,12 @@ class TestFrames:
         board.缝合动作(1, "右")
         assert seen == [board]
 
+    def test_shot_views_follow_the_frames(self, board):
+        board.设置帧(["起_0", "走_2"], {"起_0": 1, "走_2": 2})
+        board.切割动作(1, 0.5)
+        assert list(board.坐标字典().所有键()) == board.所有帧() == board.帧列表
+        assert list(board.坐标字典().values()) == [1, 2, 2]
+
     def test_start_key(self, board):
         assert not board.是否开始动作键()
         board.设置帧(["起_0", "走_2"])

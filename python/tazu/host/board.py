@@ -521,6 +521,18 @@ class 画板:
         """The action keys of the shot on show, in play order."""
         return list(self.帧.键)
 
+    def 坐标字典(self):
+        """The shot as a 字典 of action key -> frame data, in play order."""
+        from tazu.mix import 字典
+
+        return 字典((k, self.帧.数据[k]) for k in self.帧.键)
+
+    def 所有帧(self):
+        """The action keys as a 列表, as the time-weight function takes them."""
+        from tazu.mix import 列表
+
+        return 列表(self.帧.键)
+
     def 设置帧(self, 动作键, 数据=None):
         self.帧.设置(动作键, 数据)
 
