@@ -241,6 +241,15 @@ class TestApplyRecord:
         board.调整新图标初始状态(record, icon, 系统=True, 字体大小="30", 文本颜色="#ff0000")
         assert icon.origin_image is first  # unchanged text is not drawn again
 
+    def test_partial_record_leaves_the_rest(self, board, make_png):
+        icon = icon_on(board, make_png(10, 10), 5, 5, add=False)
+        icon.缩放(2)
+        icon.旋转(90)
+        board.调整新图标初始状态(字典({"模式": "滤色"}), icon)
+        assert (icon.scale_ratio, icon.rotate_angle, icon.模式) == (2, 90, "滤色")
+        board.调整新图标初始状态(字典({"旋转角度": 0}), icon)
+        assert (icon.scale_ratio, icon.rotate_angle) == (2, 0)
+
     def test_file_switch_and_missing_file(self, board, make_png, capsys):
         a_path, b_path = make_png(10, 10), make_png(30, 30)
         icon = icon_on(board, a_path, add=False)
