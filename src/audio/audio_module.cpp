@@ -23,7 +23,8 @@ ta::SampleFormat parse_format(const std::string& name) {
 // Samples as a (frames, channels) float32 array, copied.
 py::array_t<float> to_array(const ta::Buffer& b) {
   py::array_t<float> a({py::ssize_t(b.frames()), py::ssize_t(b.channels)});
-  if (!b.samples.empty()) std::memcpy(a.mutable_data(), b.samples.data(), b.samples.size() * sizeof(float));
+  if (!b.samples.empty())
+    std::memcpy(a.mutable_data(), b.samples.data(), b.samples.size() * sizeof(float));
   return a;
 }
 
@@ -62,7 +63,8 @@ PYBIND11_MODULE(_audio, m) {
       .def("gain", &ta::gain_db, py::arg("db"))
       .def(
           "compress",
-          [](ta::Buffer& b, double threshold_db, double ratio, double attack_ms, double release_ms) {
+          [](ta::Buffer& b, double threshold_db, double ratio, double attack_ms,
+             double release_ms) {
             py::gil_scoped_release nogil;
             ta::compress(b, {threshold_db, ratio, attack_ms, release_ms});
           },
@@ -103,7 +105,6 @@ PYBIND11_MODULE(_audio, m) {
       py::arg("path"), "Reads an audio file; raises AudioFileError (an OSError).");
   m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));
   m.def(
-      "join",
-      [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },
+      "join", [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },
       py::arg("parts"));
 }

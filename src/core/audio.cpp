@@ -1,4 +1,6 @@
 // Buffers, files, rate and channel conversion, joining.
+#include "tazu/audio.hpp"
+
 #include <samplerate.h>
 #include <sndfile.h>
 #include <unistd.h>
@@ -9,8 +11,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-
-#include "tazu/audio.hpp"
 
 namespace tazu::audio {
 

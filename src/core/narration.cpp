@@ -9,9 +9,7 @@ namespace {
 constexpr std::string_view kMark = "<s>";
 
 bool starts_with_mark(std::string_view s) { return s.substr(0, 3) == kMark; }
-bool ends_with_mark(std::string_view s) {
-  return s.size() >= 3 && s.substr(s.size() - 3) == kMark;
-}
+bool ends_with_mark(std::string_view s) { return s.size() >= 3 && s.substr(s.size() - 3) == kMark; }
 
 int count_marks(std::string_view s) {
   int n = 0;
@@ -23,8 +21,14 @@ int count_marks(std::string_view s) {
 bool is_space(char32_t c) {
   if (c == ' ' || (c >= 0x09 && c <= 0x0d) || (c >= 0x1c && c <= 0x1f)) return true;
   switch (c) {
-    case 0x85: case 0xa0: case 0x1680: case 0x2028: case 0x2029:
-    case 0x202f: case 0x205f: case 0x3000:
+    case 0x85:
+    case 0xa0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202f:
+    case 0x205f:
+    case 0x3000:
       return true;
     default:
       return c >= 0x2000 && c <= 0x200a;
@@ -41,7 +45,8 @@ std::size_t decode(std::string_view s, std::size_t i, char32_t& cp) {
     return 1;
   }
   cp = b & (0xff >> (len + 1));
-  for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3f);
+  for (std::size_t k = 1; k < len; ++k)
+    cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3f);
   return len;
 }
 
@@ -123,9 +128,10 @@ std::string safe_file_name(std::string_view name) {
   return prefixed;
 }
 
-std::string raw_clip_file_name(std::string_view base, std::string_view index, std::string_view voice,
-                               std::string_view volume, std::string_view speed,
-                               std::string_view pitch, std::string_view emotion) {
+std::string raw_clip_file_name(std::string_view base, std::string_view index,
+                               std::string_view voice, std::string_view volume,
+                               std::string_view speed, std::string_view pitch,
+                               std::string_view emotion) {
   std::string name;
   name.append(base).append("_").append(index).append("_").append(voice);
   name.append("_").append(dot_to_dash(std::string(volume)));

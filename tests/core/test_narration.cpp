@@ -35,15 +35,13 @@ TEST_P(SplitPauses, Parts) { EXPECT_EQ(show(split_pauses(GetParam().line)), GetP
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, SplitPauses,
-    ::testing::Values(
-        PauseCase{"今天<s>天气<s><s>很好", {"今天", "#1", "天气", "#2", "很好"}},
-        PauseCase{"a<s> <s>b", {"a", "#1", "#1", "b"}},        // a blank breaks the run
-        PauseCase{"<s><s><s>开始", {"#3", "开始"}},
-        PauseCase{"前<s>>后", {"前", "<s>>", "后"}},            // mark plus ">" is text
-        PauseCase{"a<b>c", {"a", "b", "c"}},
-        PauseCase{"<s", {"s"}},
-        PauseCase{"  你好 \u3000<s>\t世界\n", {"你好", "#1", "世界"}},
-        PauseCase{"   ", {}}, PauseCase{"<>><", {}}, PauseCase{"", {}}));
+    ::testing::Values(PauseCase{"今天<s>天气<s><s>很好", {"今天", "#1", "天气", "#2", "很好"}},
+                      PauseCase{"a<s> <s>b", {"a", "#1", "#1", "b"}},  // a blank breaks the run
+                      PauseCase{"<s><s><s>开始", {"#3", "开始"}},
+                      PauseCase{"前<s>>后", {"前", "<s>>", "后"}},  // mark plus ">" is text
+                      PauseCase{"a<b>c", {"a", "b", "c"}}, PauseCase{"<s", {"s"}},
+                      PauseCase{"  你好 \u3000<s>\t世界\n", {"你好", "#1", "世界"}},
+                      PauseCase{"   ", {}}, PauseCase{"<>><", {}}, PauseCase{"", {}}));
 
 TEST(Names, DotsBecomeDashes) {
   EXPECT_EQ(dot_to_dash("1.25"), "1-25");

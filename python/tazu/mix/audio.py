@@ -229,6 +229,8 @@ def 抓取音频(路径) -> 音频:
     """Load an audio file (WAV, FLAC, OGG… whatever libsndfile reads). Raises
     OSError when the file is missing or unreadable; an empty file gives 时长 0."""
     path = os.fspath(路径)
+    if os.path.isdir(path):
+        raise IsADirectoryError(f"这是文件夹，不是音频文件：{path}")
     if not os.path.isfile(path):
         raise FileNotFoundError(f"音频文件不存在：{path}")
     return 音频(_audio.read(path), path)

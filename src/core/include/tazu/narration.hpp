@@ -33,8 +33,9 @@ std::string safe_file_name(std::string_view name);
 // Raw clip cache file name (no folder):
 // "{base}_{index}_{voice}_{volume}_{speed}_{pitch}_{emotion}.wav", where volume,
 // speed and pitch have their dots turned into "-". Made safe as a whole.
-std::string raw_clip_file_name(std::string_view base, std::string_view index, std::string_view voice,
-                               std::string_view volume, std::string_view speed,
-                               std::string_view pitch, std::string_view emotion);
+std::string raw_clip_file_name(std::string_view base, std::string_view index,
+                               std::string_view voice, std::string_view volume,
+                               std::string_view speed, std::string_view pitch,
+                               std::string_view emotion);
 
 }  // namespace tazu::narration
