@@ -115,6 +115,33 @@ std::string dot_to_dash(std::string s) {
   return s;
 }
 
+namespace {
+
+std::uint64_t fnv1a(std::string_view s) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (char c : s) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+// Keeps the start of a name too long for the file system, cut on a character
+// boundary, plus a digest of the whole name so that different long names stay
+// different and the same name always maps to the same file.
+std::string shorten(const std::string& name) {
+  std::size_t dot = name.rfind('.');
+  std::string ext = dot != std::string::npos && name.size() - dot <= 8 ? name.substr(dot) : "";
+  static const char* hex = "0123456789abcdef";
+  std::string tag(1, '~');
+  for (int shift = 60; shift >= 0; shift -= 4) tag.push_back(hex[(fnv1a(name) >> shift) & 0xf]);
+  std::size_t keep = kMaxNameBytes - tag.size() - ext.size();
+  while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xc0) == 0x80) --keep;
+  return name.substr(0, keep) + tag + ext;
+}
+
+}  // namespace
+
 std::string safe_file_name(std::string_view name) {
   std::string out;
   out.reserve(name.size());
@@ -122,10 +149,12 @@ std::string safe_file_name(std::string_view name) {
     const auto u = static_cast<unsigned char>(c);
     out.push_back(c == '/' || c == '\\' || u < 0x20 || u == 0x7f ? '_' : c);
   }
-  if (out.find_first_not_of('.') != std::string::npos) return out;
-  std::string prefixed(1, '_');
-  prefixed += out;
-  return prefixed;
+  if (out.find_first_not_of('.') == std::string::npos) {
+    std::string prefixed(1, '_');
+    prefixed += out;
+    out = std::move(prefixed);
+  }
+  return out.size() > kMaxNameBytes ? shorten(out) : out;
 }
 
 std::string raw_clip_file_name(std::string_view base, std::string_view index,

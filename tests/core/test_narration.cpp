@@ -60,4 +60,18 @@ TEST(Names, FileNamesCannotLeaveTheirFolder) {
             ".._.._etc_0_.._v_1_1_1__e.wav");
 }
 
+TEST(Names, LongNamesFitTheFileSystem) {
+  std::string line;
+  for (int i = 0; i < 120; ++i) line += "字";  // 360 bytes of text
+  const std::string a = safe_file_name(line + "甲.wav"), b = safe_file_name(line + "乙.wav");
+  EXPECT_LE(a.size(), kMaxNameBytes);
+  EXPECT_NE(a, b);                                // still told apart
+  EXPECT_EQ(a, safe_file_name(line + "甲.wav"));  // and stable
+  EXPECT_EQ(a.substr(a.size() - 4), ".wav");
+  EXPECT_EQ(a.substr(0, 150), line.substr(0, 150));  // the start is kept, whole characters
+  EXPECT_EQ((a.size() - 4 - 17) % 3, 0u);
+  const std::string fits(kMaxNameBytes, 'x');
+  EXPECT_EQ(safe_file_name(fits), fits);
+}
+
 }  // namespace

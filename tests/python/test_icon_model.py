@@ -485,3 +485,14 @@ def test_report_with_states_returns_the_live_backup(Icon, make_board, info_for, 
     icon.当前状态备份 = icon.报告当下(缩放备份=False)
     assert icon.报告() is icon.当前状态备份 is icon.报告()
     assert icon.当前状态备份["状态列表"] is icon.状态列表
+
+
+def test_properties_are_read_not_called_and_docstring_is_plain(Icon, make_board, info_for, two_tone):
+    from tazu import animation
+
+    icon = Icon(info_for(two_tone), make_board())
+    for name in ("中心", "文件", "面积", "左上角", "旋转中心", "旋转角度"):
+        assert isinstance(vars(animation.图标)[name], property)
+    with pytest.raises(TypeError):
+        icon.中心()
+    assert animation.图标.更新内容.__doc__ == "\n    专为系统设计而生\n"
