@@ -130,3 +130,21 @@ def test_export_and_import_real_icons(board2, make_png):
     assert [type(m) for m in made] == [图标, 图标]
     assert [(m.矩形.左, m.矩形.上) for m in made] == [(0, 0), (80, 0)]
     assert made[1].状态列表.长 == 1 and made[1].相对坐标 == pytest.approx(b.相对坐标)
+
+
+def test_keyframe_switching_goes_through_the_board(any_board, make_png):
+    icon = real_icon(any_board, make_png(20, 20), 10, 10)
+    icon.激活 = True
+    icon.添加动画()  # keyframe 0 = the state at (10, 10), now on show
+    icon.移动(50, 60)
+    icon.缩放(2)
+    icon.保存状态()
+    icon.切换状态(None)  # back to the live state from before the first switch
+    ratio = any_board.屏幕.适配比例
+    assert (icon.矩形.左, icon.矩形.上) == (10 * ratio, 10 * ratio)
+    assert icon.scale_ratio == 1
+    icon.切换状态(0)
+    assert icon.scale_ratio == pytest.approx(2)
+    # the 20-pixel picture at (50, 60) standard, scaled about its own centre
+    assert (icon.矩形.左 + icon.矩形.宽 / 2, icon.矩形.上 + icon.矩形.高 / 2) == pytest.approx(
+        (50 * ratio + 10, 60 * ratio + 10), abs=0.5)
