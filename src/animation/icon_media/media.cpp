@@ -97,7 +97,8 @@ py::object process_file(py::object self, py::object file, py::object system, py:
   } else {
     TZ_SET(self, "type", py::str("photo"));
   }
-  if (pyext::truthy(preview)) return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = true);
+  if (pyext::truthy(preview))
+    return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = true);
   if (pyext::truthy(system)) return file;
   return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = false);
 }
@@ -118,8 +119,8 @@ py::object optimize_file(py::object self, py::object file, py::object force) {
       py::object image = TZ_GET(TZ_G("Image"), "open")(file);
       try {
         py::object quantized = TZ_GET(image, "quantize")(py::arg("colors") = 256);
-        TZ_GET(quantized, "save")(tmp, py::arg("format") = "PNG", py::arg("optimize") = true,
-                                  py::arg("compress_level") = 9);
+        TZ_GET(quantized, "save")
+        (tmp, py::arg("format") = "PNG", py::arg("optimize") = true, py::arg("compress_level") = 9);
       } catch (...) {
         TZ_GET(image, "close")();
         throw;
