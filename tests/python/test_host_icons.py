@@ -148,3 +148,22 @@ def test_keyframe_switching_goes_through_the_board(any_board, make_png):
     # the 20-pixel picture at (50, 60) standard, scaled about its own centre
     assert (icon.矩形.左 + icon.矩形.宽 / 2, icon.矩形.上 + icon.矩形.高 / 2) == pytest.approx(
         (50 * ratio + 10, 60 * ratio + 10), abs=0.5)
+
+
+def test_shift_click_multi_selects_and_delete_key_removes(board, make_png, monkeypatch):
+    a = real_icon(board, make_png(20, 20), 0, 0)
+    b = real_icon(board, make_png(20, 20), 100, 0)
+    press(board, (5, 5))
+    press(board, (5, 5), kind=pygame.MOUSEBUTTONUP)
+    monkeypatch.setattr(pygame.key, "get_mods", lambda: pygame.KMOD_LSHIFT)
+    press(board, (105, 5))
+    assert board.选中集合() == [a, b]
+    board.处理事件(事件(键盘=pygame.K_DELETE, 类型=pygame.KEYDOWN))
+    assert board.图标列表 == []
+
+
+def test_dialog_open_switches_the_canvas_off(board, make_png):
+    icon = real_icon(board, make_png(20, 20), 0, 0)
+    board.画布激活 = False
+    assert not press(board, (5, 5))
+    assert board.选中图标 is None and not icon.激活
