@@ -22,8 +22,11 @@ void mouse_move(py::object self, py::object event, py::object system, py::object
   auto [hx, hy] = unpack<2>(anchor);
   y = y - hy;
   x = x - hx;
-  if (pyext::truthy(x_direction)) y = position_as_standard(self, TZ_GET(self, "y"));
-  if (pyext::truthy(y_direction)) x = position_as_standard(self, TZ_GET(self, "x"));
+  // Pointer, anchor and the icon's own position are all actual-board pixels.
+  if (pyext::truthy(x_direction)) y = TZ_GET(self, "y");
+  if (pyext::truthy(y_direction)) x = TZ_GET(self, "x");
+  x = position_as_standard(self, x);
+  y = position_as_standard(self, y);
   TZ_GET(self, "移动至目标")(x, y, system);
 }
 
