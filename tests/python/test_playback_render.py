@@ -1,5 +1,7 @@
 """Playing layers back on the reference board: where each layer is drawn, when."""
+import copy
 import math
+import pickle
 
 import numpy
 import pytest
@@ -240,6 +242,12 @@ def test_unshaped_sprite_stands_still_from_its_own_start(board, make_png):
     sprite.渲染到屏幕(7.1, board.屏幕, lib)
     assert drawn(board) == 0
     assert len(sprite.时间序列) == 1 and sprite.经过处理 is False
+    # A copy of the sprite does not record the still segment again either.
+    again = copy.copy(sprite)
+    again._segment_mirror = pickle.loads(pickle.dumps(sprite._segment_mirror))
+    again.时间序列 = 列表(sprite.时间序列)
+    again.渲染到屏幕(6, board.屏幕, lib)
+    assert len(again.时间序列) == 1
 
 
 # ----- a grouped pair whose group moves, turns and scales ----------------------------------
