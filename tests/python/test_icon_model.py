@@ -294,13 +294,13 @@ def test_drag(gesture_icon, anchor, flags, target):
     assert icon.menu_cancels == [1] and (icon.x, icon.y) == target
 
 
-def test_direction_locked_drag_keeps_the_other_axis_at_fit_ratio_two(gesture_icon):
-    icon = gesture_icon(ratio=2)  # actual (100, 120)
-    icon.移动锚点 = (0, 0)
-    icon.鼠标移动(Ev(坐标=(30, 999)), x_direction=True)
-    assert (icon.x, icon.y) == (60, 120)
-    icon.鼠标移动(Ev(坐标=(999, 40)), y_direction=True)
-    assert (icon.x, icon.y) == (60, 80)
+@pytest.mark.parametrize("flags, target", [({}, (100, 200)), ({"x_direction": True}, (100, 120)),
+                                           ({"y_direction": True}, (120, 200))])
+def test_drag_at_fit_ratio_two_follows_the_pointer(gesture_icon, flags, target):
+    icon = gesture_icon(ratio=2, x=60, y=60)  # actual (120, 120)
+    icon.移动锚点 = (5, 8)
+    icon.鼠标移动(Ev(坐标=(105, 208)), **flags)
+    assert (icon.x, icon.y) == target
 
 
 def test_drag_with_a_bad_pointer_fails_after_closing_the_menu(gesture_icon):

@@ -115,6 +115,7 @@ class 画板:
         self.最近导出 = None
         self._镜像来源 = {}
         self._拖动 = None
+        self._路径缓存 = {}
 
     # ----- icons and selection ---------------------------------------------------
 
@@ -165,7 +166,7 @@ class 画板:
             for name in ("图标状态选项", "当前菜单"):
                 popup = getattr(icon, name, None)
                 if popup:
-                    popup.绘制()
+                    popup.绘制(self.屏幕)
 
     # ----- gestures ---------------------------------------------------------------------
 
@@ -424,17 +425,26 @@ class 画板:
         path = _取(记录, "文件")
         if not path or not isinstance(path, (str, os.PathLike)):
             return
-        path = os.fspath(path)
-        if not os.path.isabs(path):
-            path = os.path.join(self._工作目录(), path)
+        path = self._绝对路径(path, 相对于工作目录=True)
         current = getattr(icon, "_文件", None) or getattr(icon, "_path", None)
-        if current is not None and os.path.abspath(os.fspath(current)) == os.path.abspath(path):
+        if current is not None and self._绝对路径(current) == path:
             return
         if not os.path.exists(path):
             _输出("图层文件不存在：" + path)
             return
         icon.替换图片(path)
         icon._画板文本 = None
+
+    def _绝对路径(self, path, 相对于工作目录=False):
+        # The player applies records every frame; resolving paths is cached.
+        key = (os.fspath(path), 相对于工作目录)
+        found = self._路径缓存.get(key)
+        if found is None:
+            p = key[0]
+            if 相对于工作目录 and not os.path.isabs(p):
+                p = os.path.join(self._工作目录(), p)
+            found = self._路径缓存[key] = os.path.abspath(p)
+        return found
 
     @staticmethod
     def _工作目录():

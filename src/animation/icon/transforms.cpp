@@ -53,8 +53,8 @@ void scale(py::object self, py::object ratio, py::object initial, py::object sys
   }
   if (centre.is_none()) centre = py::make_tuple(0, 0);
   if (!pyext::truthy(system) && pyext::truthy(TZ_GET(self, "恢复缩放备份")())) return;
-  TZ_GET(base(self), "缩放")(py::arg("缩放比例") = ratio, py::arg("初始") = initial,
-                            py::arg("缩放中心") = centre);
+  TZ_GET(base(self), "缩放")
+  (py::arg("缩放比例") = ratio, py::arg("初始") = initial, py::arg("缩放中心") = centre);
 }
 
 // A turned icon is first put back into its recorded state before it is scaled.
@@ -76,9 +76,9 @@ void passive_scale(py::object self, py::object ratio, py::object group_centre) {
   if (pyext::truthy(TZ_GET(self, "恢复缩放备份")())) return;
   py::object vector = TZ_GET(self, "相对坐标");
   if (!pyext::truthy(vector)) return;
-  TZ_GET(base(self), "被动缩放")(py::arg("缩放比例") = ratio, py::arg("大盘中心") = group_centre,
-                                py::arg("大盘向量") = vector,
-                                py::arg("原始缩放比例") = TZ_GET(self, "原始缩放比例"));
+  TZ_GET(base(self), "被动缩放")
+  (py::arg("缩放比例") = ratio, py::arg("大盘中心") = group_centre, py::arg("大盘向量") = vector,
+   py::arg("原始缩放比例") = TZ_GET(self, "原始缩放比例"));
 }
 
 py::tuple infer_group_centre(py::object self) {

@@ -97,7 +97,8 @@ py::object process_file(py::object self, py::object file, py::object system, py:
   } else {
     TZ_SET(self, "type", py::str("photo"));
   }
-  if (pyext::truthy(preview)) return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = true);
+  if (pyext::truthy(preview))
+    return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = true);
   if (pyext::truthy(system)) return file;
   return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = false);
 }
@@ -117,9 +118,18 @@ py::object optimize_file(py::object self, py::object file, py::object force) {
     write_into_place(target, [&](py::handle tmp) {
       py::object image = TZ_GET(TZ_G("Image"), "open")(file);
       try {
-        py::object quantized = TZ_GET(image, "quantize")(py::arg("colors") = 256);
-        TZ_GET(quantized, "save")(tmp, py::arg("format") = "PNG", py::arg("optimize") = true,
-                                  py::arg("compress_level") = 9);
+        // Quantising takes grey, palette and colour pictures; others (grey with
+        // alpha, 16-bit, CMYK, bilevel) are brought to colour first instead of failing.
+        py::object source = image;
+        std::string mode = text(TZ_GET(image, "mode"));
+        if (mode != "L" && mode != "P" && mode != "RGB" && mode != "RGBA") {
+          bool alpha = TZ_GET(image, "getbands")().contains(py::str("A")) ||
+                       TZ_GET(image, "info").contains(py::str("transparency"));
+          source = TZ_GET(image, "convert")(alpha ? "RGBA" : "RGB");
+        }
+        py::object quantized = TZ_GET(source, "quantize")(py::arg("colors") = 256);
+        TZ_GET(quantized, "save")
+        (tmp, py::arg("format") = "PNG", py::arg("optimize") = true, py::arg("compress_level") = 9);
       } catch (...) {
         TZ_GET(image, "close")();
         throw;
