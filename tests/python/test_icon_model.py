@@ -69,6 +69,7 @@ def test_transforms_and_gestures_at_fit_ratio_one_make_no_conversion(Icon, make_
     icon.移动锚点 = (1, 1)
     icon.鼠标移动(Ev(坐标=(50, 50)), x_direction=True)
     icon.键盘微调(Ev(键盘=pygame.K_UP))
+    assert board.屏幕.calls == []
     icon.状态列表.添加(icon.报告当下(缩放备份=False))
     board.屏幕.calls.clear()
     icon.移动至目标(5, 5)
