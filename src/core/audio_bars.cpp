@@ -9,6 +9,8 @@
 
 namespace tazu {
 
+static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
+
 namespace {
 
 template <typename T>
@@ -35,22 +37,24 @@ Magnitude<T> magnitude(T v) {
 template <typename T>
 Magnitude<T> peak(const SampleView<T>& s, std::int64_t first, std::int64_t last) {
   if constexpr (std::is_floating_point_v<T>) {
-    double best = 0.0;
-    bool nan = false;
-    auto take = [&](T v) {
-      double m = std::fabs(static_cast<double>(v));
-      nan |= std::isnan(m);
-      best = std::max(best, m);
-    };
+    // With the sign bit cleared, IEEE bit patterns order like the magnitudes,
+    // and any NaN sorts above infinity: an integer maximum (which vectorises)
+    // gives the peak and lets a NaN through.
+    using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
+    constexpr Bits kMagnitude = ~Bits{0} >> 1;
+    Bits best = 0;
+    auto take = [&](Bits b) { best = std::max<Bits>(best, b & kMagnitude); };
     if (s.channels == 1 && s.frame_stride == static_cast<std::int64_t>(sizeof(T))) {
       const std::byte* p = s.data + first * s.frame_stride;
-      for (std::int64_t i = 0; i < last - first; ++i) take(load<T>(p + i * sizeof(T)));
+      for (std::int64_t i = 0; i < last - first; ++i) take(load<Bits>(p + i * sizeof(T)));
     } else {
       for (std::int64_t f = first; f < last; ++f)
         for (std::int64_t c = 0; c < s.channels; ++c)
-          take(load<T>(s.data + f * s.frame_stride + c * s.channel_stride));
+          take(load<Bits>(s.data + f * s.frame_stride + c * s.channel_stride));
     }
-    return nan ? std::numeric_limits<double>::quiet_NaN() : best;
+    T peak_value;
+    std::memcpy(&peak_value, &best, sizeof(T));
+    return static_cast<double>(peak_value);
   } else {
     // Smallest and largest value first (cheap, vectorises), magnitude once.
     T lo = std::numeric_limits<T>::max();

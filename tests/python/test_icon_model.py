@@ -58,6 +58,24 @@ def test_construction_at_fit_ratio_one_makes_no_conversion(Icon, make_board, inf
     assert (icon.循环次数, icon.原始缩放比例, icon.缩放备份, icon.相对坐标) == (1, 1, None, None)
 
 
+def test_transforms_and_gestures_at_fit_ratio_one_make_no_conversion(Icon, make_board, info_for,
+                                                                     two_tone):
+    board = make_board(1)
+    icon = Icon(info_for(two_tone), board, 10, 20)
+    icon.取消菜单 = lambda: None
+    icon.移动(30, 40)
+    icon.旋转(30, (5, 5), 初始=True)
+    icon.缩放(2, 初始=True, 缩放中心=(1, 1))
+    icon.移动锚点 = (1, 1)
+    icon.鼠标移动(Ev(坐标=(50, 50)), x_direction=True)
+    icon.键盘微调(Ev(键盘=pygame.K_UP))
+    assert board.屏幕.calls == []
+    icon.状态列表.添加(icon.报告当下(缩放备份=False))
+    board.屏幕.calls.clear()
+    icon.移动至目标(5, 5)
+    assert board.屏幕.calls == []
+
+
 @pytest.mark.parametrize("system", [False, True])
 def test_construction_converts_standard_data_unless_system(Icon, make_board, info_for, two_tone,
                                                            system):

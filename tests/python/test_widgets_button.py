@@ -278,3 +278,23 @@ def test_label_is_centred_on_the_button():
     b.绘制()
     r = layer[0].矩形
     assert abs((r.左 + r.宽 / 2) - 200) < 1 and abs((r.上 + r.高 / 2) - 30) < 1
+
+
+def test_strip_on_the_reference_board_cuts_and_stitches(board, clock, capsys):
+    from tazu.host import 事件
+
+    board.设置帧(["镜头_起始_1", "镜头_走_2", "镜头_停_1"])
+    font = Font()
+    strip = [animation.联合按钮(board, 游戏矩形(100 * i, 100 * i + 100, 0, 40), k, None, font, 序号=i,
+                            权重=1, 信息=k) for i, k in enumerate(board.帧)]
+
+    def release(b, x, button=3):
+        b.鼠标按下(事件(坐标=(x, 20), 按钮=button))
+        return b.鼠标弹起(事件(坐标=(x, 20), 按钮=button))
+
+    assert release(strip[1], 125) is True  # a quarter into 镜头_走_2
+    assert list(board.帧) == ["镜头_起始_1", "镜头_走_0.5", "镜头_走_1.5", "镜头_停_1"]
+    clock.now += 3
+    assert release(strip[2], 295) is True  # near the right edge: stitch with the right neighbour
+    assert len(list(board.帧)) == 3
+    assert sum(float(k.rsplit("_", 1)[1]) for k in board.帧) == 4  # the shot keeps its length

@@ -105,13 +105,13 @@ struct Shift {
 
 void shift_record(py::handle record, const Shift& d) {
   py::object get = TZ_GET(record, "获取"), put = TZ_GET(record, "填写");
-  put("横坐标", get("横坐标") + d.x);
-  put("纵坐标", get("纵坐标") + d.y);
-  put("origin_x", get("origin_x") + d.origin_x);
-  put("origin_y", get("origin_y") + d.origin_y);
-  py::object pivot = get("旋转中心");
+  put(TZ_NAME("横坐标"), get(TZ_NAME("横坐标")) + d.x);
+  put(TZ_NAME("纵坐标"), get(TZ_NAME("纵坐标")) + d.y);
+  put(TZ_NAME("origin_x"), get(TZ_NAME("origin_x")) + d.origin_x);
+  put(TZ_NAME("origin_y"), get(TZ_NAME("origin_y")) + d.origin_y);
+  py::object pivot = get(TZ_NAME("旋转中心"));
   if (pyext::truthy(pivot))
-    put("旋转中心", py::make_tuple(item(pivot, 0) + d.x, item(pivot, 1) + d.y));
+    put(TZ_NAME("旋转中心"), py::make_tuple(item(pivot, 0) + d.x, item(pivot, 1) + d.y));
 }
 
 // A system drag of an icon with keyframe states carries every state along.

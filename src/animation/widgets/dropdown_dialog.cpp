@@ -21,40 +21,41 @@ py::object drop_down(py::object self, py::object options, py::object starting, p
                               py::arg("manager") = TZ_GET(TZ_GET(self, "屏幕"), "ui_manager"));
 }
 
-void init(py::object self, py::object 画板, py::object 选项列表, py::object 横坐标,
-          py::object 纵坐标, py::object 提示, py::object 居中) {
-  TZ_SET(self, "选项列表", 选项列表);
-  TZ_SET(self, "屏幕", TZ_GET(画板, "屏幕"));
-  TZ_SET(self, "画板", 画板);
+void init(py::object self, py::object board, py::object options, py::object left, py::object top,
+          py::object prompt, py::object centred) {
+  TZ_SET(self, "选项列表", options);
+  TZ_SET(self, "屏幕", TZ_GET(board, "屏幕"));
+  TZ_SET(self, "画板", board);
   TZ_SET(self, "面板宽度", py::int_(kPanelSize));
   TZ_SET(self, "面板高度", py::int_(kPanelSize));
   py::object screen = TZ_GET(self, "屏幕");
 
-  if (pyext::truthy(居中)) {
+  if (pyext::truthy(centred)) {
     py::object size = py::int_(kPanelSize), two = py::int_(2);
-    横坐标 = pyext::py_int((TZ_GET(画板, "窗口宽度") - size) / two);
-    纵坐标 = pyext::py_int((TZ_GET(画板, "窗口高度") - size) / two);
+    left = pyext::py_int((TZ_GET(board, "窗口宽度") - size) / two);
+    top = pyext::py_int((TZ_GET(board, "窗口高度") - size) / two);
   }
-  py::object panel = TZ_G("游戏面板")(screen, py::arg("横坐标") = 横坐标,
-                                      py::arg("纵坐标") = 纵坐标, py::arg("宽度") = kPanelSize,
-                                      py::arg("高度") = kPanelSize, py::arg("层级") = 6);
+  py::object panel = TZ_G("游戏面板")(screen, py::arg("横坐标") = left, py::arg("纵坐标") = top,
+                                      py::arg("宽度") = kPanelSize, py::arg("高度") = kPanelSize,
+                                      py::arg("层级") = 6);
   TZ_SET(self, "面板", panel);
 
   // Prompt: centred, 40 narrower than the panel.
   py::object panel_width = TZ_GET(self, "面板宽度");
   py::object label_width = panel_width - py::int_(40);
   py::object label_left = pyext::py_int((panel_width - label_width) / py::int_(2));
-  TZ_G("游戏文本")
-  (screen, 提示, py::arg("父节点") = panel, py::arg("横坐标") = label_left, py::arg("纵坐标") = 30,
-   py::arg("宽度") = label_width, py::arg("高度") = 60);
+  py::object label = TZ_G("游戏文本");
+  label(screen, prompt, py::arg("父节点") = panel, py::arg("横坐标") = label_left,
+        py::arg("纵坐标") = 30, py::arg("宽度") = label_width, py::arg("高度") = 60);
 
   // The drop-down is placed in board pixels, converted from standard data.
-  const int width = 300, left = (kPanelSize - width) / 2, top = 150, height = 70;
+  const int menu_width = 300, menu_left = (kPanelSize - menu_width) / 2, menu_top = 150,
+            menu_height = 70;
   py::object conv = TZ_GET(screen, "标准数据转实际画板");
-  py::object l = conv(left), t = conv(top), w = conv(width), h = conv(height);
+  py::object l = conv(menu_left), t = conv(menu_top), w = conv(menu_width), h = conv(menu_height);
   py::object rect = TZ_G("pygame").attr("Rect")(l, t, w, h);
-  py::object first = 选项列表.attr("__getitem__")(0);
-  TZ_SET(self, "clip", drop_down(self, 选项列表, first, rect));
+  py::object first = options.attr("__getitem__")(0);
+  TZ_SET(self, "clip", drop_down(self, options, first, rect));
 
   const int button_width = 150;
   TZ_SET(
@@ -65,9 +66,9 @@ void init(py::object self, py::object 画板, py::object 选项列表, py::objec
   TZ_GET(self, "隐藏")();
 }
 
-py::object set_option(py::object self, py::object 选项) {
+py::object set_option(py::object self, py::object option) {
   for (py::handle entry : TZ_GET(self, "选项列表")) {
-    if (!pyext::py_eq(entry, 选项)) continue;
+    if (!pyext::py_eq(entry, option)) continue;
     py::object old = TZ_GET(self, "clip");
     TZ_GET(old, "kill")();
     py::object fresh =

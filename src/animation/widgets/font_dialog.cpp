@@ -38,38 +38,40 @@ py::object button(py::object screen, py::object action, const char* label, py::o
                           py::arg("宽度") = width, py::arg("高度") = height);
 }
 
-void init(py::object self, py::object 屏幕, py::object 回调, py::object 横坐标, py::object 纵坐标) {
-  TZ_SET(self, "回调", 回调);
-  TZ_SET(self, "屏幕", 屏幕);
+void init(py::object self, py::object screen, py::object callback, py::object left,
+          py::object top) {
+  TZ_SET(self, "回调", callback);
+  TZ_SET(self, "屏幕", screen);
   TZ_SET(self, "字体大小", none());
   TZ_SET(self, "字体", py::str(""));
   TZ_SET(self, "current_colour", TZ_G("pygame").attr("Color")(0, 0, 0));
   TZ_SET(self, "has_picked", none());
-  py::object panel = TZ_G("游戏面板")(屏幕, py::arg("横坐标") = 横坐标, py::arg("纵坐标") = 纵坐标,
+  py::object panel = TZ_G("游戏面板")(screen, py::arg("横坐标") = left, py::arg("纵坐标") = top,
                                       py::arg("宽度") = kPanelWidth, py::arg("高度") = kPanelHeight,
                                       py::arg("层级") = 6);
   TZ_SET(self, "面板", panel);
   TZ_SET(self, "文本框",
-         input(屏幕, "请输入文本", panel, kTextLeft, kTextTop, kTextWidth, kTextHeight));
+         input(screen, "请输入文本", panel, kTextLeft, kTextTop, kTextWidth, kTextHeight));
   TZ_SET(self, "取色按钮",
-         button(屏幕, TZ_GET(self, "开启选色"), "选取颜色（默认黑）", panel, cell_left(0), kRowTop,
-                kCellWidth, kCellHeight));
+         button(screen, TZ_GET(self, "开启选色"), "选取颜色（默认黑）", panel, cell_left(0),
+                kRowTop, kCellWidth, kCellHeight));
   TZ_SET(self, "colour_picker", none());
   TZ_SET(self, "字体框",
-         input(屏幕, "字体（非必填）", panel, cell_left(1), kRowTop, kCellWidth, kCellHeight));
-  TZ_SET(self, "字体大小框",
-         input(屏幕, "字体大小（非必填）", panel, cell_left(2), kRowTop, kCellWidth, kCellHeight));
+         input(screen, "字体（非必填）", panel, cell_left(1), kRowTop, kCellWidth, kCellHeight));
+  TZ_SET(
+      self, "字体大小框",
+      input(screen, "字体大小（非必填）", panel, cell_left(2), kRowTop, kCellWidth, kCellHeight));
   TZ_SET(self, "完成按钮",
-         button(屏幕, TZ_GET(self, "确定"), "确定", panel, kConfirmLeft, kConfirmTop, kConfirmWidth,
-                kCellHeight));
+         button(screen, TZ_GET(self, "确定"), "确定", panel, kConfirmLeft, kConfirmTop,
+                kConfirmWidth, kCellHeight));
   TZ_SET(self, "文本", none());
   TZ_SET(self, "图标信息", none());
   TZ_GET(self, "隐藏")();
 }
 
-py::object close_palette(py::object self, py::object 事件) {
+py::object close_palette(py::object self, py::object event) {
   TZ_SET(self, "colour_picker", none());
-  py::object colour = TZ_GET(TZ_GET(事件, "event"), "colour");
+  py::object colour = TZ_GET(TZ_GET(event, "event"), "colour");
   TZ_SET(self, "current_colour", colour);
   py::object hex = TZ_GET(self, "color_to_hex")(colour);
   py::object pick = TZ_GET(self, "取色按钮");
@@ -117,11 +119,11 @@ py::object hide(py::object self) {
   return none();
 }
 
-py::object show(py::object self, py::object 文本, py::object 图标信息) {
+py::object show(py::object self, py::object text, py::object layer_info) {
   TZ_SET(self, "has_picked", py::bool_(false));
-  TZ_SET(self, "文本", 文本);
-  TZ_SET(self, "图标信息", 图标信息);
-  if (pyext::truthy(文本)) TZ_GET(TZ_GET(self, "文本框"), "设置文本")(文本);
+  TZ_SET(self, "文本", text);
+  TZ_SET(self, "图标信息", layer_info);
+  if (pyext::truthy(text)) TZ_GET(TZ_GET(self, "文本框"), "设置文本")(text);
   TZ_GET(TZ_GET(self, "面板"), "展现")();
   return none();
 }

@@ -18,31 +18,31 @@ py::object colour_or(py::object given, int r, int g, int b) {
   return given.is_none() ? py::object(py::make_tuple(r, g, b)) : given;
 }
 
-void init(py::object self, py::object 画板, py::object 矩形, py::object 文本, py::object 回调,
-          py::object 字体, py::object 序号, py::object 权重, py::object 未激活颜色,
-          py::object 激活颜色, py::object 选中颜色, py::object 信息) {
-  TZ_SET(self, "回调", 回调);
-  TZ_SET(self, "画板", 画板);
-  TZ_SET(self, "序号", 序号);
-  TZ_SET(self, "权重", 权重);
-  TZ_SET(self, "文本", 文本);
-  TZ_SET(self, "字体", 字体);
+void init(py::object self, py::object board, py::object rect, py::object text, py::object callback,
+          py::object font, py::object index, py::object weight, py::object inactive_colour,
+          py::object active_colour, py::object selected_colour, py::object info) {
+  TZ_SET(self, "回调", callback);
+  TZ_SET(self, "画板", board);
+  TZ_SET(self, "序号", index);
+  TZ_SET(self, "权重", weight);
+  TZ_SET(self, "文本", text);
+  TZ_SET(self, "字体", font);
   TZ_SET(self, "_激活", py::bool_(false));
-  TZ_SET(self, "激活颜色", colour_or(激活颜色, 0, 128, 128));
-  py::object inactive = colour_or(未激活颜色, 22, 22, 22);
+  TZ_SET(self, "激活颜色", colour_or(active_colour, 0, 128, 128));
+  py::object inactive = colour_or(inactive_colour, 22, 22, 22);
   TZ_SET(self, "未激活颜色", inactive);
-  TZ_SET(self, "选中颜色", colour_or(选中颜色, 0, 111, 111));
+  TZ_SET(self, "选中颜色", colour_or(selected_colour, 0, 111, 111));
   TZ_SET(self, "当前颜色", inactive);
-  TZ_SET(self, "信息", 信息);
+  TZ_SET(self, "信息", info);
   TZ_SET(self, "柱子信息", none());
   TZ_SET(self, "柱子数量", py::int_(0));
   TZ_SET(self, "上次切缝时间", none());
 
-  py::object ratio = TZ_GET(TZ_GET(画板, "屏幕"), "适配比例");
-  if (!pyext::py_eq(ratio, py::int_(1))) TZ_GET(矩形, "set_scale_ratio")(ratio);
+  py::object ratio = TZ_GET(TZ_GET(board, "屏幕"), "适配比例");
+  if (!pyext::py_eq(ratio, py::int_(1))) TZ_GET(rect, "set_scale_ratio")(ratio);
   py::object super = py::module_::import("builtins").attr("super");
   py::handle cls(g_class);
-  TZ_GET(super(cls, self), "__init__")(py::arg("矩形") = 矩形);
+  TZ_GET(super(cls, self), "__init__")(py::arg("矩形") = rect);
 }
 
 py::object set_waveform(py::object self, py::object bars, py::object count) {

@@ -58,24 +58,25 @@ void select_entry(py::object clip, py::list items, py::object index) {
   }
 }
 
-void init(py::object self, py::object 屏幕, py::object 列表, py::object /*背景颜色*/,
-          py::object /*前景颜色*/, py::object 默认序号, py::object 隐藏矩形, py::object 显示矩形) {
-  py::object item_list = pyext::truthy(列表) ? TZ_GET(列表, "main_list") : py::list();
-  TZ_SET(self, "屏幕", 屏幕);
-  TZ_GET(显示矩形, "set_scale_ratio")(TZ_GET(屏幕, "适配比例"));
+void init(py::object self, py::object screen, py::object entries, py::object /*background*/,
+          py::object /*foreground*/, py::object default_index, py::object hidden_rect,
+          py::object shown_rect) {
+  py::object item_list = pyext::truthy(entries) ? TZ_GET(entries, "main_list") : py::list();
+  TZ_SET(self, "屏幕", screen);
+  TZ_GET(shown_rect, "set_scale_ratio")(TZ_GET(screen, "适配比例"));
   py::object default_selection = none();
-  if (py::len(item_list) >= 1) default_selection = item_list.attr("__getitem__")(默认序号);
+  if (py::len(item_list) >= 1) default_selection = item_list.attr("__getitem__")(default_index);
   TZ_SET(self, "item_list", item_list);
   py::object clip = TZ_G("UISelectionList")(
-      py::arg("relative_rect") = TZ_GET(显示矩形, "to_rect")(), py::arg("item_list") = item_list,
-      py::arg("manager") = TZ_GET(屏幕, "ui_manager"), py::arg("allow_multi_select") = false,
+      py::arg("relative_rect") = TZ_GET(shown_rect, "to_rect")(), py::arg("item_list") = item_list,
+      py::arg("manager") = TZ_GET(screen, "ui_manager"), py::arg("allow_multi_select") = false,
       py::arg("default_selection") = default_selection);
   TZ_SET(self, "clip", clip);
   // A repeated text is matched by name inside pygame_gui; mark the row asked for.
   if (!default_selection.is_none() && py::isinstance<py::list>(item_list))
-    select_entry(clip, item_list, 默认序号);
-  TZ_SET(self, "隐藏矩形", 隐藏矩形);
-  TZ_SET(self, "显示矩形", 显示矩形);
+    select_entry(clip, item_list, default_index);
+  TZ_SET(self, "隐藏矩形", hidden_rect);
+  TZ_SET(self, "显示矩形", shown_rect);
   TZ_GET(self, "关闭")();
 }
 
@@ -86,19 +87,19 @@ py::object set_position(py::object self, py::object rect) {
   return none();
 }
 
-py::object set_list(py::object self, py::object 列表) {
-  py::object items = TZ_GET(列表, "main_list");
+py::object set_list(py::object self, py::object entries) {
+  py::object items = TZ_GET(entries, "main_list");
   TZ_SET(self, "item_list", items);
   TZ_GET(TZ_GET(self, "clip"), "set_item_list")(items);
   return none();
 }
 
-py::object set_option(py::object self, py::object 序号) {
+py::object set_option(py::object self, py::object index) {
   py::object clip = TZ_GET(self, "clip");
   py::object items = TZ_GET(self, "item_list");
   // Rebuilding the rows clears the current selection.
   TZ_GET(clip, "set_item_list")(items);
-  select_entry(clip, py::list(items), 序号);
+  select_entry(clip, py::list(items), index);
   return none();
 }
 
