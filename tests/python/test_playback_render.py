@@ -465,3 +465,19 @@ def test_overridden_methods_are_called(board, make_png, monkeypatch):
     shot.draw(1.0)
     assert calls == ["center", "position", "icon"]
     assert pixel(board, 160, 110) == RED
+
+
+def test_absolute_and_relative_spellings_share_one_icon(board, make_png):
+    path = make_png(20, 20, RED)  # absolute; icons report it relative
+    ic = icon(board, path, 100, 100)
+    r0 = report(ic)
+    ic.移动(200, 100)
+    r1 = report(ic)
+    assert r1.获取("文件") != path
+    for r in (r0, r1):
+        r.填写("文件", path)
+    shot = Shot(board).play([("镜_起_1", [r0]), ("镜_走_2", [r1])])
+    for moment in (0.5, 1.0, 1.5, 2.0):
+        shot.draw(moment)
+    assert len(shot.library) == 1
+    assert shot.sprites[0].从列表获得同个图标(path, 1, shot.library) is shot.library.获取(0)
