@@ -127,13 +127,23 @@ void put_loop_count(py::object self, py::object count) {
   if (pyext::truthy(n)) TZ_SET(self, "循环次数", n);
 }
 
+// The board takes a typed position as standard data, so the defaults (handed
+// back unchanged when the inputs stay empty) are given in standard data too.
+py::object standard(py::object screen, py::object v) {
+  if (pyext::py_eq(TZ_GET(screen, "适配比例"), py::int_(1))) return v;
+  return TZ_GET(screen, "实际画板转标准数据")(v);
+}
+
 void set_position(py::object self) {
   if (TZ_GET(self, "图层坐标设置").is_none()) {
+    py::object board = TZ_GET(self, "画板");
+    py::object screen = TZ_GET(board, "屏幕");
     TZ_SET(self, "图层坐标设置",
-           TZ_G("坐标输入框")(py::arg("画板") = TZ_GET(self, "画板"),
+           TZ_G("坐标输入框")(py::arg("画板") = board,
                               py::arg("回调") = TZ_GET(self, "成功设置坐标"),
-                              py::arg("默认X") = TZ_GET(self, "横坐标"),
-                              py::arg("默认Y") = TZ_GET(self, "纵坐标"), py::arg("居中") = true));
+                              py::arg("默认X") = standard(screen, TZ_GET(self, "横坐标")),
+                              py::arg("默认Y") = standard(screen, TZ_GET(self, "纵坐标")),
+                              py::arg("居中") = true));
   }
   TZ_GET(TZ_GET(self, "图层坐标设置"), "展现")();
 }
