@@ -100,12 +100,12 @@ def test_keyframe_labels_follow_selector_and_action_key(make_icon, monkeypatch, 
 @pytest.mark.parametrize("x, y, w, h, place", [
     (100, 80, 40, 30, (140, 80)),        # right of the icon
     (1250, 80, 40, 30, (1160, 80)),      # right edge: ends on the canvas edge
-    (100, 700, 40, 30, (140, 720 - 15 * 30)),  # bottom: title row included
+    (100, 700, 40, 30, (140, 720 - 19 * 30)),  # bottom: title row included
 ])
 def test_menu_place_is_kept_inside_the_canvas(make_icon, x, y, w, h, place):
     icon = make_icon(x, y, w=w, h=h)
     icon.弹出菜单()
-    assert len(icon.按钮列表) == 14
+    assert len(icon.按钮列表) == 18
     assert icon.当前菜单.位置 == place
 
 
