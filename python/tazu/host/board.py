@@ -165,7 +165,7 @@ class 画板:
             for name in ("图标状态选项", "当前菜单"):
                 popup = getattr(icon, name, None)
                 if popup:
-                    popup.绘制()
+                    popup.绘制(self.屏幕)
 
     # ----- gestures ---------------------------------------------------------------------
 
