@@ -230,7 +230,7 @@ def test_scale_dialog(request, screen, make_icon, monkeypatch, b, typed, ratio):
     first = icon.图层比例设置
     assert first.输入.element.placeholder_text == "当前比例： 1.5" and first.可见
     icon.设置比例()
-    assert icon.图层比例设置 is not first
+    assert icon.图层比例设置 is not first and not first.面板.element.alive()
     icon.图层比例设置.输入.设置文本(typed)
     icon.图层比例设置.获得文本()
     assert got == ([ratio] if ratio else [])
