@@ -58,6 +58,24 @@ def test_construction_at_fit_ratio_one_makes_no_conversion(Icon, make_board, inf
     assert (icon.循环次数, icon.原始缩放比例, icon.缩放备份, icon.相对坐标) == (1, 1, None, None)
 
 
+def test_transforms_and_gestures_at_fit_ratio_one_make_no_conversion(Icon, make_board, info_for,
+                                                                     two_tone):
+    board = make_board(1)
+    icon = Icon(info_for(two_tone), board, 10, 20)
+    icon.取消菜单 = lambda: None
+    icon.移动(30, 40)
+    icon.旋转(30, (5, 5), 初始=True)
+    icon.缩放(2, 初始=True, 缩放中心=(1, 1))
+    icon.移动锚点 = (1, 1)
+    icon.鼠标移动(Ev(坐标=(50, 50)), x_direction=True)
+    icon.键盘微调(Ev(键盘=pygame.K_UP))
+    assert board.屏幕.calls == []
+    icon.状态列表.添加(icon.报告当下(缩放备份=False))
+    board.屏幕.calls.clear()
+    icon.移动至目标(5, 5)
+    assert board.屏幕.calls == []
+
+
 @pytest.mark.parametrize("system", [False, True])
 def test_construction_converts_standard_data_unless_system(Icon, make_board, info_for, two_tone,
                                                            system):
@@ -294,13 +312,13 @@ def test_drag(gesture_icon, anchor, flags, target):
     assert icon.menu_cancels == [1] and (icon.x, icon.y) == target
 
 
-def test_direction_locked_drag_keeps_the_other_axis_at_fit_ratio_two(gesture_icon):
-    icon = gesture_icon(ratio=2)  # actual (100, 120)
-    icon.移动锚点 = (0, 0)
-    icon.鼠标移动(Ev(坐标=(30, 999)), x_direction=True)
-    assert (icon.x, icon.y) == (60, 120)
-    icon.鼠标移动(Ev(坐标=(999, 40)), y_direction=True)
-    assert (icon.x, icon.y) == (60, 80)
+@pytest.mark.parametrize("flags, target", [({}, (100, 200)), ({"x_direction": True}, (100, 120)),
+                                           ({"y_direction": True}, (120, 200))])
+def test_drag_at_fit_ratio_two_follows_the_pointer(gesture_icon, flags, target):
+    icon = gesture_icon(ratio=2, x=60, y=60)  # actual (120, 120)
+    icon.移动锚点 = (5, 8)
+    icon.鼠标移动(Ev(坐标=(105, 208)), **flags)
+    assert (icon.x, icon.y) == target
 
 
 def test_drag_with_a_bad_pointer_fails_after_closing_the_menu(gesture_icon):
@@ -485,3 +503,14 @@ def test_report_with_states_returns_the_live_backup(Icon, make_board, info_for, 
     icon.当前状态备份 = icon.报告当下(缩放备份=False)
     assert icon.报告() is icon.当前状态备份 is icon.报告()
     assert icon.当前状态备份["状态列表"] is icon.状态列表
+
+
+def test_properties_are_read_not_called_and_docstring_is_plain(Icon, make_board, info_for, two_tone):
+    from tazu import animation
+
+    icon = Icon(info_for(two_tone), make_board())
+    for name in ("中心", "文件", "面积", "左上角", "旋转中心", "旋转角度"):
+        assert isinstance(vars(animation.图标)[name], property)
+    with pytest.raises(TypeError):
+        icon.中心()
+    assert animation.图标.更新内容.__doc__ == "\n    专为系统设计而生\n"

@@ -214,3 +214,11 @@ def test_refresh_takes_the_raw_path(new, make_png, make_gif):
     gif = make_gif(3)
     assert icon.刷新图片(gif) is True
     assert icon._文件 == gif and icon.type == "photo"
+
+
+@pytest.mark.parametrize("mode", ["LA", "CMYK", "I;16"])
+def test_pictures_of_any_mode_can_be_optimised(new, board, tmp_path, mode):
+    path = str(tmp_path / "odd.tif" if mode == "CMYK" else tmp_path / "odd.png")
+    Image.new(mode, (16, 16)).save(path)
+    icon = new(path, 预览=True)
+    assert os.path.dirname(icon.get_optimize_file(path, force=True)).endswith("optimize_png")

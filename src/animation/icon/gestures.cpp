@@ -22,13 +22,16 @@ void mouse_move(py::object self, py::object event, py::object system, py::object
   auto [hx, hy] = unpack<2>(anchor);
   y = y - hy;
   x = x - hx;
-  if (pyext::truthy(x_direction)) y = position_as_standard(self, TZ_GET(self, "y"));
-  if (pyext::truthy(y_direction)) x = position_as_standard(self, TZ_GET(self, "x"));
+  // Pointer, anchor and the icon's own position are all actual-board pixels.
+  if (pyext::truthy(x_direction)) y = TZ_GET(self, "y");
+  if (pyext::truthy(y_direction)) x = TZ_GET(self, "x");
+  x = position_as_standard(self, x);
+  y = position_as_standard(self, y);
   TZ_GET(self, "移动至目标")(x, y, system);
 }
 
-py::object mouse_rotate(py::object self, py::object event, py::object precision,
-                        py::object centre, py::object angle, py::object /*system*/) {
+py::object mouse_rotate(py::object self, py::object event, py::object precision, py::object centre,
+                        py::object angle, py::object /*system*/) {
   TZ_GET(self, "取消菜单")();
   auto [x, y] = unpack<2>(TZ_GET(event, "坐标"));
   (void)y;
@@ -42,8 +45,8 @@ py::object mouse_rotate(py::object self, py::object event, py::object precision,
   return TZ_GET(self, "rotate_angle");
 }
 
-py::object mouse_scale(py::object self, py::object event, py::object precision,
-                       py::object centre, py::object /*system*/) {
+py::object mouse_scale(py::object self, py::object event, py::object precision, py::object centre,
+                       py::object /*system*/) {
   TZ_GET(self, "取消菜单")();
   double amount = num(TZ_GET(event, "纵坐标")), step = num(precision);
   if (step == 0) raise_zero_division();
@@ -79,8 +82,7 @@ void nudge(py::object self, int dx, int dy) {
 }
 
 bool check(py::object self, py::object event) {
-  return pyext::truthy(
-      TZ_GET(self, "是否在矩形内")(TZ_GET(event, "坐标"), TZ_GET(self, "矩形")));
+  return pyext::truthy(TZ_GET(self, "是否在矩形内")(TZ_GET(event, "坐标"), TZ_GET(self, "矩形")));
 }
 
 }  // namespace
@@ -92,10 +94,14 @@ void add_gesture_members(pyext::ClassBuilder& b) {
            py::arg("x_direction") = false, py::arg("y_direction") = false);
   b.method("键盘微调", &keyboard_nudge, py::arg("self"), py::arg("事件"),
            py::arg("x_direction") = false, py::arg("y_direction") = false);
-  b.method("上移", [](py::object self) { nudge(self, 0, -2); }, py::arg("self"));
-  b.method("下移", [](py::object self) { nudge(self, 0, 2); }, py::arg("self"));
-  b.method("左移", [](py::object self) { nudge(self, -2, 0); }, py::arg("self"));
-  b.method("右移", [](py::object self) { nudge(self, 2, 0); }, py::arg("self"));
+  b.method(
+      "上移", [](py::object self) { nudge(self, 0, -2); }, py::arg("self"));
+  b.method(
+      "下移", [](py::object self) { nudge(self, 0, 2); }, py::arg("self"));
+  b.method(
+      "左移", [](py::object self) { nudge(self, -2, 0); }, py::arg("self"));
+  b.method(
+      "右移", [](py::object self) { nudge(self, 2, 0); }, py::arg("self"));
   b.method("鼠标旋转", &mouse_rotate, py::arg("self"), py::arg("事件"), py::arg("精度") = 2,
            py::arg("旋转中心") = none, py::arg("旋转角度") = none, py::arg("系统") = false);
   b.method("鼠标缩放", &mouse_scale, py::arg("self"), py::arg("事件"), py::arg("精度") = 10,

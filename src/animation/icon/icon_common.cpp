@@ -27,7 +27,8 @@ std::array<py::object, N> unpack(py::handle obj) {
   PyObject* it = PyObject_GetIter(obj.ptr());
   if (!it) {
     PyErr_Clear();
-    PyErr_Format(PyExc_TypeError, "cannot unpack non-iterable %s object", Py_TYPE(obj.ptr())->tp_name);
+    PyErr_Format(PyExc_TypeError, "cannot unpack non-iterable %s object",
+                 Py_TYPE(obj.ptr())->tp_name);
     throw py::error_already_set();
   }
   py::object iter = py::reinterpret_steal<py::object>(it);

@@ -15,8 +15,8 @@ constexpr const char* kMenuActions[] = {
     "复制",     "镜像",     "锁定",     "解锁",     "重置",     "删除"};
 
 void init(py::object self, py::object icon_info, py::object board, py::object x, py::object y,
-          py::object number, py::object width, py::object height, py::object kind,
-          py::object mark, py::object system, py::object preview, py::object info) {
+          py::object number, py::object width, py::object height, py::object kind, py::object mark,
+          py::object system, py::object preview, py::object info) {
   py::none none;
   py::object file = pyext::truthy(icon_info) ? TZ_GET(icon_info, "获取")("文件") : py::object(none);
   TZ_SET(self, "_文件", file);
@@ -48,9 +48,9 @@ void init(py::object self, py::object icon_info, py::object board, py::object x,
     rect = TZ_G("游戏矩形")(py::arg("左") = x, py::arg("右") = x + width, py::arg("上") = y,
                             py::arg("下") = y + height);
 
-  TZ_GET(base(self), "__init__")(final_file, py::arg("矩形") = rect,
-                                 py::arg("smooth") = TZ_GET(self, "smooth"),
-                                 py::arg("原始图片") = TZ_GET(self, "_文件"));
+  TZ_GET(base(self), "__init__")
+  (final_file, py::arg("矩形") = rect, py::arg("smooth") = TZ_GET(self, "smooth"),
+   py::arg("原始图片") = TZ_GET(self, "_文件"));
   py::bool_ no(false);
   TZ_SET(self, "激活", no);
   TZ_SET(self, "模式", zero);
@@ -124,7 +124,8 @@ py::str describe(py::object self) {
 
 py::object equals(py::object self, py::object other) {
   if (!pyext::truthy(other)) return py::bool_(false);
-  PyObject* r = PyObject_RichCompare(TZ_GET(self, "编号").ptr(), TZ_GET(other, "编号").ptr(), Py_EQ);
+  PyObject* r =
+      PyObject_RichCompare(TZ_GET(self, "编号").ptr(), TZ_GET(other, "编号").ptr(), Py_EQ);
   if (!r) throw py::error_already_set();
   return py::reinterpret_steal<py::object>(r);
 }
@@ -142,8 +143,8 @@ void add_model_members(pyext::ClassBuilder& b) {
   b.method("__eq__", &equals, py::arg("self"), py::arg("other"));
 
   b.readonly("中心", [](py::object self) {
-    Vec2 c = picture_centre(num(TZ_GET(self, "x")), num(TZ_GET(self, "y")),
-                            num(TZ_GET(self, "宽")), num(TZ_GET(self, "高")));
+    Vec2 c = picture_centre(num(TZ_GET(self, "x")), num(TZ_GET(self, "y")), num(TZ_GET(self, "宽")),
+                            num(TZ_GET(self, "高")));
     return py::make_tuple(trunc_int(c.x), trunc_int(c.y));
   });
   b.readonly("文件", [](py::object self) -> py::object {

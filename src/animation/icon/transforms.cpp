@@ -53,8 +53,8 @@ void scale(py::object self, py::object ratio, py::object initial, py::object sys
   }
   if (centre.is_none()) centre = py::make_tuple(0, 0);
   if (!pyext::truthy(system) && pyext::truthy(TZ_GET(self, "恢复缩放备份")())) return;
-  TZ_GET(base(self), "缩放")(py::arg("缩放比例") = ratio, py::arg("初始") = initial,
-                            py::arg("缩放中心") = centre);
+  TZ_GET(base(self), "缩放")
+  (py::arg("缩放比例") = ratio, py::arg("初始") = initial, py::arg("缩放中心") = centre);
 }
 
 // A turned icon is first put back into its recorded state before it is scaled.
@@ -76,9 +76,9 @@ void passive_scale(py::object self, py::object ratio, py::object group_centre) {
   if (pyext::truthy(TZ_GET(self, "恢复缩放备份")())) return;
   py::object vector = TZ_GET(self, "相对坐标");
   if (!pyext::truthy(vector)) return;
-  TZ_GET(base(self), "被动缩放")(py::arg("缩放比例") = ratio, py::arg("大盘中心") = group_centre,
-                                py::arg("大盘向量") = vector,
-                                py::arg("原始缩放比例") = TZ_GET(self, "原始缩放比例"));
+  TZ_GET(base(self), "被动缩放")
+  (py::arg("缩放比例") = ratio, py::arg("大盘中心") = group_centre, py::arg("大盘向量") = vector,
+   py::arg("原始缩放比例") = TZ_GET(self, "原始缩放比例"));
 }
 
 py::tuple infer_group_centre(py::object self) {
@@ -105,13 +105,13 @@ struct Shift {
 
 void shift_record(py::handle record, const Shift& d) {
   py::object get = TZ_GET(record, "获取"), put = TZ_GET(record, "填写");
-  put("横坐标", get("横坐标") + d.x);
-  put("纵坐标", get("纵坐标") + d.y);
-  put("origin_x", get("origin_x") + d.origin_x);
-  put("origin_y", get("origin_y") + d.origin_y);
-  py::object pivot = get("旋转中心");
+  put(TZ_NAME("横坐标"), get(TZ_NAME("横坐标")) + d.x);
+  put(TZ_NAME("纵坐标"), get(TZ_NAME("纵坐标")) + d.y);
+  put(TZ_NAME("origin_x"), get(TZ_NAME("origin_x")) + d.origin_x);
+  put(TZ_NAME("origin_y"), get(TZ_NAME("origin_y")) + d.origin_y);
+  py::object pivot = get(TZ_NAME("旋转中心"));
   if (pyext::truthy(pivot))
-    put("旋转中心", py::make_tuple(item(pivot, 0) + d.x, item(pivot, 1) + d.y));
+    put(TZ_NAME("旋转中心"), py::make_tuple(item(pivot, 0) + d.x, item(pivot, 1) + d.y));
 }
 
 // A system drag of an icon with keyframe states carries every state along.

@@ -75,8 +75,6 @@ py::object video_placeholder(py::handle self) {
 }
 
 py::object process_file(py::object self, py::object file, py::object system, py::object preview) {
-  // A layer without a source (a text layer, say) has nothing to load.
-  if (file.is_none()) return py::none();
   if (!exists(file)) {
     pyext::output("文件不存在：" + text(file));
     return py::none();
@@ -99,7 +97,8 @@ py::object process_file(py::object self, py::object file, py::object system, py:
   } else {
     TZ_SET(self, "type", py::str("photo"));
   }
-  if (pyext::truthy(preview)) return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = true);
+  if (pyext::truthy(preview))
+    return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = true);
   if (pyext::truthy(system)) return file;
   return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = false);
 }
@@ -119,9 +118,18 @@ py::object optimize_file(py::object self, py::object file, py::object force) {
     write_into_place(target, [&](py::handle tmp) {
       py::object image = TZ_GET(TZ_G("Image"), "open")(file);
       try {
-        py::object quantized = TZ_GET(image, "quantize")(py::arg("colors") = 256);
-        TZ_GET(quantized, "save")(tmp, py::arg("format") = "PNG", py::arg("optimize") = true,
-                                  py::arg("compress_level") = 9);
+        // Quantising takes grey, palette and colour pictures; others (grey with
+        // alpha, 16-bit, CMYK, bilevel) are brought to colour first instead of failing.
+        py::object source = image;
+        std::string mode = text(TZ_GET(image, "mode"));
+        if (mode != "L" && mode != "P" && mode != "RGB" && mode != "RGBA") {
+          bool alpha = TZ_GET(image, "getbands")().contains(py::str("A")) ||
+                       TZ_GET(image, "info").contains(py::str("transparency"));
+          source = TZ_GET(image, "convert")(alpha ? "RGBA" : "RGB");
+        }
+        py::object quantized = TZ_GET(source, "quantize")(py::arg("colors") = 256);
+        TZ_GET(quantized, "save")
+        (tmp, py::arg("format") = "PNG", py::arg("optimize") = true, py::arg("compress_level") = 9);
       } catch (...) {
         TZ_GET(image, "close")();
         throw;
@@ -263,12 +271,12 @@ bool update_video(py::object self, py::object current_time) {
     forget_video_position(self);
     return false;
   }
-  py::object frame_rgb = TZ_GET(cv2, "cvtColor")(got[1], TZ_GET(cv2, "COLOR_BGR2RGB"));
-  py::object shape = TZ_GET(frame_rgb, "shape");
+  py::object frame = got[1];
+  py::object shape = TZ_GET(frame, "shape");
   py::object size = py::make_tuple(shape[py::int_(1)], shape[py::int_(0)]);
-  // The same picture a transposed array would give, made from the rows directly.
-  surface = TZ_GET(TZ_GET(TZ_G("pygame"), "image"), "frombytes")(TZ_GET(frame_rgb, "tobytes")(),
-                                                                 size, "RGB");
+  // The surface wraps the decoded frame as it is (BGR rows) and keeps it alive:
+  // the same picture as a converted, transposed copy, without copying it twice.
+  surface = TZ_GET(TZ_GET(TZ_G("pygame"), "image"), "frombuffer")(frame, size, "BGR");
   TZ_SET(self, "_tazu_video_next", py::int_(frame_count + 1));
   TZ_SET(self, "_tazu_video_shown", py::int_(frame_count));
   TZ_SET(self, "_tazu_video_surface", surface);
@@ -322,6 +330,9 @@ void add_media_members(pyext::ClassBuilder& b) {
            py::arg("force") = false);
   b.method("替换图片", &replace_picture, py::arg("self"), py::arg("图片路径"));
   b.method("刷新图片", &refresh_picture, py::arg("self"), py::arg("图片路径"));
+  // The docstring is the method's own text only, as the host reads it.
+  py::options options;
+  options.disable_function_signatures();
   b.method("更新内容", &update_content, py::arg("self"), py::arg("开始时间"),
            py::arg("current_time"), py::doc("\n    专为系统设计而生\n"));
 }
