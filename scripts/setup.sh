@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-apt_packages=(espeak-ng libsndfile1-dev libgtest-dev pkg-config fonts-wqy-microhei xvfb)
+apt_packages=(espeak-ng libsndfile1-dev libsamplerate0-dev libgtest-dev pkg-config fonts-wqy-microhei xvfb)
 missing=()
 for p in "${apt_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,109 @@
-// Binding of the core audio engine for the reference platform.
+// Binding of the core audio engine for the reference platform. Values only:
+// every operation is the core's.
+#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cstring>
+
+#include "tazu/audio.hpp"
 
 namespace py = pybind11;
+namespace ta = tazu::audio;
 
-PYBIND11_MODULE(_audio, m) { m.doc() = "tazu audio engine"; }
+namespace {
+
+ta::SampleFormat parse_format(const std::string& name) {
+  if (name == "pcm16") return ta::SampleFormat::pcm16;
+  if (name == "pcm24") return ta::SampleFormat::pcm24;
+  if (name == "float") return ta::SampleFormat::float32;
+  throw std::invalid_argument("unknown sample format '" + name + "' (pcm16, pcm24 or float)");
+}
+
+// Samples as a (frames, channels) float32 array, copied.
+py::array_t<float> to_array(const ta::Buffer& b) {
+  py::array_t<float> a({py::ssize_t(b.frames()), py::ssize_t(b.channels)});
+  if (!b.samples.empty()) std::memcpy(a.mutable_data(), b.samples.data(), b.samples.size() * sizeof(float));
+  return a;
+}
+
+ta::Buffer from_array(py::array_t<float, py::array::c_style | py::array::forcecast> a, int rate) {
+  ta::Buffer b;
+  b.rate = rate;
+  if (a.ndim() == 1) {
+    b.channels = 1;
+  } else if (a.ndim() == 2) {
+    b.channels = int(a.shape(1));
+  } else {
+    throw std::invalid_argument("samples must be a 1-D array or a (frames, channels) array");
+  }
+  ta::check_format(b.rate, b.channels);
+  b.samples.assign(a.data(), a.data() + a.size());
+  return b;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_audio, m) {
+  m.doc() = "tazu audio engine: float PCM, WAV files, fades, gain, compressor, silence shortening";
+  py::register_exception<ta::FileError>(m, "AudioFileError", PyExc_OSError);
+
+  py::class_<ta::Buffer>(m, "Buffer")
+      .def(py::init(&from_array), py::arg("samples"), py::arg("rate"),
+           "Buffer from float samples: 1-D (mono) or (frames, channels).")
+      .def_readonly("rate", &ta::Buffer::rate)
+      .def_readonly("channels", &ta::Buffer::channels)
+      .def_property_readonly("frames", &ta::Buffer::frames)
+      .def_property_readonly("seconds", &ta::Buffer::seconds)
+      .def("samples", &to_array, "Copy of the samples, shape (frames, channels).")
+      .def("copy", [](const ta::Buffer& b) { return b; })
+      .def("fade_in", &ta::fade_in, py::arg("seconds"))
+      .def("fade_out", &ta::fade_out, py::arg("seconds"))
+      .def("gain", &ta::gain_db, py::arg("db"))
+      .def(
+          "compress",
+          [](ta::Buffer& b, double threshold_db, double ratio, double attack_ms, double release_ms) {
+            py::gil_scoped_release nogil;
+            ta::compress(b, {threshold_db, ratio, attack_ms, release_ms});
+          },
+          py::arg("threshold_db"), py::arg("ratio"), py::arg("attack_ms"), py::arg("release_ms"))
+      .def(
+          "shorten_silence",
+          [](ta::Buffer& b, double threshold_db, double min_silence_ms, double noise_floor_db) {
+            py::gil_scoped_release nogil;
+            ta::shorten_silence(b, {threshold_db, min_silence_ms, noise_floor_db});
+          },
+          py::arg("threshold_db"), py::arg("min_silence_ms"), py::arg("noise_floor_db"))
+      .def(
+          "envelope",
+          [](const ta::Buffer& b, std::size_t columns) {
+            ta::Envelope e = ta::envelope(b, columns);
+            return py::make_tuple(py::array_t<float>(e.min.size(), e.min.data()),
+                                  py::array_t<float>(e.max.size(), e.max.data()));
+          },
+          py::arg("columns"), "(min, max) arrays: one entry per column.")
+      .def("convert", &ta::convert, py::arg("rate"), py::arg("channels"))
+      .def("peak_db", &ta::peak_db)
+      .def("rms_db", &ta::rms_db)
+      .def(
+          "write_wav",
+          [](const ta::Buffer& b, const std::string& path, const std::string& format) {
+            ta::SampleFormat f = parse_format(format);
+            py::gil_scoped_release nogil;
+            ta::write_wav(b, path, f);
+          },
+          py::arg("path"), py::arg("format") = "pcm16");
+
+  m.def(
+      "read",
+      [](const std::string& path) {
+        py::gil_scoped_release nogil;
+        return ta::read_file(path);
+      },
+      py::arg("path"), "Reads an audio file; raises AudioFileError (an OSError).");
+  m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));
+  m.def(
+      "join",
+      [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },
+      py::arg("parts"));
+}

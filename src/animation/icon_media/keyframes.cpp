@@ -1,8 +1,194 @@
+// Keyframe states of an icon: the stored list, switching between a stored state
+// and the live one (kept aside in a backup while a stored state is shown), and
+// the small dialogs for the loop count, the position and the scale.
 #include "icon/icon_parts.hpp"
+#include "icon_media/layout_py.hpp"
 
 namespace tazu::icon {
 
-// Not built yet.
-void add_keyframe_members(pyext::ClassBuilder&) {}
+namespace {
+
+bool greater(py::handle a, py::handle b) {
+  int r = PyObject_RichCompareBool(a.ptr(), b.ptr(), Py_GT);
+  if (r < 0) throw py::error_already_set();
+  return r == 1;
+}
+
+bool less(py::handle a, py::handle b) {
+  int r = PyObject_RichCompareBool(a.ptr(), b.ptr(), Py_LT);
+  if (r < 0) throw py::error_already_set();
+  return r == 1;
+}
+
+py::object length(py::handle states) { return TZ_GET(states, "长"); }
+
+py::object report_now(py::object self) {
+  return TZ_GET(self, "报告当下")(py::arg("缩放备份") = false);
+}
+
+// Puts a state record on the icon: its picture, then the board applies the
+// rest. Lock and text settings stay the icon's own, not the record's.
+void apply_state(py::object self, py::object record, py::object selected) {
+  py::object file = TZ_GET(self, "处理文件")(TZ_GET(record, "获取")("文件"),
+                                            py::arg("系统") = TZ_GET(self, "系统"));
+  // A record whose file is gone keeps the picture on show instead of failing;
+  // the missing file has already been reported.
+  if (!file.is_none()) {
+    py::object picture = layout_py::pygame().attr("image").attr("load")(file);
+    TZ_SET(self, "origin_image", picture.attr("convert_alpha")());
+  }
+  TZ_GET(record, "填写")("状态列表", py::none());
+  TZ_GET(TZ_GET(self, "画板"), "调整新图标初始状态")(
+      record, self, py::arg("锁") = TZ_GET(self, "锁"), py::arg("文本") = TZ_GET(self, "文本"),
+      py::arg("字体") = TZ_GET(self, "字体"), py::arg("字体大小") = TZ_GET(self, "字体大小"),
+      py::arg("文本颜色") = TZ_GET(self, "文本颜色"), py::arg("系统") = true);
+  TZ_GET(self, "展现图标状态")(selected);
+}
+
+void show_states(py::object self, py::object selected) {
+  py::object states = TZ_GET(self, "状态列表");
+  if (!pyext::truthy(states)) {
+    TZ_SET(self, "图标状态选项", py::none());
+    return;
+  }
+  py::list labels;
+  for (py::handle pair : TZ_G("报数")(states)) labels.append(py::str(pair[py::int_(0)]));
+  labels.append(py::str("当前"));
+  TZ_SET(self, "图标状态选项", TZ_G("图标状态")(self, labels, selected));
+}
+
+// The live state is never written into the list here.
+void save_state(py::object self) {
+  py::object selector = TZ_GET(self, "图标状态选项");
+  if (selector.is_none()) return;
+  py::object k = TZ_GET(selector, "选中项");
+  py::object states = TZ_GET(self, "状态列表");
+  if (k.is_none() || less(k, py::int_(0)) || !less(k, length(states))) return;
+  TZ_GET(states, "替换")(k, report_now(self));
+}
+
+void switch_state(py::object self, py::object selected) {
+  py::object states = TZ_GET(self, "状态列表");
+  if (!pyext::truthy(states)) selected = py::none();
+  py::object backup = TZ_GET(self, "当前状态备份");
+  if (selected.is_none() || greater(selected, length(states) - py::int_(1))) {
+    // Back to the live state, if a stored one is on show.
+    if (backup.is_none()) return;
+    TZ_SET(self, "当前状态备份", py::none());
+    apply_state(self, backup, selected);
+    return;
+  }
+  py::object record = TZ_GET(states, "获取")(selected);
+  // Only the first switch away from the live state keeps it.
+  if (backup.is_none()) TZ_SET(self, "当前状态备份", report_now(self));
+  apply_state(self, record, selected);
+}
+
+void add_animation(py::object self) {
+  py::object selector = TZ_GET(self, "图标状态选项");
+  py::object k = pyext::truthy(selector) ? TZ_GET(selector, "选中项") : py::int_(0);
+  py::object current = report_now(self);
+  if (k.is_none() || less(k, py::int_(0))) return;
+  TZ_GET(TZ_GET(self, "状态列表"), "插入")(k, current);
+  TZ_GET(self, "切换状态")(k);
+}
+
+void delete_animation(py::object self) {
+  py::object selector = TZ_GET(self, "图标状态选项");
+  py::object states = TZ_GET(self, "状态列表");
+  if (selector.is_none() || !pyext::truthy(states)) return;
+  py::object k = TZ_GET(selector, "选中项");
+  if (k.is_none()) return;
+  py::object options = py::int_(py::len(TZ_GET(selector, "选项列表")));
+  if (greater(k, options - py::int_(1))) return;
+  if (!greater(k, length(states) - py::int_(1))) {
+    TZ_GET(states, "删除序号")(k);
+    TZ_GET(self, "切换状态")(k);
+  } else {
+    // The "当前" entry: the last stored state leaves the list and becomes live.
+    TZ_SET(self, "当前状态备份", TZ_GET(states, "弹出")());
+    TZ_GET(self, "切换状态")(py::none());
+  }
+}
+
+void loop_animation(py::object self) {
+  if (TZ_GET(self, "循环次数输入框").is_none()) {
+    TZ_SET(self, "循环次数输入框",
+           TZ_G("通用输入框")(
+               py::arg("画板") = TZ_GET(self, "画板"), py::arg("回调") = TZ_GET(self, "植入循环次数"),
+               py::arg("居中") = true,
+               py::arg("提示") = "请输入要动画循环次数\n所有动画状态将会按顺序循环多次\n（仅支持输入正整数）"));
+  }
+  TZ_GET(TZ_GET(self, "循环次数输入框"), "展现")();
+}
+
+void put_loop_count(py::object self, py::object count) {
+  py::object n = TZ_GET(TZ_GET(self, "画板"), "确保正整数")(count);
+  if (pyext::truthy(n)) TZ_SET(self, "循环次数", n);
+}
+
+void set_position(py::object self) {
+  if (TZ_GET(self, "图层坐标设置").is_none()) {
+    TZ_SET(self, "图层坐标设置",
+           TZ_G("坐标输入框")(py::arg("画板") = TZ_GET(self, "画板"),
+                              py::arg("回调") = TZ_GET(self, "成功设置坐标"),
+                              py::arg("默认X") = TZ_GET(self, "横坐标"),
+                              py::arg("默认Y") = TZ_GET(self, "纵坐标"), py::arg("居中") = true));
+  }
+  TZ_GET(TZ_GET(self, "图层坐标设置"), "展现")();
+}
+
+// The board's conversion refuses with None (or False); 0 is a position like
+// any other, the canvas edge.
+bool refused(py::handle v) { return v.is_none() || v.ptr() == Py_False; }
+
+void position_set(py::object self, py::object x_text, py::object y_text) {
+  py::object board = TZ_GET(self, "画板");
+  py::object x = TZ_GET(board, "确保整数")(x_text);
+  if (refused(x)) return;
+  py::object y = TZ_GET(board, "确保整数")(y_text);
+  if (refused(y)) return;
+  TZ_GET(board, "坐标调整")(x, y);
+}
+
+void set_scale(py::object self) {
+  py::str prompt = py::str("当前比例： ") + py::str(TZ_GET(self, "scale_ratio"));
+  // A new dialog each time so the prompt shows the present scale; the old
+  // one's widgets are released rather than left hidden in the UI manager.
+  py::object old = TZ_GET(self, "图层比例设置");
+  if (!old.is_none() && py::hasattr(old, "面板")) {
+    py::object panel = TZ_GET(old, "面板");
+    if (py::hasattr(panel, "销毁")) TZ_GET(panel, "销毁")();
+  }
+  TZ_SET(self, "图层比例设置",
+         TZ_G("通用输入框")(py::arg("画板") = TZ_GET(self, "画板"),
+                            py::arg("回调") = TZ_GET(self, "成功设置比例"), py::arg("居中") = true,
+                            py::arg("提示") = prompt));
+  TZ_GET(TZ_GET(self, "图层比例设置"), "展现")();
+}
+
+void scale_set(py::object self, py::object ratio_text) {
+  py::object board = TZ_GET(self, "画板");
+  py::object r = TZ_GET(board, "确保浮点数")(ratio_text);
+  if (!pyext::truthy(r)) return;
+  TZ_GET(board, "比例调整")(TZ_GET(TZ_GET(board, "屏幕"), "_fit_ratio") * r);
+}
+
+}  // namespace
+
+void add_keyframe_members(pyext::ClassBuilder& b) {
+  b.method("添加动画", &add_animation, py::arg("self"));
+  b.method("删除动画", &delete_animation, py::arg("self"));
+  b.method("循环动画", &loop_animation, py::arg("self"));
+  b.method("设置坐标", &set_position, py::arg("self"));
+  b.method("设置比例", &set_scale, py::arg("self"));
+  b.method("成功设置比例", &scale_set, py::arg("self"), py::arg("比例"));
+  b.method("植入循环次数", &put_loop_count, py::arg("self"), py::arg("次数"));
+  b.method("成功设置坐标", &position_set, py::arg("self"), py::arg("X"), py::arg("Y"));
+  b.method("展现图标状态", &show_states, py::arg("self"), py::arg("选中项") = py::none());
+  b.method("保存状态", &save_state, py::arg("self"));
+  b.method("切换状态", &switch_state, py::arg("self"), py::arg("选中项"),
+           py::doc("\n    选中项是指目的地\n"));
+}
 
 }  // namespace tazu::icon

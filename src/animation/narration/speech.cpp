@@ -1,0 +1,112 @@
+// One clause: raw speech cache, optional clean-up stages, fades.
+#include "narration/narration.hpp"
+#include "pyclass.hpp"
+#include "tazu/narration.hpp"
+
+namespace tazu::narration_py {
+
+namespace {
+
+bool is_exception(const py::error_already_set& e) { return e.matches(PyExc_Exception); }
+
+// The stage switches belong to the caller: read them, never write them; a
+// configuration without a switch has the stage off.
+bool switch_on(py::handle config, const char* name) {
+  return pyext::truthy(py::getattr(config, name, py::bool_(false)));
+}
+
+py::object attr_or(py::handle config, const char* name, py::object fallback) {
+  return py::hasattr(config, name) ? py::getattr(config, name) : fallback;
+}
+
+// Waveform pictures go under the working directory, one folder per stage.
+void waveform(py::handle clip, const std::string& stage, const std::string& picture) {
+  TZ_GET(clip, "波形图")(py::arg("尺寸") = py::make_tuple(15, 10),
+                         py::arg("路径") = "调音/" + stage + "/" + picture);
+}
+
+// Runs a guarded stage: any error shows the failure text, success the other.
+template <typename Body>
+void stage(Body&& body, const char* ok, const char* failed) {
+  try {
+    body();
+  } catch (py::error_already_set& e) {
+    if (!is_exception(e)) throw;
+    e.restore();
+    PyErr_Clear();
+    pyext::output(failed);
+    return;
+  }
+  pyext::output(ok);
+}
+
+}  // namespace
+
+py::object speak_clause(py::object config, py::object text, py::object index, py::object base,
+                        py::object voice, py::object speed, py::object pitch, py::object emotion) {
+  py::object volume = TZ_GET(config, "朗读音量");
+  const std::string folder = text_of(TZ_GET(config, "声音文件夹"));
+  const std::string base_text = text_of(base), index_text = text_of(index);
+  const std::string raw =
+      folder + "/原始/" +
+      narration::raw_clip_file_name(base_text, index_text, text_of(voice), text_of(volume),
+                                    text_of(speed), text_of(pitch), text_of(emotion));
+  py::str raw_path(raw);
+
+  // A cached clip is reused when it loads and has sound in it.
+  bool usable = false;
+  try {
+    py::object cached = TZ_G("抓取音频")(raw_path);
+    usable = TZ_GET(cached, "时长") > py::int_(0);
+  } catch (py::error_already_set& e) {
+    if (!is_exception(e)) throw;
+    e.restore();
+    PyErr_Clear();
+    if (pyext::truthy(TZ_G("是否存在")(raw_path))) TZ_G("删除")(raw_path);
+  }
+  if (!usable) {
+    TZ_G("朗读")(text, py::arg("保存位置") = raw_path, py::arg("音色") = voice,
+                 py::arg("音量") = volume, py::arg("语速") = speed, py::arg("音调") = pitch,
+                 py::arg("情感") = emotion, py::arg("情感程度") = 200);
+  }
+  py::object clip = TZ_G("抓取音频")(raw_path);
+
+  const std::string picture = narration::safe_file_name(base_text + "_" + index_text + ".png");
+  if (switch_on(config, "是否静音缩短")) {
+    py::object floor = attr_or(config, "降噪阈值", py::int_(-35));
+    stage(
+        [&] {
+          TZ_GET(clip, "静音缩短")(py::arg("静音阈值") = TZ_GET(config, "静音缩短静音阈值"),
+                                   py::arg("最短静音时长") = 100, py::arg("降噪阈值") = floor);
+          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "静音缩短", picture);
+        },
+        "音频静音缩短成功！", "音频静音缩短失败！");
+  }
+  if (switch_on(config, "是否压缩限幅")) {
+    py::object gain = attr_or(config, "压缩增益", py::int_(6));
+    py::object threshold = attr_or(config, "压缩阈值", py::int_(-40));
+    stage(
+        [&] {
+          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "压缩前", picture);
+          TZ_GET(clip, "压缩")(py::arg("阈值") = threshold, py::arg("比例") = 6,
+                               py::arg("启动时间") = 10, py::arg("释放时间") = 100);
+          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "压缩后", picture);
+        },
+        "音频压缩限幅成功！", "音频压缩限幅失败！");
+    stage(
+        [&] {
+          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "增强前", picture);
+          TZ_GET(clip, "信号增强")(py::arg("增益") = gain);
+          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "增强后", picture);
+        },
+        "音频压缩限幅成功！", "音频压缩限幅失败！");
+  }
+
+  py::object fade_out = attr_or(config, "句内静音淡出时间", py::float_(0.1));
+  py::object fade_in = attr_or(config, "句内静音淡入时间", py::float_(0.1));
+  if (index > py::int_(0)) TZ_GET(clip, "淡入")(fade_in);
+  TZ_GET(clip, "淡出")(fade_out);
+  return clip;
+}
+
+}  // namespace tazu::narration_py

@@ -1,0 +1,95 @@
+// Audio engine: float PCM buffers, WAV files and the clean-up operations used
+// for narration. Levels are in dBFS, DSP times in milliseconds, fades in seconds.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tazu::audio {
+
+// A file that cannot be read or written.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Interleaved float samples, nominally in [-1, 1]; one or two channels.
+struct Buffer {
+  int rate = 22050;
+  int channels = 1;
+  std::vector<float> samples;
+
+  std::size_t frames() const { return channels > 0 ? samples.size() / channels : 0; }
+  double seconds() const { return rate > 0 ? double(frames()) / rate : 0.0; }
+};
+
+// Checks rate and channel count; throws std::invalid_argument.
+void check_format(int rate, int channels);
+
+// Reads any file libsndfile understands (WAV first of all). Files with more than
+// two channels are mixed down to stereo. Throws FileError.
+Buffer read_file(const std::string& path);
+
+enum class SampleFormat { pcm16, pcm24, float32 };
+
+// Writes a WAV file through a temporary file in the same folder that is renamed
+// into place, so a crash never leaves a half-written file under `path`. Integer
+// formats clip instead of wrapping. Throws FileError.
+void write_wav(const Buffer& buffer, const std::string& path,
+               SampleFormat format = SampleFormat::pcm16);
+
+Buffer silence(double seconds, int rate, int channels);
+
+// Resamples (band-limited sinc) and converts channels: mono is copied to both
+// sides, stereo is averaged to mono.
+Buffer convert(const Buffer& in, int rate, int channels);
+
+// Joins buffers end to end. The result takes the highest rate and the largest
+// channel count among them; others are converted first.
+Buffer join(const std::vector<const Buffer*>& parts);
+
+// Linear ramps over the first / last `seconds` (clamped to the length).
+void fade_in(Buffer& b, double seconds);
+void fade_out(Buffer& b, double seconds);
+
+void gain_db(Buffer& b, double db);
+
+struct CompressorSettings {
+  double threshold_db = -20.0;
+  double ratio = 4.0;
+  double attack_ms = 10.0;
+  double release_ms = 100.0;
+};
+
+// Feed-forward compressor: a peak detector smoothed with attack/release time
+// constants, linked across channels; above the threshold the level rises by
+// 1/ratio of what the input rises. No make-up gain (gain_db does that).
+void compress(Buffer& b, const CompressorSettings& s);
+
+struct SilenceSettings {
+  double threshold_db = -40.0;   // quieter than this counts as silence
+  double min_silence_ms = 100.0; // longer silences are cut down to this
+  double noise_floor_db = -35.0; // kept silence below this level is muted
+};
+
+// Shortens every stretch quieter than the threshold and longer than the minimum
+// to the minimum length, keeping its two ends and cross-fading the cut. Inside
+// the silences that remain, stretches below the noise floor are muted (gated),
+// with short ramps. Levels are RMS over 10 ms windows.
+void shorten_silence(Buffer& b, const SilenceSettings& s);
+
+// Minimum and maximum sample of each of `columns` equal slices of the buffer,
+// over all channels, for drawing a waveform. Empty slices give 0.
+struct Envelope {
+  std::vector<float> min;
+  std::vector<float> max;
+};
+Envelope envelope(const Buffer& b, std::size_t columns);
+
+// Peak and RMS level of the whole buffer in dBFS (-inf for digital silence).
+double peak_db(const Buffer& b);
+double rms_db(const Buffer& b);
+
+}  // namespace tazu::audio

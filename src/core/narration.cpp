@@ -1,0 +1,138 @@
+#include "tazu/narration.hpp"
+
+#include <cstdint>
+
+namespace tazu::narration {
+
+namespace {
+
+constexpr std::string_view kMark = "<s>";
+
+bool starts_with_mark(std::string_view s) { return s.substr(0, 3) == kMark; }
+bool ends_with_mark(std::string_view s) {
+  return s.size() >= 3 && s.substr(s.size() - 3) == kMark;
+}
+
+int count_marks(std::string_view s) {
+  int n = 0;
+  for (std::size_t p = s.find(kMark); p != std::string_view::npos; p = s.find(kMark, p + 3)) ++n;
+  return n;
+}
+
+// Python's str.isspace() for one code point.
+bool is_space(char32_t c) {
+  if (c == ' ' || (c >= 0x09 && c <= 0x0d) || (c >= 0x1c && c <= 0x1f)) return true;
+  switch (c) {
+    case 0x85: case 0xa0: case 0x1680: case 0x2028: case 0x2029:
+    case 0x202f: case 0x205f: case 0x3000:
+      return true;
+    default:
+      return c >= 0x2000 && c <= 0x200a;
+  }
+}
+
+// Decodes the code point starting at s[i]; returns its byte length (1 for a bad byte).
+std::size_t decode(std::string_view s, std::size_t i, char32_t& cp) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 1;
+  if (i + len > s.size()) len = 1;
+  if (len == 1) {
+    cp = b;
+    return 1;
+  }
+  cp = b & (0xff >> (len + 1));
+  for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3f);
+  return len;
+}
+
+}  // namespace
+
+std::string strip_unicode(std::string_view s) {
+  std::size_t begin = 0;
+  while (begin < s.size()) {
+    char32_t cp;
+    std::size_t len = decode(s, begin, cp);
+    if (!is_space(cp)) break;
+    begin += len;
+  }
+  // Walk forward to find the end of the last non-space code point.
+  std::size_t end = begin;
+  for (std::size_t i = begin; i < s.size();) {
+    char32_t cp;
+    std::size_t len = decode(s, i, cp);
+    i += len;
+    if (!is_space(cp)) end = i;
+  }
+  return std::string(s.substr(begin, end - begin));
+}
+
+std::vector<LinePart> split_pauses(std::string_view line) {
+  // Tokens as the pattern (<s>+|[^<>]+) finds them, left to right. UTF-8
+  // continuation bytes are never '<', '>' or 's', so bytes can be scanned.
+  std::vector<std::string_view> pieces;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (line[i] == '<' && i + 2 < line.size() && line[i + 1] == 's' && line[i + 2] == '>') {
+      std::size_t e = i + 2;
+      while (e < line.size() && line[e] == '>') ++e;
+      pieces.push_back(line.substr(i, e - i));
+      i = e;
+    } else if (line[i] == '<' || line[i] == '>') {
+      ++i;
+    } else {
+      std::size_t e = i;
+      while (e < line.size() && line[e] != '<' && line[e] != '>') ++e;
+      pieces.push_back(line.substr(i, e - i));
+      i = e;
+    }
+  }
+
+  std::vector<LinePart> parts;
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    std::string_view p = pieces[k];
+    if (starts_with_mark(p) && ends_with_mark(p)) {
+      int count = count_marks(p);
+      while (k + 1 < pieces.size() && starts_with_mark(pieces[k + 1]) &&
+             ends_with_mark(pieces[k + 1])) {
+        count += count_marks(pieces[++k]);
+      }
+      parts.push_back({LinePart::Kind::pause, {}, count});
+    } else if (std::string text = strip_unicode(p); !text.empty()) {
+      parts.push_back({LinePart::Kind::subclause, std::move(text), 0});
+    }
+  }
+  return parts;
+}
+
+std::string dot_to_dash(std::string s) {
+  for (char& c : s)
+    if (c == '.') c = '-';
+  return s;
+}
+
+std::string safe_file_name(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    out.push_back(c == '/' || c == '\\' || u < 0x20 || u == 0x7f ? '_' : c);
+  }
+  if (out.find_first_not_of('.') != std::string::npos) return out;
+  std::string prefixed(1, '_');
+  prefixed += out;
+  return prefixed;
+}
+
+std::string raw_clip_file_name(std::string_view base, std::string_view index, std::string_view voice,
+                               std::string_view volume, std::string_view speed,
+                               std::string_view pitch, std::string_view emotion) {
+  std::string name;
+  name.append(base).append("_").append(index).append("_").append(voice);
+  name.append("_").append(dot_to_dash(std::string(volume)));
+  name.append("_").append(dot_to_dash(std::string(speed)));
+  name.append("_").append(dot_to_dash(std::string(pitch)));
+  name.append("_").append(emotion).append(".wav");
+  return safe_file_name(name);
+}
+
+}  // namespace tazu::narration
