@@ -1,5 +1,6 @@
 // Binding of the core audio engine for the reference platform. Values only:
-// every operation is the core's.
+// every operation is the core's. Operations on a buffer keep the GIL: another
+// thread could otherwise read a buffer while silence shortening replaces it.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -23,7 +24,8 @@ ta::SampleFormat parse_format(const std::string& name) {
 // Samples as a (frames, channels) float32 array, copied.
 py::array_t<float> to_array(const ta::Buffer& b) {
   py::array_t<float> a({py::ssize_t(b.frames()), py::ssize_t(b.channels)});
-  if (!b.samples.empty()) std::memcpy(a.mutable_data(), b.samples.data(), b.samples.size() * sizeof(float));
+  if (!b.samples.empty())
+    std::memcpy(a.mutable_data(), b.samples.data(), b.samples.size() * sizeof(float));
   return a;
 }
 
@@ -62,15 +64,14 @@ PYBIND11_MODULE(_audio, m) {
       .def("gain", &ta::gain_db, py::arg("db"))
       .def(
           "compress",
-          [](ta::Buffer& b, double threshold_db, double ratio, double attack_ms, double release_ms) {
-            py::gil_scoped_release nogil;
+          [](ta::Buffer& b, double threshold_db, double ratio, double attack_ms,
+             double release_ms) {
             ta::compress(b, {threshold_db, ratio, attack_ms, release_ms});
           },
           py::arg("threshold_db"), py::arg("ratio"), py::arg("attack_ms"), py::arg("release_ms"))
       .def(
           "shorten_silence",
           [](ta::Buffer& b, double threshold_db, double min_silence_ms, double noise_floor_db) {
-            py::gil_scoped_release nogil;
             ta::shorten_silence(b, {threshold_db, min_silence_ms, noise_floor_db});
           },
           py::arg("threshold_db"), py::arg("min_silence_ms"), py::arg("noise_floor_db"))
@@ -89,7 +90,6 @@ PYBIND11_MODULE(_audio, m) {
           "write_wav",
           [](const ta::Buffer& b, const std::string& path, const std::string& format) {
             ta::SampleFormat f = parse_format(format);
-            py::gil_scoped_release nogil;
             ta::write_wav(b, path, f);
           },
           py::arg("path"), py::arg("format") = "pcm16");
@@ -103,7 +103,6 @@ PYBIND11_MODULE(_audio, m) {
       py::arg("path"), "Reads an audio file; raises AudioFileError (an OSError).");
   m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));
   m.def(
-      "join",
-      [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },
+      "join", [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },
       py::arg("parts"));
 }

@@ -1,4 +1,6 @@
 // Buffers, files, rate and channel conversion, joining.
+#include "tazu/audio.hpp"
+
 #include <samplerate.h>
 #include <sndfile.h>
 #include <unistd.h>
@@ -9,8 +11,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-
-#include "tazu/audio.hpp"
 
 namespace tazu::audio {
 
@@ -25,14 +25,13 @@ struct SndCloser {
 };
 using SndHandle = std::unique_ptr<SNDFILE, SndCloser>;
 
-// Same folder as the target so the rename stays on one file system.
+// Same folder as the target so the rename stays on one file system; a short
+// name so that a target name near the length limit still has a temporary one.
 std::string temp_name_for(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  fs::path p(path);
-  std::string name = ".";
-  name += p.filename().string();
-  name += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  return (p.parent_path() / name).string();
+  std::string name = ".tazu-";
+  name += std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp.wav";
+  return (fs::path(path).parent_path() / name).string();
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ namespace {
 double db_to_amp(double db) { return std::pow(10.0, db / 20.0); }
 
 void check_finite(double v, const char* what) {
-  if (!std::isfinite(v)) throw std::invalid_argument(std::string(what) + " must be a finite number");
+  if (!std::isfinite(v))
+    throw std::invalid_argument(std::string(what) + " must be a finite number");
 }
 
 std::size_t frames_for(const Buffer& b, double seconds, const char* what) {
@@ -85,7 +86,8 @@ void shorten_silence(Buffer& b, const SilenceSettings& s) {
   check_finite(s.threshold_db, "silence threshold");
   check_finite(s.min_silence_ms, "minimum silence length");
   check_finite(s.noise_floor_db, "noise floor");
-  if (s.min_silence_ms < 0) throw std::invalid_argument("minimum silence length must not be negative");
+  if (s.min_silence_ms < 0)
+    throw std::invalid_argument("minimum silence length must not be negative");
 
   const int ch = b.channels;
   const std::size_t n = b.frames();

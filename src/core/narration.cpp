@@ -9,9 +9,7 @@ namespace {
 constexpr std::string_view kMark = "<s>";
 
 bool starts_with_mark(std::string_view s) { return s.substr(0, 3) == kMark; }
-bool ends_with_mark(std::string_view s) {
-  return s.size() >= 3 && s.substr(s.size() - 3) == kMark;
-}
+bool ends_with_mark(std::string_view s) { return s.size() >= 3 && s.substr(s.size() - 3) == kMark; }
 
 int count_marks(std::string_view s) {
   int n = 0;
@@ -23,8 +21,14 @@ int count_marks(std::string_view s) {
 bool is_space(char32_t c) {
   if (c == ' ' || (c >= 0x09 && c <= 0x0d) || (c >= 0x1c && c <= 0x1f)) return true;
   switch (c) {
-    case 0x85: case 0xa0: case 0x1680: case 0x2028: case 0x2029:
-    case 0x202f: case 0x205f: case 0x3000:
+    case 0x85:
+    case 0xa0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202f:
+    case 0x205f:
+    case 0x3000:
       return true;
     default:
       return c >= 0x2000 && c <= 0x200a;
@@ -41,7 +45,8 @@ std::size_t decode(std::string_view s, std::size_t i, char32_t& cp) {
     return 1;
   }
   cp = b & (0xff >> (len + 1));
-  for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3f);
+  for (std::size_t k = 1; k < len; ++k)
+    cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3f);
   return len;
 }
 
@@ -110,6 +115,33 @@ std::string dot_to_dash(std::string s) {
   return s;
 }
 
+namespace {
+
+std::uint64_t fnv1a(std::string_view s) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (char c : s) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
+// Keeps the start of a name too long for the file system, cut on a character
+// boundary, plus a digest of the whole name so that different long names stay
+// different and the same name always maps to the same file.
+std::string shorten(const std::string& name) {
+  std::size_t dot = name.rfind('.');
+  std::string ext = dot != std::string::npos && name.size() - dot <= 8 ? name.substr(dot) : "";
+  static const char* hex = "0123456789abcdef";
+  std::string tag(1, '~');
+  for (int shift = 60; shift >= 0; shift -= 4) tag.push_back(hex[(fnv1a(name) >> shift) & 0xf]);
+  std::size_t keep = kMaxNameBytes - tag.size() - ext.size();
+  while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xc0) == 0x80) --keep;
+  return name.substr(0, keep) + tag + ext;
+}
+
+}  // namespace
+
 std::string safe_file_name(std::string_view name) {
   std::string out;
   out.reserve(name.size());
@@ -117,15 +149,18 @@ std::string safe_file_name(std::string_view name) {
     const auto u = static_cast<unsigned char>(c);
     out.push_back(c == '/' || c == '\\' || u < 0x20 || u == 0x7f ? '_' : c);
   }
-  if (out.find_first_not_of('.') != std::string::npos) return out;
-  std::string prefixed(1, '_');
-  prefixed += out;
-  return prefixed;
+  if (out.find_first_not_of('.') == std::string::npos) {
+    std::string prefixed(1, '_');
+    prefixed += out;
+    out = std::move(prefixed);
+  }
+  return out.size() > kMaxNameBytes ? shorten(out) : out;
 }
 
-std::string raw_clip_file_name(std::string_view base, std::string_view index, std::string_view voice,
-                               std::string_view volume, std::string_view speed,
-                               std::string_view pitch, std::string_view emotion) {
+std::string raw_clip_file_name(std::string_view base, std::string_view index,
+                               std::string_view voice, std::string_view volume,
+                               std::string_view speed, std::string_view pitch,
+                               std::string_view emotion) {
   std::string name;
   name.append(base).append("_").append(index).append("_").append(voice);
   name.append("_").append(dot_to_dash(std::string(volume)));

@@ -33,8 +33,9 @@ Buffer concat(std::initializer_list<Buffer> parts) {
 struct TempDir {
   fs::path path;
   TempDir() {
-    path = fs::temp_directory_path() / ("tazu_audio_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                        "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    path = fs::temp_directory_path() /
+           ("tazu_audio_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(path);
   }
   ~TempDir() { fs::remove_all(path); }
@@ -52,7 +53,8 @@ TEST(AudioFile, WriteThenReadKeepsFormatAndSamples) {
     EXPECT_EQ(r.rate, 24000);
     EXPECT_EQ(r.channels, ch);
     ASSERT_EQ(r.frames(), b.frames());
-    for (std::size_t i = 0; i < b.samples.size(); i += 97) EXPECT_NEAR(r.samples[i], b.samples[i], 1e-4);
+    for (std::size_t i = 0; i < b.samples.size(); i += 97)
+      EXPECT_NEAR(r.samples[i], b.samples[i], 1e-4);
   }
   // Only the final file remains: the temporary one was renamed.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2);
@@ -77,7 +79,8 @@ TEST(AudioFile, BadInputsGiveClearErrors) {
   const fs::path junk = dir.path / "junk.wav";
   std::ofstream(junk) << "not audio at all";
   EXPECT_THROW(read_file(junk.string()), FileError);
-  EXPECT_THROW(write_wav(tone(0.1, 8000, 100, 0.1), (dir.path / "no/such/dir/x.wav").string()), FileError);
+  EXPECT_THROW(write_wav(tone(0.1, 8000, 100, 0.1), (dir.path / "no/such/dir/x.wav").string()),
+               FileError);
   // A failed write leaves no temporary file behind and keeps the old file.
   write_wav(tone(0.1, 8000, 100, 0.1), (dir.path / "keep.wav").string());
   Buffer bad;
@@ -132,8 +135,8 @@ TEST(AudioDsp, FadesReachZeroAtTheEdges) {
   fade_out(b, 0.1);
   EXPECT_EQ(b.samples[0], 0.0f);
   EXPECT_EQ(b.samples.back(), 0.0f);
-  EXPECT_NEAR(b.samples[2 * 400], 0.4f, 0.01);     // halfway through the fade-in
-  EXPECT_FLOAT_EQ(b.samples[2 * 4000], 0.8f);      // untouched middle
+  EXPECT_NEAR(b.samples[2 * 400], 0.4f, 0.01);  // halfway through the fade-in
+  EXPECT_FLOAT_EQ(b.samples[2 * 4000], 0.8f);   // untouched middle
   // A fade longer than the sound covers the whole sound and does not overrun.
   Buffer shortb = tone(0.01, 8000, 50, 0.0);
   for (float& s : shortb.samples) s = 1.0f;
@@ -173,7 +176,8 @@ TEST(AudioDsp, CompressorReleaseIsGradual) {
   auto level = [&](double t0, double t1) {
     Buffer s;
     s.rate = 24000;
-    s.samples.assign(b.samples.begin() + std::size_t(t0 * 24000), b.samples.begin() + std::size_t(t1 * 24000));
+    s.samples.assign(b.samples.begin() + std::size_t(t0 * 24000),
+                     b.samples.begin() + std::size_t(t1 * 24000));
     return peak_db(s);
   };
   EXPECT_LT(level(0.5, 0.52), level(1.3, 1.5) - 3);
@@ -190,7 +194,8 @@ class ShortenSilence : public ::testing::TestWithParam<SilenceCase> {};
 TEST_P(ShortenSilence, LongGapsShrinkToTheMinimum) {
   const auto c = GetParam();
   const int rate = 24000;
-  Buffer b = concat({tone(0.3, rate, 200, 0.5), silence(c.gap_ms / 1000, rate, 1), tone(0.3, rate, 200, 0.5)});
+  Buffer b = concat(
+      {tone(0.3, rate, 200, 0.5), silence(c.gap_ms / 1000, rate, 1), tone(0.3, rate, 200, 0.5)});
   shorten_silence(b, {-40, c.min_ms, -60});
   EXPECT_NEAR(b.seconds() * 1000, 600 + c.expected_gap_ms, 10.5) << c.gap_ms;
 }
@@ -210,7 +215,8 @@ TEST(AudioDsp, ShortenSilenceKeepsSpeechAndGatesNoise) {
   // The loud parts are intact at both ends.
   for (std::size_t i = 0; i < 7000; i += 13) EXPECT_EQ(b.samples[i], before.samples[i]);
   const std::size_t end = b.frames(), end0 = before.frames();
-  for (std::size_t k = 1; k < 7000; k += 13) EXPECT_EQ(b.samples[end - k], before.samples[end0 - k]);
+  for (std::size_t k = 1; k < 7000; k += 13)
+    EXPECT_EQ(b.samples[end - k], before.samples[end0 - k]);
   // The kept pause is muted.
   float pause_peak = 0;
   for (std::size_t i = std::size_t(0.32 * rate); i < std::size_t(0.48 * rate); ++i)

@@ -35,15 +35,13 @@ TEST_P(SplitPauses, Parts) { EXPECT_EQ(show(split_pauses(GetParam().line)), GetP
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, SplitPauses,
-    ::testing::Values(
-        PauseCase{"今天<s>天气<s><s>很好", {"今天", "#1", "天气", "#2", "很好"}},
-        PauseCase{"a<s> <s>b", {"a", "#1", "#1", "b"}},        // a blank breaks the run
-        PauseCase{"<s><s><s>开始", {"#3", "开始"}},
-        PauseCase{"前<s>>后", {"前", "<s>>", "后"}},            // mark plus ">" is text
-        PauseCase{"a<b>c", {"a", "b", "c"}},
-        PauseCase{"<s", {"s"}},
-        PauseCase{"  你好 \u3000<s>\t世界\n", {"你好", "#1", "世界"}},
-        PauseCase{"   ", {}}, PauseCase{"<>><", {}}, PauseCase{"", {}}));
+    ::testing::Values(PauseCase{"今天<s>天气<s><s>很好", {"今天", "#1", "天气", "#2", "很好"}},
+                      PauseCase{"a<s> <s>b", {"a", "#1", "#1", "b"}},  // a blank breaks the run
+                      PauseCase{"<s><s><s>开始", {"#3", "开始"}},
+                      PauseCase{"前<s>>后", {"前", "<s>>", "后"}},  // mark plus ">" is text
+                      PauseCase{"a<b>c", {"a", "b", "c"}}, PauseCase{"<s", {"s"}},
+                      PauseCase{"  你好 \u3000<s>\t世界\n", {"你好", "#1", "世界"}},
+                      PauseCase{"   ", {}}, PauseCase{"<>><", {}}, PauseCase{"", {}}));
 
 TEST(Names, DotsBecomeDashes) {
   EXPECT_EQ(dot_to_dash("1.25"), "1-25");
@@ -60,6 +58,20 @@ TEST(Names, FileNamesCannotLeaveTheirFolder) {
   EXPECT_EQ(safe_file_name(std::string("x\0y\n", 4)), "x_y_");
   EXPECT_EQ(raw_clip_file_name("../../etc", "0", "../v", "1", "1", "1", "/e"),
             ".._.._etc_0_.._v_1_1_1__e.wav");
+}
+
+TEST(Names, LongNamesFitTheFileSystem) {
+  std::string line;
+  for (int i = 0; i < 120; ++i) line += "字";  // 360 bytes of text
+  const std::string a = safe_file_name(line + "甲.wav"), b = safe_file_name(line + "乙.wav");
+  EXPECT_LE(a.size(), kMaxNameBytes);
+  EXPECT_NE(a, b);                                // still told apart
+  EXPECT_EQ(a, safe_file_name(line + "甲.wav"));  // and stable
+  EXPECT_EQ(a.substr(a.size() - 4), ".wav");
+  EXPECT_EQ(a.substr(0, 150), line.substr(0, 150));  // the start is kept, whole characters
+  EXPECT_EQ((a.size() - 4 - 17) % 3, 0u);
+  const std::string fits(kMaxNameBytes, 'x');
+  EXPECT_EQ(safe_file_name(fits), fits);
 }
 
 }  // namespace

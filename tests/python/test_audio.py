@@ -144,6 +144,14 @@ def test_bad_speech_options(kwargs):
         au.espeak_arguments("字", "/tmp/x.wav", **kwargs)
 
 
+def test_speech_into_a_long_path(tmp_path):
+    # espeak-ng cuts long output paths; the file must still land where asked.
+    out = tmp_path / ("文件夹" * 15) / ("声音" * 30 + ".wav")
+    朗读("好", 保存位置=str(out))
+    assert 抓取音频(str(out)).时长 > 0.1
+    assert os.listdir(out.parent) == [out.name]
+
+
 def test_text_is_never_taken_as_options_or_shell(tmp_path):
     # Leading dashes and shell syntax are just text on standard input.
     marker = tmp_path / "pwned"

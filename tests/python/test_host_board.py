@@ -102,6 +102,12 @@ class TestFrames:
         board.缝合动作(1, "右")
         assert seen == [board]
 
+    def test_shot_views_follow_the_frames(self, board):
+        board.设置帧(["起_0", "走_2"], {"起_0": 1, "走_2": 2})
+        board.切割动作(1, 0.5)
+        assert list(board.坐标字典().所有键()) == board.所有帧() == board.帧列表
+        assert list(board.坐标字典().values()) == [1, 2, 2]
+
     def test_start_key(self, board):
         assert not board.是否开始动作键()
         board.设置帧(["起_0", "走_2"])
@@ -234,6 +240,15 @@ class TestApplyRecord:
         first = icon.origin_image
         board.调整新图标初始状态(record, icon, 系统=True, 字体大小="30", 文本颜色="#ff0000")
         assert icon.origin_image is first  # unchanged text is not drawn again
+
+    def test_partial_record_leaves_the_rest(self, board, make_png):
+        icon = icon_on(board, make_png(10, 10), 5, 5, add=False)
+        icon.缩放(2)
+        icon.旋转(90)
+        board.调整新图标初始状态(字典({"模式": "滤色"}), icon)
+        assert (icon.scale_ratio, icon.rotate_angle, icon.模式) == (2, 90, "滤色")
+        board.调整新图标初始状态(字典({"旋转角度": 0}), icon)
+        assert (icon.scale_ratio, icon.rotate_angle) == (2, 0)
 
     def test_file_switch_and_missing_file(self, board, make_png, capsys):
         a_path, b_path = make_png(10, 10), make_png(30, 30)

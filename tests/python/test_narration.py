@@ -1,8 +1,10 @@
 """Narration: characters, clause speech and its cache, shot assembly, batches.
 Everything speaks for real through espeak-ng (short lines)."""
+import io
 import json
 import os
 import types
+import wave
 
 import numpy as np
 import pytest
@@ -113,14 +115,26 @@ def test_clause_is_cached_and_reused(cfg, calls):
     assert again.时长 == pytest.approx(first.时长)
 
 
-@pytest.mark.parametrize("content", [b"garbage", b""])
-def test_unusable_cache_file_is_replaced(cfg, calls, content):
+def empty_wav():
+    buf = io.BytesIO()
+    with wave.open(buf, "wb") as w:
+        w.setnchannels(1), w.setsampwidth(2), w.setframerate(22050)
+    return buf.getvalue()
+
+
+@pytest.mark.parametrize("content", [b"garbage", b"", empty_wav()])
+def test_unusable_cache_file_is_replaced(cfg, calls, content, monkeypatch):
     os.makedirs("声音/原始")
     with open(RAW, "wb") as f:
         f.write(content)
+    deleted = []
+    delete = A.删除
+    monkeypatch.setattr(A, "删除", lambda p: (deleted.append(p), delete(p))[1])
     clip = A.朗读文本(cfg, "你好", 0, "5-测试", "cmn", 1, 50, "平静")
     assert len(calls["朗读"]) == 1 and clip.时长 > 0.3
     assert 抓取音频(RAW).时长 > 0.3
+    # A readable file of no length is overwritten in place, not deleted first.
+    assert deleted == ([] if content == empty_wav() else [RAW])
 
 
 @pytest.mark.parametrize(
@@ -244,6 +258,17 @@ def test_unsafe_base_name_stays_in_the_sound_folder(cfg, work):
     A.朗读声音(cfg, "好", "../../outside", shot(序号=1))
     assert sorted(os.listdir("声音")) == [".._.._outside.wav", "原始"]
     assert not (work.parent / "outside.wav").exists()
+
+
+def test_long_line_fits_the_file_system(cfg):
+    line = "好" * 90  # the base name alone is over 255 bytes
+    base = A.获得媒体纯文件名(shot(序号=1, 文案=line))
+    A.朗读声音(cfg, line, base, shot(序号=1))
+    (narration,) = [n for n in os.listdir("声音") if n.endswith(".wav")]
+    assert narration.startswith("1-好好") and len(narration.encode()) <= 200
+    assert 抓取音频(f"声音/{narration}").时长 > 3
+    A.朗读声音(cfg, line, base, shot(序号=1))  # found again: nothing new
+    assert len(os.listdir("声音")) == 2
 
 
 def test_failed_save_leaves_no_narration(cfg, monkeypatch):

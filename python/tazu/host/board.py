@@ -115,6 +115,7 @@ class 画板:
         self.最近导出 = None
         self._镜像来源 = {}
         self._拖动 = None
+        self._路径缓存 = {}
 
     # ----- icons and selection ---------------------------------------------------
 
@@ -165,7 +166,7 @@ class 画板:
             for name in ("图标状态选项", "当前菜单"):
                 popup = getattr(icon, name, None)
                 if popup:
-                    popup.绘制()
+                    popup.绘制(self.屏幕)
 
     # ----- gestures ---------------------------------------------------------------------
 
@@ -378,13 +379,23 @@ class 画板:
         self._应用文件(记录, icon)
         self._应用文本(记录, icon, 关键字)
 
+        # Only what the record holds is applied; a partial record leaves the rest.
         ox, oy = _取(记录, "origin_x"), _取(记录, "origin_y")
-        if isinstance(ox, numbers.Real) and isinstance(oy, numbers.Real):
+        has_origin = isinstance(ox, numbers.Real) and isinstance(oy, numbers.Real)
+        if has_origin:
             icon.origin_x, icon.origin_y = conv(ox), conv(oy)
-        self._缩放(icon, _取(记录, "缩放比例"))
-        pivot = _取(记录, "旋转中心")
-        pivot = (conv(_对(pivot)[0]), conv(_对(pivot)[1])) if pivot else None
-        icon.旋转(_取(记录, "旋转角度") or 0, 旋转轴位置=pivot, 系统=True)
+        if has_origin or _有(记录, "缩放比例"):
+            ratio = _取(记录, "缩放比例") if _有(记录, "缩放比例") \
+                else self.屏幕.实际画板转标准数据(icon.scale_ratio)
+            self._缩放(icon, ratio)
+        if _有(记录, "旋转角度") or _有(记录, "旋转中心"):
+            if _有(记录, "旋转中心"):
+                pivot = _取(记录, "旋转中心")
+                pivot = (conv(_对(pivot)[0]), conv(_对(pivot)[1])) if pivot else None
+            else:
+                pivot = icon.rotate_pivot
+            angle = _取(记录, "旋转角度") if _有(记录, "旋转角度") else icon.rotate_angle
+            icon.旋转(angle or 0, 旋转轴位置=pivot, 系统=True)
         x, y = _取(记录, "横坐标"), _取(记录, "纵坐标")
         if x is not None and y is not None:
             icon.移动(conv(x), conv(y), 初始=True, 系统=True)
@@ -414,17 +425,26 @@ class 画板:
         path = _取(记录, "文件")
         if not path or not isinstance(path, (str, os.PathLike)):
             return
-        path = os.fspath(path)
-        if not os.path.isabs(path):
-            path = os.path.join(self._工作目录(), path)
+        path = self._绝对路径(path, 相对于工作目录=True)
         current = getattr(icon, "_文件", None) or getattr(icon, "_path", None)
-        if current is not None and os.path.abspath(os.fspath(current)) == os.path.abspath(path):
+        if current is not None and self._绝对路径(current) == path:
             return
         if not os.path.exists(path):
             _输出("图层文件不存在：" + path)
             return
         icon.替换图片(path)
         icon._画板文本 = None
+
+    def _绝对路径(self, path, 相对于工作目录=False):
+        # The player applies records every frame; resolving paths is cached.
+        key = (os.fspath(path), 相对于工作目录)
+        found = self._路径缓存.get(key)
+        if found is None:
+            p = key[0]
+            if 相对于工作目录 and not os.path.isabs(p):
+                p = os.path.join(self._工作目录(), p)
+            found = self._路径缓存[key] = os.path.abspath(p)
+        return found
 
     @staticmethod
     def _工作目录():
@@ -520,6 +540,18 @@ class 画板:
     def 帧列表(self):
         """The action keys of the shot on show, in play order."""
         return list(self.帧.键)
+
+    def 坐标字典(self):
+        """The shot as a 字典 of action key -> frame data, in play order."""
+        from tazu.mix import 字典
+
+        return 字典((k, self.帧.数据[k]) for k in self.帧.键)
+
+    def 所有帧(self):
+        """The action keys as a 列表, as the time-weight function takes them."""
+        from tazu.mix import 列表
+
+        return 列表(self.帧.键)
 
     def 设置帧(self, 动作键, 数据=None):
         self.帧.设置(动作键, 数据)

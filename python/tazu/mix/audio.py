@@ -208,10 +208,11 @@ def _nice_step(raw):
 
 
 def _temp_beside(path, suffix):
-    # Same folder, so the final rename stays on one file system; the writer
-    # creates the file, so it gets the usual permissions.
+    # Same folder, so the final rename stays on one file system; a short name,
+    # because espeak-ng cuts long output paths; the writer creates the file, so
+    # it gets the usual permissions.
     folder = os.path.dirname(path)
-    name = f".{os.path.basename(path)}.{os.getpid()}-{uuid.uuid4().hex[:8]}.tmp{suffix}"
+    name = f".tazu-{os.getpid()}-{uuid.uuid4().hex[:12]}.tmp{suffix}"
     return os.path.join(folder, name)
 
 
@@ -229,6 +230,8 @@ def 抓取音频(路径) -> 音频:
     """Load an audio file (WAV, FLAC, OGG… whatever libsndfile reads). Raises
     OSError when the file is missing or unreadable; an empty file gives 时长 0."""
     path = os.fspath(路径)
+    if os.path.isdir(path):
+        raise IsADirectoryError(f"这是文件夹，不是音频文件：{path}")
     if not os.path.isfile(path):
         raise FileNotFoundError(f"音频文件不存在：{path}")
     return 音频(_audio.read(path), path)
@@ -399,9 +402,12 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
         raise 朗读失败("找不到语音引擎 espeak-ng，请先安装（scripts/setup.sh 会安装它）")
     tmp = _temp_beside(path, ".wav")
     try:
-        args = espeak_arguments(text, tmp, 音色, 音量, 语速, 音调, 情感, 情感程度)
+        # Run inside the folder so espeak-ng only sees the short file name.
+        args = espeak_arguments(text, os.path.basename(tmp), 音色, 音量, 语速, 音调, 情感, 情感程度)
         try:
-            done = subprocess.run(args, input=text.encode("utf-8"), capture_output=True, timeout=超时)
+            done = subprocess.run(
+                args, input=text.encode("utf-8"), capture_output=True, timeout=超时, cwd=folder or None
+            )
         except subprocess.TimeoutExpired:
             raise 朗读失败(f"语音合成超时（{超时} 秒）：{text[:30]}") from None
         message = done.stderr.decode("utf-8", "replace").strip()

@@ -1,3 +1,4 @@
+#include "icon/icon_common.hpp"
 #include "icon/icon_parts.hpp"
 #include "register.hpp"
 
@@ -6,11 +7,17 @@ namespace tazu {
 void register_icon(py::module_& m) {
   pyext::ClassBuilder b(m, "图标", TZ_G("游戏组件"));
   icon::add_model_members(b);
+  icon::add_transform_members(b);
+  icon::add_gesture_members(b);
+  icon::add_drawing_members(b);
+  icon::add_report_members(b);
   icon::add_media_members(b);
   icon::add_keyframe_members(b);
   icon::add_menu_members(b);
   // The members in the order the host sees them in the class namespace.
-  b.finish({"__init__",     "__str__",      "设置相对坐标",   "导出",         "是否循环",
+  // clang-format off
+  py::object cls = b.finish({
+            "__init__",     "__str__",      "设置相对坐标",   "导出",         "是否循环",
             "设置文本",     "选中",         "编辑文本",       "上浮",         "下浮",
             "融合",         "修改动作",     "锁定",           "解锁",         "组合",
             "取消组合",     "导入模板",     "复制",           "循环播放",     "替换",
@@ -25,6 +32,8 @@ void register_icon(py::module_& m) {
             "更新内容",     "系统绘制",     "检查",           "取消菜单",     "鼠标移动",
             "键盘微调",     "上移",         "下移",           "左移",         "右移",
             "移动至目标",   "鼠标旋转",     "鼠标缩放",       "__eq__"});
+  // clang-format on
+  icon::set_icon_class(cls);
 }
 
 }  // namespace tazu

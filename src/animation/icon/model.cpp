@@ -1,8 +1,164 @@
+// Construction, text form, equality and the read-only properties of 图标.
+#include <string>
+
+#include "icon/icon_common.hpp"
 #include "icon/icon_parts.hpp"
 
 namespace tazu::icon {
 
-// Not built yet.
-void add_model_members(pyext::ClassBuilder&) {}
+namespace {
+
+// Labels of the context menu, each performed by the icon's method of that name.
+constexpr const char* kMenuActions[] = {
+    "修改动作", "编辑文本", "添加动画", "循环动画", "删除动画", "替换",     "循环播放", "设置坐标",
+    "设置比例", "导出",     "上浮",     "下浮",     "组合",     "取消组合", "导入模板", "融合",
+    "复制",     "镜像",     "锁定",     "解锁",     "重置",     "删除"};
+
+void init(py::object self, py::object icon_info, py::object board, py::object x, py::object y,
+          py::object number, py::object width, py::object height, py::object kind, py::object mark,
+          py::object system, py::object preview, py::object info) {
+  py::none none;
+  py::object file = pyext::truthy(icon_info) ? TZ_GET(icon_info, "获取")("文件") : py::object(none);
+  TZ_SET(self, "_文件", file);
+  TZ_SET(self, "画板", board);
+  TZ_SET(self, "type", none);
+  TZ_SET(self, "info", info);
+  TZ_SET(self, "smooth", py::bool_(true));
+  TZ_SET(self, "video_cap", none);
+  TZ_SET(self, "gif_frames", none);
+  TZ_SET(self, "gif_cap", none);
+  py::int_ zero(0);
+  TZ_SET(self, "video_frame_num", zero);
+  TZ_SET(self, "video_fps", zero);
+  TZ_SET(self, "video_w", zero);
+  TZ_SET(self, "video_h", zero);
+  py::object screen = TZ_GET(board, "屏幕");
+  TZ_SET(self, "fit_ratio", TZ_GET(screen, "_fit_ratio"));
+
+  py::object final_file = TZ_GET(self, "处理文件")(TZ_GET(self, "_文件"), system, preview);
+
+  if (!fit_is_one(screen) && !pyext::truthy(system)) {
+    if (pyext::truthy(width)) width = to_board(screen, width);
+    if (pyext::truthy(height)) height = to_board(screen, height);
+    x = to_board(screen, x);
+    y = to_board(screen, y);
+  }
+  py::object rect = none;
+  if (pyext::truthy(width) && pyext::truthy(height))
+    rect = TZ_G("游戏矩形")(py::arg("左") = x, py::arg("右") = x + width, py::arg("上") = y,
+                            py::arg("下") = y + height);
+
+  TZ_GET(base(self), "__init__")
+  (final_file, py::arg("矩形") = rect, py::arg("smooth") = TZ_GET(self, "smooth"),
+   py::arg("原始图片") = TZ_GET(self, "_文件"));
+  py::bool_ no(false);
+  TZ_SET(self, "激活", no);
+  TZ_SET(self, "模式", zero);
+  TZ_SET(self, "移动中", no);
+  TZ_SET(self, "移动锚点", none);
+  TZ_SET(self, "旋转中", no);
+  TZ_SET(self, "系统", system);
+  TZ_GET(base(self), "移动")(x, y, py::arg("初始") = true);
+
+  TZ_SET(self, "图标信息", icon_info);
+  TZ_SET(self, "编号", number);
+  TZ_SET(self, "临时旋转中心", none);
+  TZ_SET(self, "类型", kind);
+  TZ_SET(self, "标记编号", mark);
+  TZ_SET(self, "锁", no);
+  TZ_SET(self, "循环", py::bool_(true));
+  TZ_SET(self, "文本", none);
+  py::str empty("");
+  TZ_SET(self, "字体大小", empty);
+  TZ_SET(self, "文本颜色", empty);
+  TZ_SET(self, "字体", empty);
+  TZ_SET(self, "多选选中", no);
+  TZ_SET(self, "当前菜单", none);
+  TZ_SET(self, "上次选中时间", none);
+  py::dict actions;
+  for (const char* label : kMenuActions) actions[label] = py::getattr(self, label);
+  TZ_SET(self, "按钮字典", actions);
+  TZ_SET(self, "状态列表", TZ_G("列表")());
+  TZ_SET(self, "按钮列表", none);
+  TZ_SET(self, "图标状态选项", none);
+  TZ_SET(self, "当前状态备份", none);
+  TZ_SET(self, "图层坐标设置", none);
+  TZ_SET(self, "图层比例设置", none);
+  TZ_SET(self, "循环次数输入框", none);
+  TZ_SET(self, "循环次数", py::int_(1));
+  TZ_SET(self, "大盘旋转角度", zero);
+  TZ_SET(self, "大盘缩放比例", py::int_(1));
+  TZ_SET(self, "别名", none);
+  if (pyext::truthy(info)) TZ_SET(self, "别名", py::object(info[py::str("name")]));
+  TZ_SET(self, "相对坐标", none);
+  TZ_SET(self, "原始缩放比例", py::int_(1));
+  TZ_SET(self, "缩放备份", none);
+}
+
+py::object round2(py::handle v) { return TZ_G("round")(v, 2); }
+
+std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
+
+py::str describe(py::object self) {
+  const std::string s2 = "  |  ", s1 = " | ";
+  py::object screen = screen_of(self);
+  std::string out = "图层编号：" + text(TZ_GET(self, "编号")) + s2;
+  if (pyext::py_eq(TZ_GET(self, "type"), py::str("video")))
+    out += "图层类型：视频  |  循环播放：" + text(TZ_GET(self, "是否循环")) + s2;
+  else
+    out += "图层类型：图片  |  ";
+  py::object count = TZ_GET(TZ_GET(self, "状态列表"), "长") + py::int_(1);
+  out += "动画状态数：" + text(count) + s2;
+  out += "动画循环次数：" + text(TZ_GET(self, "循环次数")) + s2;
+  out += "图层文件：" + text(TZ_GET(self, "文件")) + s1;
+  out += "坐标：(" + text(TZ_GET(self, "横坐标")) + ", " + text(TZ_GET(self, "纵坐标")) + ") | ";
+  out += "缩放比例：" + text(round2(to_standard(screen, TZ_GET(self, "scale_ratio")))) + s1;
+  out += "旋转角度：" + text(TZ_GET(self, "旋转角度")) + s1;
+  out += "组合旋转角度：" + text(TZ_GET(self, "大盘旋转角度")) + s1;
+  out += "组合缩放比例：" + text(round2(to_standard(screen, TZ_GET(self, "大盘缩放比例")))) + s1;
+  out += "屏幕适配比例：" + text(round2(TZ_GET(screen, "适配比例"))) + s1;
+  out += "混合模式：" + text(TZ_GET(self, "模式")) + s1;
+  out += "\n";
+  return py::str(out);
+}
+
+py::object equals(py::object self, py::object other) {
+  if (!pyext::truthy(other)) return py::bool_(false);
+  PyObject* r =
+      PyObject_RichCompare(TZ_GET(self, "编号").ptr(), TZ_GET(other, "编号").ptr(), Py_EQ);
+  if (!r) throw py::error_already_set();
+  return py::reinterpret_steal<py::object>(r);
+}
+
+}  // namespace
+
+void add_model_members(pyext::ClassBuilder& b) {
+  py::none none;
+  b.method("__init__", &init, py::arg("self"), py::arg("图标信息"), py::arg("画板"),
+           py::arg("横坐标") = 0, py::arg("纵坐标") = 0, py::arg("编号") = 0,
+           py::arg("宽度") = none, py::arg("高度") = none, py::arg("类型") = "普通",
+           py::arg("标记编号") = 0, py::arg("系统") = false, py::arg("预览") = false,
+           py::arg("info") = none);
+  b.method("__str__", &describe, py::arg("self"));
+  b.method("__eq__", &equals, py::arg("self"), py::arg("other"));
+
+  b.readonly("中心", [](py::object self) {
+    Vec2 c = picture_centre(num(TZ_GET(self, "x")), num(TZ_GET(self, "y")), num(TZ_GET(self, "宽")),
+                            num(TZ_GET(self, "高")));
+    return py::make_tuple(trunc_int(c.x), trunc_int(c.y));
+  });
+  b.readonly("文件", [](py::object self) -> py::object {
+    py::object file = TZ_GET(self, "_文件");
+    // An icon without a source file still prints and reports; it has no path.
+    if (!pyext::truthy(file)) return file;
+    return TZ_G("转相对路径")(file);
+  });
+  b.readonly("面积", [](py::object self) { return TZ_GET(TZ_GET(self, "矩形"), "面积"); });
+  b.readonly("左上角", [](py::object self) {
+    return py::make_tuple(TZ_GET(self, "横坐标"), TZ_GET(self, "纵坐标"));
+  });
+  b.readonly("旋转中心", [](py::object self) { return TZ_GET(self, "rotate_pivot"); });
+  b.readonly("旋转角度", [](py::object self) { return TZ_GET(self, "rotate_angle"); });
+}
 
 }  // namespace tazu::icon

@@ -1,8 +1,340 @@
+// An icon's media: the picture file it loads for a picture, GIF or video source,
+// derived pictures in the board's temporary folder, and the frame shown at a
+// moment of playback.
+#include <algorithm>
+#include <string>
+
+#include "icon/icon_common.hpp"
 #include "icon/icon_parts.hpp"
 
 namespace tazu::icon {
 
-// Not built yet.
-void add_media_members(pyext::ClassBuilder&) {}
+namespace {
+
+// Frames skipped by decoding rather than seeking when playback jumps ahead a little:
+// a seek decodes from the previous key frame, which costs more than a few grabs.
+constexpr long kMaxGrabAhead = 8;
+
+py::object temp_folder(py::handle self) { return TZ_GET(TZ_GET(self, "画板"), "临时文件夹"); }
+
+std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
+
+bool exists(py::handle path) { return pyext::truthy(TZ_G("是否存在")(path)); }
+
+py::object getattr_or(py::handle obj, py::handle name, py::handle fallback) {
+  PyObject* v = PyObject_GetAttr(obj.ptr(), name.ptr());
+  if (v) return py::reinterpret_steal<py::object>(v);
+  if (!PyErr_ExceptionMatches(PyExc_AttributeError)) throw py::error_already_set();
+  PyErr_Clear();
+  return py::reinterpret_borrow<py::object>(fallback);
+}
+
+long attr_long(py::handle obj, py::handle name, long fallback) {
+  py::object v = getattr_or(obj, name, py::none());
+  return v.is_none() ? fallback : v.cast<long>();
+}
+
+// Writes a derived file under a temporary name in the same folder and renames it
+// into place, so an interrupted write never leaves a file that later counts as done.
+template <typename Write>
+void write_into_place(py::handle final_path, Write&& write) {
+  py::object os = TZ_G("os");
+  std::string final_s = text(final_path);
+  std::string stem = final_s.size() > 4 ? final_s.substr(0, final_s.size() - 4) : final_s;
+  py::str tmp(stem + ".part" + text(TZ_GET(os, "getpid")()) + ".png");
+  try {
+    write(tmp);
+    TZ_GET(os, "replace")(tmp, final_path);
+  } catch (...) {
+    py::object path = TZ_GET(os, "path");
+    if (pyext::truthy(TZ_GET(path, "exists")(tmp))) TZ_GET(os, "remove")(tmp);
+    throw;
+  }
+}
+
+void write_image(py::handle path, py::handle frame) {
+  write_into_place(path, [&](py::handle tmp) {
+    if (!pyext::truthy(TZ_GET(TZ_G("cv2"), "imwrite")(tmp, frame))) {
+      PyErr_Format(PyExc_OSError, "cannot write picture %S", tmp.ptr());
+      throw py::error_already_set();
+    }
+  });
+}
+
+py::object white_frame() {
+  py::object numpy = TZ_G("numpy");
+  return TZ_GET(numpy, "full")(py::make_tuple(200, 200, 3), 255,
+                               py::arg("dtype") = TZ_GET(numpy, "uint8"));
+}
+
+// A video without a single readable frame is shown as a white placeholder.
+py::object video_placeholder(py::handle self) {
+  py::object path = TZ_G("路径")(temp_folder(self), "video_placeholder.png");
+  if (!exists(path)) write_image(path, white_frame());
+  return path;
+}
+
+py::object process_file(py::object self, py::object file, py::object system, py::object preview) {
+  if (!exists(file)) {
+    pyext::output("文件不存在：" + text(file));
+    return py::none();
+  }
+  if (pyext::truthy(TZ_G("是否文件夹")(file))) {
+    pyext::output("该图层路径是文件夹：" + text(file));
+    return py::none();
+  }
+  if (pyext::truthy(TZ_G("是否视频")(file))) {
+    TZ_SET(self, "type", py::str("video"));
+    py::object frame = TZ_GET(self, "获取视频首帧")(file);
+    if (frame.is_none()) {
+      pyext::output("视频损坏：" + text(file));
+      frame = video_placeholder(self);
+    }
+    file = frame;
+  } else if (text(file).ends_with(".gif")) {
+    TZ_SET(self, "type", py::str("gif"));
+    file = TZ_GET(self, "获取gif首帧")(file);
+  } else {
+    TZ_SET(self, "type", py::str("photo"));
+  }
+  if (pyext::truthy(preview))
+    return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = true);
+  if (pyext::truthy(system)) return file;
+  return TZ_GET(self, "get_optimize_file")(file, py::arg("force") = false);
+}
+
+py::object optimize_file(py::object self, py::object file, py::object force) {
+  py::object os = TZ_G("os");
+  double size_kb = num(TZ_GET(TZ_GET(os, "path"), "getsize")(file)) / 1024.0;
+  if (!pyext::truthy(force) && size_kb < 200) {
+    if (pyext::py_eq(TZ_G("get_image_bit_depth")(file), py::int_(24)))
+      TZ_SET(self, "smooth", py::bool_(false));
+    return file;
+  }
+  py::object md5 = TZ_G("file_to_md5")(file);
+  py::object target = TZ_G("路径")(temp_folder(self), "optimize_png", text(md5) + ".png");
+  if (!exists(target)) {
+    pyext::output("正在优化图片文件：" + text(file));
+    write_into_place(target, [&](py::handle tmp) {
+      py::object image = TZ_GET(TZ_G("Image"), "open")(file);
+      try {
+        // Quantising takes grey, palette and colour pictures; others (grey with
+        // alpha, 16-bit, CMYK, bilevel) are brought to colour first instead of failing.
+        py::object source = image;
+        std::string mode = text(TZ_GET(image, "mode"));
+        if (mode != "L" && mode != "P" && mode != "RGB" && mode != "RGBA") {
+          bool alpha = TZ_GET(image, "getbands")().contains(py::str("A")) ||
+                       TZ_GET(image, "info").contains(py::str("transparency"));
+          source = TZ_GET(image, "convert")(alpha ? "RGBA" : "RGB");
+        }
+        py::object quantized = TZ_GET(source, "quantize")(py::arg("colors") = 256);
+        TZ_GET(quantized, "save")
+        (tmp, py::arg("format") = "PNG", py::arg("optimize") = true, py::arg("compress_level") = 9);
+      } catch (...) {
+        TZ_GET(image, "close")();
+        throw;
+      }
+      TZ_GET(image, "close")();
+    });
+  }
+  TZ_SET(self, "smooth", py::bool_(false));
+  return target;
+}
+
+void forget_video_position(py::handle self) {
+  TZ_SET(self, "_tazu_video_next", py::int_(-1));
+  TZ_SET(self, "_tazu_video_shown", py::int_(-1));
+  TZ_SET(self, "_tazu_video_surface", py::none());
+}
+
+py::object video_first_frame(py::object self, py::object video) {
+  py::object cv2 = TZ_G("cv2");
+  py::object cap = TZ_GET(self, "video_cap");
+  // The capture follows the file: a replaced video must not play the old frames.
+  py::object opened_on = getattr_or(self, TZ_NAME("_tazu_video_file"), py::none());
+  if (!pyext::truthy(cap) || !pyext::py_eq(opened_on, video)) {
+    if (pyext::truthy(cap)) TZ_GET(cap, "release")();
+    cap = TZ_GET(cv2, "VideoCapture")(video);
+    TZ_SET(self, "video_cap", cap);
+    TZ_SET(self, "_tazu_video_file", video);
+    TZ_SET(self, "video_frame_num", py::int_(0));
+    forget_video_position(self);
+  }
+  if (!pyext::truthy(TZ_GET(self, "video_frame_num"))) {
+    py::object get = TZ_GET(cap, "get");
+    TZ_SET(self, "video_frame_num", pyext::py_int(get(TZ_GET(cv2, "CAP_PROP_FRAME_COUNT"))));
+    TZ_SET(self, "video_fps", get(TZ_GET(cv2, "CAP_PROP_FPS")));
+    TZ_SET(self, "video_w", pyext::py_int(get(TZ_GET(cv2, "CAP_PROP_FRAME_WIDTH"))));
+    TZ_SET(self, "video_h", pyext::py_int(get(TZ_GET(cv2, "CAP_PROP_FRAME_HEIGHT"))));
+    if (!pyext::truthy(TZ_GET(self, "video_frame_num"))) return py::none();
+  }
+  py::object md5 = TZ_G("file_to_md5")(video);
+  py::object target = TZ_G("路径")(temp_folder(self), text(md5) + ".png");
+  if (exists(target)) return target;
+
+  py::object frame;
+  if (!pyext::truthy(TZ_GET(cap, "isOpened")())) {
+    frame = white_frame();
+    pyext::output("视频损坏：" + text(video));
+  } else {
+    long count = TZ_GET(self, "video_frame_num").cast<long>();
+    long middle = count >= 1 ? (count - 1) / 2 : 0;
+    TZ_GET(cap, "set")(TZ_GET(cv2, "CAP_PROP_POS_FRAMES"), middle);
+    py::tuple got = TZ_GET(cap, "read")();
+    forget_video_position(self);
+    if (!pyext::truthy(got[0])) {
+      frame = white_frame();
+      pyext::output("无法读取视频帧：" + text(video));
+    } else {
+      TZ_SET(self, "_tazu_video_next", py::int_(middle + 1));
+      frame = TZ_GET(cv2, "cvtColor")(got[1], TZ_GET(cv2, "COLOR_BGR2BGRA"));
+    }
+  }
+  write_image(target, frame);
+  return target;
+}
+
+py::object gif_first_frame(py::object self, py::object gif) {
+  py::object opened_on = getattr_or(self, TZ_NAME("_tazu_gif_file"), py::none());
+  // Reopen when another GIF is asked about, so a switched file shows its own frames.
+  if (!pyext::truthy(TZ_GET(self, "gif_frames")) || !pyext::py_eq(opened_on, gif)) {
+    py::object old = TZ_GET(self, "gif_cap");
+    py::object cap = TZ_GET(TZ_G("Image"), "open")(gif);
+    TZ_SET(self, "gif_cap", cap);
+    TZ_SET(self, "_tazu_gif_file", gif);
+    TZ_SET(self, "_tazu_gif_surfaces", py::dict());
+    TZ_SET(self, "gif_frames", py::none());
+    if (pyext::truthy(old) && !old.is(cap)) TZ_GET(old, "close")();
+    bool animated = pyext::py_eq(TZ_GET(cap, "format"), py::str("GIF")) &&
+                    pyext::truthy(getattr_or(cap, TZ_NAME("is_animated"), py::bool_(false)));
+    // A still picture is used as it is: the file asked about, not the icon's own.
+    if (!animated) return gif;
+    TZ_SET(self, "gif_frames", TZ_GET(TZ_G("ImageSequence"), "Iterator")(cap));
+  }
+  py::object md5 = TZ_G("file_to_md5")(gif);
+  py::object target = TZ_G("路径")(temp_folder(self), text(md5) + ".png");
+  if (exists(target)) return target;
+  py::object first = TZ_GET(self, "gif_frames")[py::int_(0)];
+  write_into_place(target, [&](py::handle tmp) {
+    TZ_GET(first, "save")(tmp, py::arg("format") = "PNG");
+  });
+  return target;
+}
+
+py::object replace_picture(py::object self, py::object path) {
+  TZ_SET(self, "_文件", path);
+  py::object final_file = TZ_GET(self, "处理文件")(TZ_GET(self, "_文件"), TZ_GET(self, "系统"));
+  return TZ_GET(base(self), "替换图片")(final_file);
+}
+
+py::object refresh_picture(py::object self, py::object path) {
+  TZ_SET(self, "_文件", path);
+  return TZ_GET(base(self), "刷新图片")(path);
+}
+
+void show(py::handle self, py::handle surface) {
+  TZ_SET(self, "origin_image", surface);
+  TZ_SET(self, "image", surface);
+}
+
+bool update_video(py::object self, py::object current_time) {
+  py::object cap = TZ_GET(self, "video_cap");
+  if (!pyext::truthy(cap)) return false;
+  double want = num(current_time) * num(TZ_GET(self, "video_fps"));
+  long frame_count = PyLong_AsLong(trunc_int(want).ptr());
+  if (PyErr_Occurred()) throw py::error_already_set();
+  if (frame_count < 0) frame_count = 0;
+  if (frame_count > TZ_GET(self, "video_frame_num").cast<long>()) return false;
+
+  long shown = attr_long(self, TZ_NAME("_tazu_video_shown"), -1);
+  py::object surface = getattr_or(self, TZ_NAME("_tazu_video_surface"), py::none());
+  if (frame_count == shown && !surface.is_none()) {
+    show(self, surface);
+    return true;
+  }
+  py::object cv2 = TZ_G("cv2");
+  long next = attr_long(self, TZ_NAME("_tazu_video_next"), -1);
+  // Playing forward reads on; only a jump seeks.
+  if (next < 0 || frame_count < next || frame_count > next + kMaxGrabAhead) {
+    TZ_GET(cap, "set")(TZ_GET(cv2, "CAP_PROP_POS_FRAMES"), frame_count);
+  } else {
+    py::object grab = TZ_GET(cap, "grab");
+    for (long i = next; i < frame_count; ++i) {
+      if (!pyext::truthy(grab())) {
+        forget_video_position(self);
+        return false;
+      }
+    }
+  }
+  py::tuple got = TZ_GET(cap, "read")();
+  if (!pyext::truthy(got[0])) {
+    forget_video_position(self);
+    return false;
+  }
+  py::object frame = got[1];
+  py::object shape = TZ_GET(frame, "shape");
+  py::object size = py::make_tuple(shape[py::int_(1)], shape[py::int_(0)]);
+  // The surface wraps the decoded frame as it is (BGR rows) and keeps it alive:
+  // the same picture as a converted, transposed copy, without copying it twice.
+  surface = TZ_GET(TZ_GET(TZ_G("pygame"), "image"), "frombuffer")(frame, size, "BGR");
+  TZ_SET(self, "_tazu_video_next", py::int_(frame_count + 1));
+  TZ_SET(self, "_tazu_video_shown", py::int_(frame_count));
+  TZ_SET(self, "_tazu_video_surface", surface);
+  show(self, surface);
+  return true;
+}
+
+void update_gif(py::object self, py::object current_time) {
+  py::object frames = TZ_GET(self, "gif_frames");
+  // A "gif" that is a still picture keeps the picture it was given.
+  if (!pyext::truthy(frames)) return;
+  long last = TZ_GET(TZ_GET(self, "gif_cap"), "n_frames").cast<long>() - 1;
+  long at = PyLong_AsLong(trunc_int(num(current_time) * 10).ptr());
+  if (PyErr_Occurred()) throw py::error_already_set();
+  long frame_count = std::max(0L, std::min(last, at));
+  // Each frame is converted once and kept.
+  py::object cache = getattr_or(self, TZ_NAME("_tazu_gif_surfaces"), py::none());
+  if (!PyDict_Check(cache.ptr())) {
+    cache = py::dict();
+    TZ_SET(self, "_tazu_gif_surfaces", cache);
+  }
+  py::int_ key(frame_count);
+  PyObject* hit = PyDict_GetItemWithError(cache.ptr(), key.ptr());
+  if (!hit && PyErr_Occurred()) throw py::error_already_set();
+  py::object surface;
+  if (hit) {
+    surface = py::reinterpret_borrow<py::object>(hit);
+  } else {
+    py::object screen = TZ_GET(TZ_GET(self, "画板"), "屏幕");
+    surface = TZ_GET(screen, "pillow_to_image")(frames[key]);
+    cache[key] = surface;
+  }
+  show(self, surface);
+}
+
+bool update_content(py::object self, py::object /*start*/, py::object current_time) {
+  py::object kind = TZ_GET(self, "type");
+  if (pyext::py_eq(kind, py::str("video"))) return update_video(self, current_time);
+  if (pyext::py_eq(kind, py::str("gif"))) update_gif(self, current_time);
+  return true;
+}
+
+}  // namespace
+
+void add_media_members(pyext::ClassBuilder& b) {
+  b.method("获取gif首帧", &gif_first_frame, py::arg("self"), py::arg("gif文件"));
+  b.method("获取视频首帧", &video_first_frame, py::arg("self"), py::arg("视频文件"));
+  b.method("处理文件", &process_file, py::arg("self"), py::arg("文件"), py::arg("系统"),
+           py::arg("预览") = false);
+  b.method("get_optimize_file", &optimize_file, py::arg("self"), py::arg("文件"),
+           py::arg("force") = false);
+  b.method("替换图片", &replace_picture, py::arg("self"), py::arg("图片路径"));
+  b.method("刷新图片", &refresh_picture, py::arg("self"), py::arg("图片路径"));
+  // The docstring is the method's own text only, as the host reads it.
+  py::options options;
+  options.disable_function_signatures();
+  b.method("更新内容", &update_content, py::arg("self"), py::arg("开始时间"),
+           py::arg("current_time"), py::doc("\n    专为系统设计而生\n"));
+}
 
 }  // namespace tazu::icon

@@ -23,8 +23,8 @@ py::list detect_pauses(const std::string& sentence) {
 
 py::object voice_shot(py::object config, py::object line, py::object base, py::object shot) {
   if (!pyext::truthy(line)) return py::none();
-  const std::string sound_file =
-      text_of(TZ_GET(config, "声音文件夹")) + "/" + narration::safe_file_name(text_of(base) + ".wav");
+  const std::string sound_file = text_of(TZ_GET(config, "声音文件夹")) + "/" +
+                                 narration::safe_file_name(text_of(base) + ".wav");
   py::str sound_path(sound_file);
 
   py::object voice = py::none(), pitch = py::none(), emotion = py::none(), speed = py::none();
@@ -63,7 +63,8 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
       py::object marks = part[py::str("count")];
       clip = TZ_G("新建静音音频")(py::arg("时长") = marks * per_mark);
     } else {
-      py::object exc = py::module_::import("builtins").attr("Exception")("识别停止符出现异常：", parts);
+      py::object exc =
+          py::module_::import("builtins").attr("Exception")("识别停止符出现异常：", parts);
       PyErr_SetObject(PyExc_Exception, exc.ptr());
       throw py::error_already_set();
     }
@@ -74,7 +75,8 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
   // A line of white space or stray angle brackets has nothing to say: no file.
   py::object count = TZ_GET(clips, "长");
   if (pyext::py_eq(count, py::int_(0))) {
-    pyext::output(py::str("分镜") + py::str(number) + py::str("的文案没有可朗读的内容，未生成声音"));
+    pyext::output(py::str("分镜") + py::str(number) +
+                  py::str("的文案没有可朗读的内容，未生成声音"));
     return py::none();
   }
   py::object narration = count > py::int_(1) ? TZ_G("合并音频")(clips) : TZ_GET(clips, "获取")(0);

@@ -11,7 +11,8 @@ template <typename Visit>
 void each_shot(py::handle config, Visit&& visit) {
   for (py::handle name : TZ_G("遍历文件夹")(TZ_GET(config, "分镜文件夹"))) {
     py::object document = TZ_G("路径")(TZ_GET(config, "分镜文件夹"), name);
-    for (py::handle shot : TZ_G("阅读结构化文档")(document)) visit(py::reinterpret_borrow<py::object>(shot));
+    for (py::handle shot : TZ_G("阅读结构化文档")(document))
+      visit(py::reinterpret_borrow<py::object>(shot));
   }
 }
 

@@ -1,5 +1,6 @@
 // The narration functions, defined in the module body's order.
 #include "narration/narration.hpp"
+
 #include "pyclass.hpp"
 #include "register.hpp"
 

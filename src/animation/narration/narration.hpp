@@ -12,9 +12,9 @@ namespace py = pybind11;
 namespace tazu::narration_py {
 
 // characters.cpp
-py::object all_characters(py::object config);                 // 获取所有角色
+py::object all_characters(py::object config);                     // 获取所有角色
 py::object shot_protagonist(py::object config, py::object shot);  // 获取分镜主角
-py::object media_base_name(py::object shot);                  // 获得媒体纯文件名
+py::object media_base_name(py::object shot);                      // 获得媒体纯文件名
 
 // speech.cpp
 py::object speak_clause(py::object config, py::object text, py::object index, py::object base,
@@ -27,7 +27,7 @@ py::object voice_shot(py::object config, py::object line, py::object base,
                       py::object shot);  // 朗读声音
 
 // batch.cpp
-py::object generate_all(py::object config);                      // 生成全部声音
+py::object generate_all(py::object config);                          // 生成全部声音
 py::object generate_matching(py::object config, py::object target);  // 生成指定声音
 
 // Python str() of a value, as UTF-8.

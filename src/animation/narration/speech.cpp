@@ -21,8 +21,8 @@ py::object attr_or(py::handle config, const char* name, py::object fallback) {
 
 // Waveform pictures go under the working directory, one folder per stage.
 void waveform(py::handle clip, const std::string& stage, const std::string& picture) {
-  TZ_GET(clip, "波形图")(py::arg("尺寸") = py::make_tuple(15, 10),
-                         py::arg("路径") = "调音/" + stage + "/" + picture);
+  TZ_GET(clip, "波形图")
+  (py::arg("尺寸") = py::make_tuple(15, 10), py::arg("路径") = "调音/" + stage + "/" + picture);
 }
 
 // Runs a guarded stage: any error shows the failure text, success the other.
@@ -32,8 +32,6 @@ void stage(Body&& body, const char* ok, const char* failed) {
     body();
   } catch (py::error_already_set& e) {
     if (!is_exception(e)) throw;
-    e.restore();
-    PyErr_Clear();
     pyext::output(failed);
     return;
   }
@@ -60,14 +58,13 @@ py::object speak_clause(py::object config, py::object text, py::object index, py
     usable = TZ_GET(cached, "时长") > py::int_(0);
   } catch (py::error_already_set& e) {
     if (!is_exception(e)) throw;
-    e.restore();
-    PyErr_Clear();
     if (pyext::truthy(TZ_G("是否存在")(raw_path))) TZ_G("删除")(raw_path);
   }
   if (!usable) {
-    TZ_G("朗读")(text, py::arg("保存位置") = raw_path, py::arg("音色") = voice,
-                 py::arg("音量") = volume, py::arg("语速") = speed, py::arg("音调") = pitch,
-                 py::arg("情感") = emotion, py::arg("情感程度") = 200);
+    TZ_G("朗读")
+    (text, py::arg("保存位置") = raw_path, py::arg("音色") = voice, py::arg("音量") = volume,
+     py::arg("语速") = speed, py::arg("音调") = pitch, py::arg("情感") = emotion,
+     py::arg("情感程度") = 200);
   }
   py::object clip = TZ_G("抓取音频")(raw_path);
 
@@ -76,8 +73,9 @@ py::object speak_clause(py::object config, py::object text, py::object index, py
     py::object floor = attr_or(config, "降噪阈值", py::int_(-35));
     stage(
         [&] {
-          TZ_GET(clip, "静音缩短")(py::arg("静音阈值") = TZ_GET(config, "静音缩短静音阈值"),
-                                   py::arg("最短静音时长") = 100, py::arg("降噪阈值") = floor);
+          TZ_GET(clip, "静音缩短")
+          (py::arg("静音阈值") = TZ_GET(config, "静音缩短静音阈值"), py::arg("最短静音时长") = 100,
+           py::arg("降噪阈值") = floor);
           if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "静音缩短", picture);
         },
         "音频静音缩短成功！", "音频静音缩短失败！");
@@ -88,8 +86,9 @@ py::object speak_clause(py::object config, py::object text, py::object index, py
     stage(
         [&] {
           if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "压缩前", picture);
-          TZ_GET(clip, "压缩")(py::arg("阈值") = threshold, py::arg("比例") = 6,
-                               py::arg("启动时间") = 10, py::arg("释放时间") = 100);
+          TZ_GET(clip, "压缩")
+          (py::arg("阈值") = threshold, py::arg("比例") = 6, py::arg("启动时间") = 10,
+           py::arg("释放时间") = 100);
           if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "压缩后", picture);
         },
         "音频压缩限幅成功！", "音频压缩限幅失败！");

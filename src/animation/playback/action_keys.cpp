@@ -1,9 +1,117 @@
+// The module functions that read a shot's action keys and time weights.
+#include <optional>
+#include <string_view>
+#include <tazu/playback.hpp>
+#include <vector>
+
 #include "pyclass.hpp"
 #include "register.hpp"
 
 namespace tazu {
 
-// Not built yet.
-void register_action_keys(py::module_&) {}
+using playback::ActionKeyKind;
+using playback::classify_action_key;
+using playback::compute_time_weights;
+using playback::TimeWeights;
+
+namespace {
+
+bool contains(py::handle key, py::handle part) {
+  int r = PySequence_Contains(key.ptr(), part.ptr());
+  if (r < 0) throw py::error_already_set();
+  return r == 1;
+}
+
+// The class of a key. A str is classified by the core; anything else goes
+// through Python's `in`, in the order of the tests, so that a key that is not
+// text fails the way the test would.
+ActionKeyKind kind_of(py::handle key) {
+  if (PyUnicode_Check(key.ptr())) {
+    Py_ssize_t n = 0;
+    const char* utf8 = PyUnicode_AsUTF8AndSize(key.ptr(), &n);
+    if (!utf8) throw py::error_already_set();
+    return classify_action_key(std::string_view(utf8, static_cast<std::size_t>(n)));
+  }
+  if (!contains(key, TZ_NAME("_"))) return ActionKeyKind::not_action;
+  bool sound = contains(key, TZ_NAME("音"));
+  bool effect = !sound && contains(key, TZ_NAME("特效"));
+  if (contains(key, TZ_NAME("组合"))) return ActionKeyKind::combination;
+  return sound || effect ? ActionKeyKind::other : ActionKeyKind::pure;
+}
+
+py::object keys_of_kind(py::object coordinates, ActionKeyKind wanted) {
+  py::object out = TZ_G("列表")();
+  py::object add = TZ_GET(out, "添加");
+  for (py::handle key : TZ_GET(coordinates, "所有键")()) {
+    if (kind_of(key) == wanted) add(key);
+  }
+  return out;
+}
+
+// `a, b = pair`, with Python's errors for anything else.
+std::pair<py::object, py::object> unpack_pair(py::handle pair) {
+  py::object seq = py::reinterpret_steal<py::object>(
+      PySequence_Fast(pair.ptr(), "cannot unpack non-iterable object"));
+  if (!seq) throw py::error_already_set();
+  Py_ssize_t n = PySequence_Fast_GET_SIZE(seq.ptr());
+  if (n != 2) {
+    PyErr_Format(PyExc_ValueError,
+                 n < 2 ? "not enough values to unpack (expected 2, got %zd)"
+                       : "too many values to unpack (expected 2)",
+                 n);
+    throw py::error_already_set();
+  }
+  PyObject** items = PySequence_Fast_ITEMS(seq.ptr());
+  return {py::reinterpret_borrow<py::object>(items[0]),
+          py::reinterpret_borrow<py::object>(items[1])};
+}
+
+// A frame's weight is its action name read as a number; the first frame of a
+// shot of several is its starting pose and is not read at all.
+py::tuple time_weights(py::object frames) {
+  py::object table = TZ_G("字典")();
+  const bool single = pyext::py_eq(TZ_GET(frames, "长"), py::int_(1));
+  std::vector<py::object> keys;
+  std::vector<std::optional<double>> parsed;
+  for (py::handle pair : TZ_G("报数")(frames)) {
+    auto [index, key] = unpack_pair(pair);
+    std::optional<double> value;
+    if (single || !pyext::py_eq(index, py::int_(0))) {
+      try {
+        value = pyext::py_float(TZ_G("键转动作名")(key));
+      } catch (py::error_already_set&) {
+        value.reset();  // an unreadable name weighs one share
+      }
+    }
+    keys.push_back(key);
+    parsed.push_back(value);
+  }
+  TimeWeights w = compute_time_weights(parsed);
+  py::object fill = TZ_GET(table, "填写");
+  for (std::size_t i = 0; i < keys.size(); ++i) fill(keys[i], py::float_(w.weights[i]));
+  py::object total = keys.empty() ? py::object(py::int_(0)) : py::object(py::float_(w.total));
+  return py::make_tuple(table, total);
+}
+
+}  // namespace
+
+void register_action_keys(py::module_& m) {
+  m.def(
+      "提取画板纯动作",
+      [](py::object coordinates) { return keys_of_kind(coordinates, ActionKeyKind::pure); },
+      py::arg("坐标字典"));
+  m.def(
+      "提取画板纯组合",
+      [](py::object coordinates) { return keys_of_kind(coordinates, ActionKeyKind::combination); },
+      py::arg("坐标字典"));
+  m.def(
+      "键转动作名",
+      [](py::object key) { return TZ_GET(TZ_G("文本")(key), "拆分")("_").attr("获取")(-1); },
+      py::arg("键"));
+  m.def(
+      "获得分镜专属标志", [](py::object shot) { return TZ_G("获得媒体纯文件名")(shot); },
+      py::arg("分镜"));
+  m.def("计算时间权重", &time_weights, py::arg("所有帧"));
+}
 
 }  // namespace tazu

@@ -1,9 +1,302 @@
-#include "pyclass.hpp"
+// Class 图层精灵: construction, the simple members and the shared helpers.
+#include <pybind11/numpy.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "playback/sprite.hpp"
 #include "register.hpp"
+
+namespace tazu::playback {
+
+py::object call_method(py::handle obj, py::handle name, std::initializer_list<py::handle> args) {
+  PyObject* argv[4] = {obj.ptr(), nullptr, nullptr, nullptr};
+  std::size_t n = 1;
+  for (py::handle a : args) argv[n++] = a.ptr();
+  PyObject* r =
+      PyObject_VectorcallMethod(name.ptr(), argv, n | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
+  if (!r) throw py::error_already_set();
+  return py::reinterpret_steal<py::object>(r);
+}
+
+double number(py::handle v) {
+  if (PyFloat_CheckExact(v.ptr())) return PyFloat_AS_DOUBLE(v.ptr());
+  if (PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()) || !PyNumber_Check(v.ptr())) {
+    PyErr_Format(PyExc_TypeError, "需要数字，得到 %R", v.ptr());
+    throw py::error_already_set();
+  }
+  double d = PyFloat_AsDouble(v.ptr());
+  if (d == -1.0 && PyErr_Occurred()) throw py::error_already_set();
+  return d;
+}
+
+std::pair<py::object, py::object> unpack2(py::handle v) {
+  if (PyTuple_CheckExact(v.ptr()) && PyTuple_GET_SIZE(v.ptr()) == 2) {
+    return {py::reinterpret_borrow<py::object>(PyTuple_GET_ITEM(v.ptr(), 0)),
+            py::reinterpret_borrow<py::object>(PyTuple_GET_ITEM(v.ptr(), 1))};
+  }
+  py::object it = py::reinterpret_steal<py::object>(PyObject_GetIter(v.ptr()));
+  if (!it) {
+    PyErr_Clear();
+    PyErr_Format(PyExc_TypeError, "cannot unpack non-iterable %s object",
+                 Py_TYPE(v.ptr())->tp_name);
+    throw py::error_already_set();
+  }
+  py::object items[2];
+  for (int i = 0; i < 2; ++i) {
+    PyObject* x = PyIter_Next(it.ptr());
+    if (!x) {
+      if (PyErr_Occurred()) throw py::error_already_set();
+      PyErr_Format(PyExc_ValueError, "not enough values to unpack (expected 2, got %d)", i);
+      throw py::error_already_set();
+    }
+    items[i] = py::reinterpret_steal<py::object>(x);
+  }
+  PyObject* extra = PyIter_Next(it.ptr());
+  if (extra) {
+    Py_DECREF(extra);
+    PyErr_SetString(PyExc_ValueError, "too many values to unpack (expected 2)");
+    throw py::error_already_set();
+  }
+  if (PyErr_Occurred()) throw py::error_already_set();
+  return {items[0], items[1]};
+}
+
+Vec2 pair_of(py::handle v) {
+  auto [a, b] = unpack2(v);
+  return {number(a), number(b)};
+}
+
+std::optional<Vec2> optional_pair(py::handle v) {
+  if (v.is_none()) return std::nullopt;
+  return pair_of(v);
+}
+
+py::tuple tuple_of(Vec2 v) { return py::make_tuple(v.x, v.y); }
+
+py::object int_of(double v) {
+  PyObject* r = PyLong_FromDouble(v);
+  if (!r) throw py::error_already_set();
+  return py::reinterpret_steal<py::object>(r);
+}
+
+RotateFn platform_rotation() {
+  py::object rotate = TZ_G("rotate_vector");
+  return [rotate](Vec2 v, double degrees) -> Vec2 {
+    py::array_t<double> arr(2);
+    double* d = arr.mutable_data();
+    d[0] = v.x;
+    d[1] = v.y;
+    py::object r = rotate(arr, degrees);
+    if (py::isinstance<py::array_t<double, py::array::c_style>>(r)) {
+      auto a = py::reinterpret_borrow<py::array_t<double, py::array::c_style>>(r);
+      if (a.size() >= 2) return {a.data()[0], a.data()[1]};
+    }
+    return pair_of(r);
+  };
+}
+
+bool own_method(py::handle self, py::handle name, py::handle original) {
+  PyObject** dict = _PyObject_GetDictPtr(self.ptr());
+  if (dict && *dict) {
+    PyObject* v = PyDict_GetItemWithError(*dict, name.ptr());
+    if (v) return false;
+    if (PyErr_Occurred()) throw py::error_already_set();
+  }
+  return _PyType_Lookup(Py_TYPE(self.ptr()), name.ptr()) == original.ptr();
+}
+
+OwnMethods& own_methods() {
+  static OwnMethods* m = new OwnMethods();  // lives as long as the module
+  return *m;
+}
+
+void register_mirror(py::module_& m) {
+  py::class_<SegmentMirror>(m, "_SegmentMirror")
+      .def_readonly("length", &SegmentMirror::length)
+      .def_readonly("exact", &SegmentMirror::exact)
+      .def_readonly("still_recorded", &SegmentMirror::still_recorded)
+      .def_readwrite("literal_walk", &SegmentMirror::literal_walk)
+      .def_property_readonly("ordered",
+                             [](const SegmentMirror& s) { return s.timeline.ordered(); });
+}
+
+SegmentMirror& mirror_of(py::handle self) {
+  py::handle name = TZ_NAME("_segment_mirror");
+  PyObject* v = PyObject_GetAttr(self.ptr(), name.ptr());
+  if (v) {
+    py::object o = py::reinterpret_steal<py::object>(v);
+    if (py::isinstance<SegmentMirror>(o)) return o.cast<SegmentMirror&>();
+  } else {
+    if (!PyErr_ExceptionMatches(PyExc_AttributeError)) throw py::error_already_set();
+    PyErr_Clear();
+  }
+  py::object fresh = py::cast(SegmentMirror{});
+  py::setattr(self, name, fresh);
+  return fresh.cast<SegmentMirror&>();
+}
+
+namespace {
+
+// The attributes an icon dict overwrites at construction, same key and name.
+constexpr const char* kIconKeys[] = {"编号",         "文件",         "缩放比例",     "横坐标",
+                                     "纵坐标",       "旋转中心",     "旋转角度",     "宽度",
+                                     "高度",         "相对坐标",     "原始缩放比例", "大盘矩形",
+                                     "大盘旋转角度", "大盘缩放比例", "origin_x",     "origin_y"};
+
+void init(py::object self, py::object board, py::object icon_dict, py::object number_,
+          py::object file, py::object x, py::object y, py::object scale, py::object share,
+          py::object frame_length, py::object pivot, py::object angle, py::object start_time,
+          py::object shot, py::object mode, py::object config) {
+  py::none none;
+  TZ_SET(self, "画板", board);
+  TZ_SET(self, "编号", number_);
+  TZ_SET(self, "文件", file);
+  TZ_SET(self, "横坐标", x);
+  TZ_SET(self, "纵坐标", y);
+  TZ_SET(self, "混合模式", none);
+  TZ_SET(self, "循环播放", py::bool_(true));
+  TZ_SET(self, "缩放比例", scale);
+  TZ_SET(self, "旋转中心", pivot);
+  TZ_SET(self, "旋转角度", angle);
+  TZ_SET(self, "宽度", py::int_(0));
+  TZ_SET(self, "高度", py::int_(0));
+  for (const char* k : {"相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例"})
+    py::setattr(self, py::str(k), none);
+  TZ_SET(self, "历史动作键列表", TZ_G("列表")());
+  TZ_SET(self, "当前时间", py::int_(0));
+  TZ_SET(self, "精灵起始时间", start_time);
+  TZ_SET(self, "累计时长", py::int_(0));
+  TZ_SET(self, "终结", py::bool_(false));
+  TZ_SET(self, "单份时长", share);
+  TZ_SET(self, "当帧时长", frame_length);
+  TZ_SET(self, "经过处理", py::bool_(false));
+  TZ_SET(self, "分镜序号", shot);
+  TZ_SET(self, "模式", mode);
+  TZ_SET(self, "全局配置", config);
+  TZ_SET(self, "顺序", py::int_(0));
+  TZ_SET(self, "时间序列", TZ_G("列表")());
+
+  py::object size = none;
+  if (pyext::truthy(TZ_G("是否存在")(file))) {
+    if (pyext::truthy(TZ_G("是否视频")(file))) {
+      size = TZ_GET(TZ_G("抓取视频")(file), "尺寸");
+    } else {
+      py::object picture = TZ_GET(TZ_G("Image"), "open")(file);
+      py::object opened = picture.attr("__enter__")();
+      try {
+        size = opened.attr("size");
+      } catch (py::error_already_set& e) {
+        picture.attr("__exit__")(e.type(), e.value(), e.trace());
+        throw;
+      }
+      picture.attr("__exit__")(none, none, none);
+    }
+  }
+  TZ_SET(self, "origin_size", size);
+  // A sprite without an icon dict starts from its own position, so that it can
+  // be shaped or drawn before any state has set its origin.
+  TZ_SET(self, "origin_x", x);
+  TZ_SET(self, "origin_y", y);
+
+  if (pyext::truthy(icon_dict)) {
+    for (const char* k : kIconKeys) {
+      py::str key(k);
+      py::setattr(self, key, get(icon_dict, key));
+    }
+  }
+  TZ_SET(self, "图标字典", icon_dict);
+  TZ_SET(self, "初始图标字典", icon_dict);
+}
+
+}  // namespace
+
+void add_construction(pyext::ClassBuilder& b) {
+  py::none none;
+  b.method(
+      "__init__", &init, py::arg("self"), py::arg("画板") = none, py::arg("图标字典") = none,
+      py::arg("编号") = none, py::arg("文件") = none, py::arg("横坐标") = none,
+      py::arg("纵坐标") = none, py::arg("缩放比例") = 1, py::arg("单份时长") = 0,
+      py::arg("当帧时长") = 0, py::arg("旋转中心") = none, py::arg("旋转角度") = 0,
+      py::arg("当前时间") = 0, py::arg("分镜序号") = 0, py::arg("模式") = none,
+      py::arg("全局配置") = none,
+      py::doc("\n        功能1:原始外部参数转坐标字典\n        功能2:坐标字典转视频\n        "));
+
+  b.method(
+      "是否为自己的图标",
+      [](py::object self, py::object icon_dict) {
+        return pyext::py_eq(get(icon_dict, TZ_NAME("编号")), TZ_GET(self, "编号"));
+      },
+      py::arg("self"), py::arg("图标字典"));
+
+  b.method(
+      "生成宽高度",
+      [](py::object self) {
+        py::object picture = TZ_G("抓取图片")(TZ_GET(self, "文件"));
+        py::object scale = TZ_GET(self, "缩放比例");
+        TZ_SET(self, "宽度", TZ_GET(picture, "宽") * scale);
+        TZ_SET(self, "高度", TZ_GET(picture, "高") * scale);
+      },
+      py::arg("self"));
+
+  b.method(
+      "__str__",
+      [](py::object self) {
+        auto s = [&](const char* name) { return std::string(py::str(py::getattr(self, name))); };
+        return "（" + s("横坐标") + "，" + s("纵坐标") + "） : 终结" + s("终结") + " : 是否处理" +
+               s("经过处理") + " : 开始时间" + s("精灵起始时间") + " :  " + s("当前时间") + " : " +
+               s("文件");
+      },
+      py::arg("self"));
+
+  b.method(
+      "从列表获得同个图标",
+      [](py::object, py::object file, py::object number_, py::object icons) -> py::object {
+        for (py::handle icon : icons) {
+          if (pyext::py_eq(TZ_GET(icon, "编号"), number_) &&
+              pyext::py_eq(TZ_GET(icon, "文件"), file))
+            return py::reinterpret_borrow<py::object>(icon);
+        }
+        return py::none();
+      },
+      py::arg("self"), py::arg("文件"), py::arg("编号"), py::arg("_列表"));
+
+  b.method(
+      "报告",
+      [](py::object self) {
+        if (!pyext::truthy(TZ_GET(self, "宽度"))) TZ_GET(self, "生成宽高度")();
+        py::dict d;
+        for (const char* k : {"编号", "文件", "横坐标", "纵坐标", "缩放比例"})
+          d[py::str(k)] = py::getattr(self, k);
+        d[py::str("旋转角度")] = 0;
+        d[py::str("旋转中心")] = py::none();
+        d[py::str("宽度")] = TZ_GET(self, "宽度");
+        d[py::str("高度")] = TZ_GET(self, "高度");
+        return TZ_G("字典")(d);
+      },
+      py::arg("self"));
+}
+
+}  // namespace tazu::playback
 
 namespace tazu {
 
-// Not built yet.
-void register_layer_sprite(py::module_&) {}
+void register_layer_sprite(py::module_& m) {
+  playback::register_mirror(m);
+  pyext::ClassBuilder b(m, "图层精灵");
+  playback::add_construction(b);
+  playback::add_shaping(b);
+  playback::add_geometry(b);
+  playback::add_rendering(b);
+  py::object cls =
+      b.finish({"__init__", "塑造", "塑造单个状态", "处理视频", "检测是否终结", "是否为自己的图标",
+                "生成宽高度", "__str__", "从列表获得同个图标", "渲染到屏幕", "calc_center",
+                "calc_position", "calc_mother_and_son_position", "报告"});
+  py::object ns = cls.attr("__dict__");
+  auto& own = playback::own_methods();
+  own.calc_center = ns["calc_center"];
+  own.calc_position = ns["calc_position"];
+  own.find_icon = ns["从列表获得同个图标"];
+}
 
 }  // namespace tazu

@@ -1,9 +1,139 @@
+// calc_audio_bar_heights: waveform bars of one segment of the caller's samples,
+// read in place from the numpy array.
+#include "tazu/audio_bars.hpp"
+
+#include <pybind11/numpy.h>
+
+#include <cstdint>
+#include <stdexcept>
+
 #include "pyclass.hpp"
 #include "register.hpp"
 
 namespace tazu {
 
-// Not built yet.
-void register_audio_bars(py::module_&) {}
+namespace {
+
+// int(seconds * rate) with Python's arithmetic, saturated to the int64 range
+// (the core clamps to the data anyway).
+std::int64_t sample_index(py::handle seconds, py::handle rate) {
+  py::object product = py::reinterpret_borrow<py::object>(seconds) * rate;
+  py::object index = pyext::py_int(product);
+  int overflow = 0;
+  long long v = PyLong_AsLongLongAndOverflow(index.ptr(), &overflow);
+  if (v == -1 && PyErr_Occurred()) throw py::error_already_set();
+  if (overflow > 0) return INT64_MAX;
+  if (overflow < 0) return INT64_MIN;
+  return v;
+}
+
+template <typename T>
+py::object bars_of(const py::array& a, std::int64_t start, std::int64_t end, std::int64_t n) {
+  SampleView<T> view;
+  view.data = static_cast<const std::byte*>(a.data());
+  view.frames = a.shape(0);
+  view.frame_stride = a.strides(0);
+  if (a.ndim() == 2) {
+    view.channels = a.shape(1);
+    view.channel_stride = a.strides(1);
+  }
+  auto peaks = audio_bar_peaks(view, start, end, n);
+  if (!peaks) return py::none();
+  py::list out(peaks->size());
+  for (std::size_t i = 0; i < peaks->size(); ++i) {
+    const auto& p = (*peaks)[i];
+    if (!p) {
+      out[i] = py::int_(0);
+    } else if constexpr (std::is_floating_point_v<T>) {
+      out[i] = py::float_(round_to_cents(*p));
+    } else {
+      out[i] = py::int_(static_cast<unsigned long long>(*p));
+    }
+  }
+  return out;
+}
+
+py::object calc_audio_bar_heights(py::object audio_data, py::object sample_rate,
+                                  py::object current_start_time, py::object current_end_time,
+                                  py::object count) {
+  py::module_ np = py::module_::import("numpy");
+  // Arrays are read where they are; anything else (a list of samples) is
+  // turned into one first.
+  py::array a = py::isinstance<py::array>(audio_data)
+                    ? py::reinterpret_borrow<py::array>(audio_data)
+                    : py::reinterpret_borrow<py::array>(np.attr("asarray")(audio_data));
+  if (a.ndim() == 0)
+    throw py::type_error("audio samples must be an array of at least one dimension");
+
+  std::int64_t start = sample_index(current_start_time, sample_rate);
+  std::int64_t end = sample_index(current_end_time, sample_rate);
+
+  // The bar count is checked only for a non-empty segment: an empty one gives
+  // None whatever the count.
+  if (!bar_layout(a.shape(0), start, end, 1)) return py::none();
+  py::object n_obj = py::reinterpret_steal<py::object>(PyNumber_Index(count.ptr()));
+  if (!n_obj) throw py::error_already_set();
+  long long n = PyLong_AsLongLong(n_obj.ptr());
+  if (n == -1 && PyErr_Occurred()) throw py::error_already_set();
+  if (n == 0) {
+    PyErr_SetString(PyExc_ZeroDivisionError, "integer division or modulo by zero");
+    throw py::error_already_set();
+  }
+  if (n < 0) throw py::value_error("the number of bars must not be negative");
+
+  if (a.ndim() > 2) a = a.attr("reshape")(a.shape(0), -1);
+  if (a.ndim() == 2 && a.shape(1) == 0) throw py::value_error("audio samples have no channel");
+
+  py::dtype dt = a.dtype();
+  if (!pyext::truthy(dt.attr("isnative"))) a = a.attr("astype")(dt.attr("newbyteorder")("="));
+  // Half and extended precision are rare in audio: read them as float32/float64.
+  if (dt.kind() == 'f' && dt.itemsize() == 2) a = a.attr("astype")(np.attr("float32"));
+  if (dt.kind() == 'f' && dt.itemsize() > 8) a = a.attr("astype")(np.attr("float64"));
+  dt = a.dtype();
+
+  switch (dt.kind()) {
+    case 'i':
+      switch (dt.itemsize()) {
+        case 1:
+          return bars_of<std::int8_t>(a, start, end, n);
+        case 2:
+          return bars_of<std::int16_t>(a, start, end, n);
+        case 4:
+          return bars_of<std::int32_t>(a, start, end, n);
+        case 8:
+          return bars_of<std::int64_t>(a, start, end, n);
+      }
+      break;
+    case 'u':
+      switch (dt.itemsize()) {
+        case 1:
+          return bars_of<std::uint8_t>(a, start, end, n);
+        case 2:
+          return bars_of<std::uint16_t>(a, start, end, n);
+        case 4:
+          return bars_of<std::uint32_t>(a, start, end, n);
+        case 8:
+          return bars_of<std::uint64_t>(a, start, end, n);
+      }
+      break;
+    case 'f':
+      switch (dt.itemsize()) {
+        case 4:
+          return bars_of<float>(a, start, end, n);
+        case 8:
+          return bars_of<double>(a, start, end, n);
+      }
+      break;
+  }
+  throw py::type_error("audio samples must be integers or floats, not " + std::string(py::str(dt)));
+}
+
+}  // namespace
+
+void register_audio_bars(py::module_& m) {
+  m.def("calc_audio_bar_heights", &calc_audio_bar_heights, py::arg("audio_data"),
+        py::arg("sample_rate"), py::arg("current_start_time"), py::arg("current_end_time"),
+        py::arg("N"));
+}
 
 }  // namespace tazu

@@ -1,9 +1,189 @@
+// 字体输入框: the text layer's text, optional font and size, and a colour chosen
+// in pygame_gui's colour picker; everything goes back through the callback.
+#include <optional>
+
 #include "pyclass.hpp"
 #include "register.hpp"
 
 namespace tazu {
 
-// Not built yet.
-void register_font_dialog(py::module_&) {}
+namespace {
+
+py::object none() { return py::none(); }
+
+// Layout of the panel: the text input on top, a row of three equal elements
+// 10 below it, and the confirm button centred 30 below that row.
+constexpr int kPanelWidth = 1200, kPanelHeight = 500;
+constexpr int kTextWidth = 1100, kTextLeft = (kPanelWidth - kTextWidth) / 2, kTextTop = 30,
+              kTextHeight = 200;
+constexpr int kRowTop = kTextTop + kTextHeight + 10, kCellWidth = 300, kCellHeight = 90,
+              kCellGap = 10;
+constexpr int kConfirmWidth = 200, kConfirmLeft = (kPanelWidth - kConfirmWidth) / 2,
+              kConfirmTop = kRowTop + kCellHeight + 30;
+
+constexpr int cell_left(int i) { return kTextLeft + i * (kCellWidth + kCellGap); }
+
+py::object input(py::object screen, const char* hint, py::object panel, int left, int top,
+                 int width, int height) {
+  return TZ_G("游戏输入框")(py::arg("屏幕") = screen, py::arg("提示") = hint,
+                            py::arg("父节点") = panel, py::arg("横坐标") = left,
+                            py::arg("纵坐标") = top, py::arg("宽度") = width,
+                            py::arg("高度") = height);
+}
+
+py::object button(py::object screen, py::object action, const char* label, py::object panel,
+                  int left, int top, int width, int height) {
+  return TZ_G("游戏按钮")(screen, action, label, py::arg("父节点") = panel,
+                          py::arg("横坐标") = left, py::arg("纵坐标") = top,
+                          py::arg("宽度") = width, py::arg("高度") = height);
+}
+
+void init(py::object self, py::object screen, py::object callback, py::object left,
+          py::object top) {
+  TZ_SET(self, "回调", callback);
+  TZ_SET(self, "屏幕", screen);
+  TZ_SET(self, "字体大小", none());
+  TZ_SET(self, "字体", py::str(""));
+  TZ_SET(self, "current_colour", TZ_G("pygame").attr("Color")(0, 0, 0));
+  TZ_SET(self, "has_picked", none());
+  py::object panel = TZ_G("游戏面板")(screen, py::arg("横坐标") = left, py::arg("纵坐标") = top,
+                                      py::arg("宽度") = kPanelWidth, py::arg("高度") = kPanelHeight,
+                                      py::arg("层级") = 6);
+  TZ_SET(self, "面板", panel);
+  TZ_SET(self, "文本框",
+         input(screen, "请输入文本", panel, kTextLeft, kTextTop, kTextWidth, kTextHeight));
+  TZ_SET(self, "取色按钮",
+         button(screen, TZ_GET(self, "开启选色"), "选取颜色（默认黑）", panel, cell_left(0),
+                kRowTop, kCellWidth, kCellHeight));
+  TZ_SET(self, "colour_picker", none());
+  TZ_SET(self, "字体框",
+         input(screen, "字体（非必填）", panel, cell_left(1), kRowTop, kCellWidth, kCellHeight));
+  TZ_SET(
+      self, "字体大小框",
+      input(screen, "字体大小（非必填）", panel, cell_left(2), kRowTop, kCellWidth, kCellHeight));
+  TZ_SET(self, "完成按钮",
+         button(screen, TZ_GET(self, "确定"), "确定", panel, kConfirmLeft, kConfirmTop,
+                kConfirmWidth, kCellHeight));
+  TZ_SET(self, "文本", none());
+  TZ_SET(self, "图标信息", none());
+  TZ_GET(self, "隐藏")();
+}
+
+py::object close_palette(py::object self, py::object event) {
+  TZ_SET(self, "colour_picker", none());
+  py::object colour = TZ_GET(TZ_GET(event, "event"), "colour");
+  TZ_SET(self, "current_colour", colour);
+  py::object hex = TZ_GET(self, "color_to_hex")(colour);
+  py::object pick = TZ_GET(self, "取色按钮");
+  TZ_GET(pick, "设置文本")(py::str("修改颜色(") + hex + py::str(")"));
+  TZ_GET(pick, "生效")();
+  return none();
+}
+
+py::object to_hex(py::object /*self*/, py::object color) {
+  return py::str("#{:02x}{:02x}{:02x}")
+      .format(TZ_GET(color, "r"), TZ_GET(color, "g"), TZ_GET(color, "b"));
+}
+
+py::object to_tuple(py::object /*self*/, py::object color) {
+  return py::make_tuple(TZ_GET(color, "r"), TZ_GET(color, "g"), TZ_GET(color, "b"));
+}
+
+py::object open_picker(py::object self) {
+  py::object picker = TZ_G("UIColourPickerDialog")(
+      TZ_G("pygame").attr("Rect")(160, 50, 420, 400), TZ_GET(TZ_GET(self, "屏幕"), "ui_manager"),
+      py::arg("window_title") = "调色板",
+      py::arg("initial_colour") = TZ_GET(self, "current_colour"));
+  TZ_SET(self, "colour_picker", picker);
+  // Closing the picker with its cancel or close button sends no colour, so the
+  // owner never calls 关闭调色板; without this the pick button would stay
+  // disabled for good. Weak references: neither object keeps the other alive.
+  py::weakref dialog_ref(self), picker_ref(picker);
+  py::cpp_function on_kill([dialog_ref, picker_ref]() {
+    py::object p = picker_ref();
+    if (p.is_none()) return;
+    py::type::of(p).attr("kill")(p);
+    py::object dialog = dialog_ref();
+    if (dialog.is_none() || !TZ_GET(dialog, "colour_picker").is(p)) return;
+    TZ_SET(dialog, "colour_picker", none());
+    TZ_GET(TZ_GET(dialog, "取色按钮"), "生效")();
+  });
+  TZ_SET(picker, "kill", on_kill);
+  TZ_GET(TZ_GET(self, "取色按钮"), "失效")();
+  TZ_SET(self, "has_picked", py::bool_(true));
+  return none();
+}
+
+py::object hide(py::object self) {
+  TZ_GET(TZ_GET(self, "面板"), "隐藏")();
+  return none();
+}
+
+py::object show(py::object self, py::object text, py::object layer_info) {
+  TZ_SET(self, "has_picked", py::bool_(false));
+  TZ_SET(self, "文本", text);
+  TZ_SET(self, "图标信息", layer_info);
+  if (pyext::truthy(text)) TZ_GET(TZ_GET(self, "文本框"), "设置文本")(text);
+  TZ_GET(TZ_GET(self, "面板"), "展现")();
+  return none();
+}
+
+// int() of the size text; nullopt when it is not an integer.
+std::optional<py::object> parse_size(py::object text) {
+  PyObject* n = PyNumber_Long(text.ptr());
+  if (n) return py::reinterpret_steal<py::object>(n);
+  if (PyErr_ExceptionMatches(PyExc_ValueError) || PyErr_ExceptionMatches(PyExc_TypeError)) {
+    PyErr_Clear();
+    return std::nullopt;
+  }
+  throw py::error_already_set();
+}
+
+py::object confirm(py::object self) {
+  py::object text = TZ_GET(TZ_GET(self, "文本框"), "获取文本")();
+  py::object font = TZ_GET(TZ_GET(self, "字体框"), "获取文本")();
+  py::object size = TZ_GET(TZ_GET(self, "字体大小框"), "获取文本")();
+  if (!pyext::truthy(text)) {
+    TZ_GET(self, "隐藏")();
+    return none();
+  }
+  if (!pyext::truthy(font)) font = none();
+  if (pyext::truthy(size)) {
+    // A size that is not a positive integer is refused silently: the dialog
+    // stays open so the user can correct it.
+    auto n = parse_size(size);
+    if (!n) return none();
+    int positive = PyObject_RichCompareBool(n->ptr(), py::int_(0).ptr(), Py_GT);
+    if (positive < 0) throw py::error_already_set();
+    if (!positive) return none();
+    size = *n;
+  } else {
+    size = none();
+  }
+  TZ_GET(self, "隐藏")();
+  TZ_GET(TZ_GET(self, "文本框"), "清理")();
+  py::object colour = pyext::truthy(TZ_GET(self, "has_picked"))
+                          ? TZ_GET(self, "color_to_tuple")(TZ_GET(self, "current_colour"))
+                          : none();
+  TZ_GET(self, "回调")(text, font, colour, size, TZ_GET(self, "图标信息"));
+  return none();
+}
+
+}  // namespace
+
+void register_font_dialog(py::module_& m) {
+  pyext::ClassBuilder b(m, "字体输入框");
+  b.method("__init__", &init, py::arg("self"), py::arg("屏幕"), py::arg("回调"), py::arg("横坐标"),
+           py::arg("纵坐标"));
+  b.method("关闭调色板", &close_palette, py::arg("self"), py::arg("事件"));
+  b.method("color_to_hex", &to_hex, py::arg("self"), py::arg("color"));
+  b.method("color_to_tuple", &to_tuple, py::arg("self"), py::arg("color"));
+  b.method("开启选色", &open_picker, py::arg("self"));
+  b.method("隐藏", &hide, py::arg("self"));
+  b.method("展现", &show, py::arg("self"), py::arg("文本"), py::arg("图标信息"));
+  b.method("确定", &confirm, py::arg("self"));
+  b.finish({"__init__", "关闭调色板", "color_to_hex", "color_to_tuple", "开启选色", "隐藏", "展现",
+            "确定"});
+}
 
 }  // namespace tazu

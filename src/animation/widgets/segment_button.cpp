@@ -1,9 +1,194 @@
+// 联合按钮: one segment of the timeline strip. A right-button release near an
+// edge stitches the segment to its neighbour, elsewhere it cuts it; any other
+// release inside calls the host's callback.
+#include "tazu/segment_button.hpp"
+
 #include "pyclass.hpp"
 #include "register.hpp"
 
 namespace tazu {
 
-// Not built yet.
-void register_segment_button(py::module_&) {}
+namespace {
+
+PyObject* g_class = nullptr;  // the class, for the base-class constructor call
+
+py::object none() { return py::none(); }
+
+py::object colour_or(py::object given, int r, int g, int b) {
+  return given.is_none() ? py::object(py::make_tuple(r, g, b)) : given;
+}
+
+void init(py::object self, py::object board, py::object rect, py::object text, py::object callback,
+          py::object font, py::object index, py::object weight, py::object inactive_colour,
+          py::object active_colour, py::object selected_colour, py::object info) {
+  TZ_SET(self, "回调", callback);
+  TZ_SET(self, "画板", board);
+  TZ_SET(self, "序号", index);
+  TZ_SET(self, "权重", weight);
+  TZ_SET(self, "文本", text);
+  TZ_SET(self, "字体", font);
+  TZ_SET(self, "_激活", py::bool_(false));
+  TZ_SET(self, "激活颜色", colour_or(active_colour, 0, 128, 128));
+  py::object inactive = colour_or(inactive_colour, 22, 22, 22);
+  TZ_SET(self, "未激活颜色", inactive);
+  TZ_SET(self, "选中颜色", colour_or(selected_colour, 0, 111, 111));
+  TZ_SET(self, "当前颜色", inactive);
+  TZ_SET(self, "信息", info);
+  TZ_SET(self, "柱子信息", none());
+  TZ_SET(self, "柱子数量", py::int_(0));
+  TZ_SET(self, "上次切缝时间", none());
+
+  py::object ratio = TZ_GET(TZ_GET(board, "屏幕"), "适配比例");
+  if (!pyext::py_eq(ratio, py::int_(1))) TZ_GET(rect, "set_scale_ratio")(ratio);
+  py::object super = py::module_::import("builtins").attr("super");
+  py::handle cls(g_class);
+  TZ_GET(super(cls, self), "__init__")(py::arg("矩形") = rect);
+}
+
+py::object set_waveform(py::object self, py::object bars, py::object count) {
+  TZ_SET(self, "柱子信息", bars);
+  TZ_SET(self, "柱子数量", count);
+  return none();
+}
+
+py::object set_text(py::object self, py::object text) {
+  TZ_SET(self, "文本", text);
+  return none();
+}
+
+py::object select(py::object self) {
+  TZ_SET(self, "当前颜色", TZ_GET(self, "选中颜色"));
+  return none();
+}
+
+bool is_selected(py::object self) {
+  return pyext::py_eq(TZ_GET(self, "选中颜色"), TZ_GET(self, "当前颜色"));
+}
+
+py::object deselect(py::object self) {
+  TZ_SET(self, "当前颜色", TZ_GET(self, "未激活颜色"));
+  return none();
+}
+
+py::object draw(py::object self) {
+  py::object layer = TZ_GET(TZ_GET(self, "字体"), "渲染")(TZ_GET(self, "文本"));
+  py::object rect = TZ_GET(self, "矩形");
+  py::object two = py::int_(2);
+  py::object x = TZ_GET(self, "横坐标") + TZ_GET(rect, "宽") / two - TZ_GET(layer, "宽") / two;
+  py::object y = TZ_GET(self, "纵坐标") + TZ_GET(rect, "高") / two - TZ_GET(layer, "高") / two;
+  TZ_GET(layer, "移动")(x, y);
+  py::object text_rect = TZ_GET(layer, "矩形");
+
+  py::object screen = TZ_GET(TZ_GET(self, "画板"), "屏幕");
+  TZ_GET(screen, "长方形")(TZ_GET(self, "当前颜色"), rect, 0);
+  TZ_GET(screen, "长方形")(py::make_tuple(130, 130, 130), rect, 1);
+  py::object bars = TZ_GET(self, "柱子信息");
+  py::object count = TZ_GET(self, "柱子数量");
+  if (pyext::truthy(bars) && pyext::truthy(count)) {
+    py::object wave = TZ_G("draw_bar_heights")(bars, TZ_GET(rect, "宽"), TZ_GET(rect, "高"), count);
+    TZ_GET(TZ_GET(screen, "screen"), "blit")(wave, TZ_GET(rect, "to_rect")());
+  }
+  TZ_GET(screen, "粘贴")(layer, text_rect);
+  return none();
+}
+
+py::object activate(py::object self) {
+  TZ_SET(self, "当前颜色", TZ_GET(self, "激活颜色"));
+  TZ_SET(self, "_激活", py::bool_(true));
+  return none();
+}
+
+bool inside(py::object self, py::object point) {
+  return pyext::truthy(TZ_GET(self, "是否在矩形内")(point, TZ_GET(self, "矩形")));
+}
+
+py::object mouse_down(py::object self, py::object event) {
+  if (inside(self, TZ_GET(event, "坐标"))) {
+    TZ_GET(self, "激活")();
+  } else {
+    TZ_SET(self, "_激活", py::bool_(false));
+  }
+  return TZ_GET(self, "_激活");
+}
+
+py::object cut_or_stitch(py::object self, py::object point) {
+  py::object board = TZ_GET(self, "画板");
+  py::object rect = TZ_GET(self, "矩形");
+  py::object index = TZ_GET(self, "序号");
+  py::object info = TZ_GET(self, "信息");
+  double x = pyext::py_float(py::object(point[py::int_(0)]));
+  double left = pyext::py_float(TZ_GET(rect, "左"));
+  double threshold = pyext::py_float(TZ_GET(board, "帧切割阈值"));
+  switch (segment_edit_at(x, left, pyext::py_float(TZ_GET(rect, "右")), threshold)) {
+    case SegmentEdit::StitchLeft:
+      return TZ_GET(board, "缝合动作")(index, "左", info);
+    case SegmentEdit::StitchRight:
+      return TZ_GET(board, "缝合动作")(index, "右", info);
+    case SegmentEdit::Cut:
+      break;
+  }
+  auto ratio = cut_ratio(x, left, pyext::py_float(TZ_GET(rect, "宽")));
+  if (!ratio) {
+    PyErr_SetString(PyExc_ZeroDivisionError, "division by zero");
+    throw py::error_already_set();
+  }
+  return TZ_GET(board, "切割动作")(index, *ratio, info);
+}
+
+py::object mouse_up(py::object self, py::object event) {
+  if (!pyext::truthy(TZ_GET(self, "_激活"))) return none();
+  py::object point = TZ_GET(event, "坐标");
+  if (!inside(self, point)) return none();
+  if (pyext::py_eq(TZ_GET(event, "按钮"), py::int_(3)) && !TZ_GET(self, "权重").is_none()) {
+    py::object last = TZ_GET(self, "上次切缝时间");
+    if (pyext::truthy(last)) {
+      py::object time_delta = TZ_G("time").attr("time")() - last;
+      TZ_G("print")(time_delta);
+      if (cut_stitch_throttled(pyext::py_float(time_delta))) return none();
+    }
+    TZ_SET(self, "信息", TZ_GET(self, "切割或缝合")(point));
+    TZ_SET(self, "上次切缝时间", TZ_G("time").attr("time")());
+  }
+  py::object callback = TZ_GET(self, "回调");
+  if (pyext::truthy(callback)) {
+    py::object info = TZ_GET(self, "信息");
+    if (pyext::truthy(info)) {
+      callback(info);
+    } else {
+      callback();
+    }
+  }
+  return py::bool_(true);
+}
+
+}  // namespace
+
+void register_segment_button(py::module_& m) {
+  pyext::ClassBuilder b(m, "联合按钮", TZ_G("游戏组件"));
+  {
+    // The docstring is the text alone, as the host reads it, without pybind11's
+    // signature line.
+    py::options only_doc;
+    only_doc.disable_function_signatures();
+    b.method("__init__", &init, py::arg("self"), py::arg("画板"), py::arg("矩形"), py::arg("文本"),
+             py::arg("回调"), py::arg("字体"), py::arg("序号") = py::none(),
+             py::arg("权重") = py::none(), py::arg("未激活颜色") = py::none(),
+             py::arg("激活颜色") = py::none(), py::arg("选中颜色") = py::none(),
+             py::arg("信息") = py::none(), py::doc("\n    初始化按钮的相关参数\n"));
+  }
+  b.method("设置波形图", &set_waveform, py::arg("self"), py::arg("柱子信息"), py::arg("柱子数量"));
+  b.method("设置文本", &set_text, py::arg("self"), py::arg("文本"));
+  b.method("选中", &select, py::arg("self"));
+  b.readonly("是否选中", &is_selected);
+  b.method("取消选中", &deselect, py::arg("self"));
+  b.method("绘制", &draw, py::arg("self"));
+  b.method("鼠标按下", &mouse_down, py::arg("self"), py::arg("事件"));
+  b.method("切割或缝合", &cut_or_stitch, py::arg("self"), py::arg("坐标"));
+  b.method("激活", &activate, py::arg("self"));
+  b.method("鼠标弹起", &mouse_up, py::arg("self"), py::arg("事件"));
+  py::object cls = b.finish({"__init__", "设置波形图", "设置文本", "选中", "是否选中", "取消选中",
+                             "绘制", "鼠标按下", "切割或缝合", "激活", "鼠标弹起"});
+  g_class = cls.release().ptr();
+}
 
 }  // namespace tazu

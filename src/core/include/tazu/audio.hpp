@@ -69,9 +69,9 @@ struct CompressorSettings {
 void compress(Buffer& b, const CompressorSettings& s);
 
 struct SilenceSettings {
-  double threshold_db = -40.0;   // quieter than this counts as silence
-  double min_silence_ms = 100.0; // longer silences are cut down to this
-  double noise_floor_db = -35.0; // kept silence below this level is muted
+  double threshold_db = -40.0;    // quieter than this counts as silence
+  double min_silence_ms = 100.0;  // longer silences are cut down to this
+  double noise_floor_db = -35.0;  // kept silence below this level is muted
 };
 
 // Shortens every stretch quieter than the threshold and longer than the minimum

@@ -26,15 +26,22 @@ std::string strip_unicode(std::string_view s);
 // "1.25" -> "1-25": numbers in file names without extra dots.
 std::string dot_to_dash(std::string s);
 
+// File names longer than this (in UTF-8 bytes) are shortened; the margin below
+// the usual 255-byte limit leaves room for temporary names made from them.
+constexpr std::size_t kMaxNameBytes = 200;
+
 // A single file name that cannot leave its folder: path separators and control
-// characters become "_", and a name made only of dots gets a "_" in front.
+// characters become "_", and a name made only of dots gets a "_" in front. A name
+// longer than kMaxNameBytes keeps its start and extension and gets a digest of
+// the whole name in between.
 std::string safe_file_name(std::string_view name);
 
 // Raw clip cache file name (no folder):
 // "{base}_{index}_{voice}_{volume}_{speed}_{pitch}_{emotion}.wav", where volume,
 // speed and pitch have their dots turned into "-". Made safe as a whole.
-std::string raw_clip_file_name(std::string_view base, std::string_view index, std::string_view voice,
-                               std::string_view volume, std::string_view speed,
-                               std::string_view pitch, std::string_view emotion);
+std::string raw_clip_file_name(std::string_view base, std::string_view index,
+                               std::string_view voice, std::string_view volume,
+                               std::string_view speed, std::string_view pitch,
+                               std::string_view emotion);
 
 }  // namespace tazu::narration

@@ -1,0 +1,111 @@
+// Mouse and keyboard gestures on a selected icon, and its hit test.
+#include "icon/icon_common.hpp"
+
+namespace tazu::icon {
+
+namespace {
+
+// The converting move takes standard data: a position read back from the icon
+// (actual-board pixels) has to be converted first, or the icon jumps whenever
+// the spaces differ.
+py::object position_as_standard(py::handle self, py::object v) {
+  py::object screen = screen_of(self);
+  return fit_is_one(screen) ? v : to_standard(screen, v);
+}
+
+void mouse_move(py::object self, py::object event, py::object system, py::object x_direction,
+                py::object y_direction) {
+  TZ_GET(self, "取消菜单")();
+  auto [x, y] = unpack<2>(TZ_GET(event, "坐标"));
+  py::object anchor = TZ_GET(self, "移动锚点");
+  if (!pyext::truthy(anchor)) return;
+  auto [hx, hy] = unpack<2>(anchor);
+  y = y - hy;
+  x = x - hx;
+  // Pointer, anchor and the icon's own position are all actual-board pixels.
+  if (pyext::truthy(x_direction)) y = TZ_GET(self, "y");
+  if (pyext::truthy(y_direction)) x = TZ_GET(self, "x");
+  x = position_as_standard(self, x);
+  y = position_as_standard(self, y);
+  TZ_GET(self, "移动至目标")(x, y, system);
+}
+
+py::object mouse_rotate(py::object self, py::object event, py::object precision, py::object centre,
+                        py::object angle, py::object /*system*/) {
+  TZ_GET(self, "取消菜单")();
+  auto [x, y] = unpack<2>(TZ_GET(event, "坐标"));
+  (void)y;
+  if (!centre.is_none()) TZ_SET(self, "rotate_pivot", centre);
+  if (angle.is_none()) {
+    auto a = pointer_rotation(num(item(TZ_GET(self, "rotate_pivot"), 0)), num(x), num(precision));
+    if (!a) raise_zero_division();
+    angle = py::float_(*a);
+  }
+  TZ_GET(self, "旋转")(angle, py::arg("旋转轴位置") = TZ_GET(self, "rotate_pivot"));
+  return TZ_GET(self, "rotate_angle");
+}
+
+py::object mouse_scale(py::object self, py::object event, py::object precision, py::object centre,
+                       py::object /*system*/) {
+  TZ_GET(self, "取消菜单")();
+  double amount = num(TZ_GET(event, "纵坐标")), step = num(precision);
+  if (step == 0) raise_zero_division();
+  auto ratio = gesture_scale(num(TZ_GET(self, "scale_ratio")), amount, step);
+  if (!ratio) return py::none();
+  py::float_ r(*ratio);
+  TZ_GET(self, "缩放")(r, py::arg("缩放中心") = centre);
+  return r;
+}
+
+void keyboard_nudge(py::object self, py::object event, py::object x_direction,
+                    py::object y_direction) {
+  py::object key = TZ_GET(event, "键盘");
+  py::object pygame = TZ_G("pygame");
+  if (pyext::py_eq(key, TZ_GET(pygame, "K_UP"))) {
+    if (!pyext::truthy(x_direction)) TZ_GET(self, "上移")();
+  } else if (pyext::py_eq(key, TZ_GET(pygame, "K_DOWN"))) {
+    if (!pyext::truthy(x_direction)) TZ_GET(self, "下移")();
+  } else if (pyext::py_eq(key, TZ_GET(pygame, "K_LEFT"))) {
+    if (!pyext::truthy(y_direction)) TZ_GET(self, "左移")();
+  } else if (pyext::py_eq(key, TZ_GET(pygame, "K_RIGHT"))) {
+    if (!pyext::truthy(y_direction)) TZ_GET(self, "右移")();
+  }
+}
+
+// Arrow keys nudge by 2 actual-board pixels.
+void nudge(py::object self, int dx, int dy) {
+  py::object x = TZ_GET(self, "x") + py::int_(dx);
+  py::object y = TZ_GET(self, "y") + py::int_(dy);
+  x = position_as_standard(self, x);
+  y = position_as_standard(self, y);
+  TZ_GET(self, "移动至目标")(x, y, false);
+}
+
+bool check(py::object self, py::object event) {
+  return pyext::truthy(TZ_GET(self, "是否在矩形内")(TZ_GET(event, "坐标"), TZ_GET(self, "矩形")));
+}
+
+}  // namespace
+
+void add_gesture_members(pyext::ClassBuilder& b) {
+  py::none none;
+  b.method("检查", &check, py::arg("self"), py::arg("事件"));
+  b.method("鼠标移动", &mouse_move, py::arg("self"), py::arg("事件"), py::arg("系统") = false,
+           py::arg("x_direction") = false, py::arg("y_direction") = false);
+  b.method("键盘微调", &keyboard_nudge, py::arg("self"), py::arg("事件"),
+           py::arg("x_direction") = false, py::arg("y_direction") = false);
+  b.method(
+      "上移", [](py::object self) { nudge(self, 0, -2); }, py::arg("self"));
+  b.method(
+      "下移", [](py::object self) { nudge(self, 0, 2); }, py::arg("self"));
+  b.method(
+      "左移", [](py::object self) { nudge(self, -2, 0); }, py::arg("self"));
+  b.method(
+      "右移", [](py::object self) { nudge(self, 2, 0); }, py::arg("self"));
+  b.method("鼠标旋转", &mouse_rotate, py::arg("self"), py::arg("事件"), py::arg("精度") = 2,
+           py::arg("旋转中心") = none, py::arg("旋转角度") = none, py::arg("系统") = false);
+  b.method("鼠标缩放", &mouse_scale, py::arg("self"), py::arg("事件"), py::arg("精度") = 10,
+           py::arg("缩放中心") = none, py::arg("系统") = false);
+}
+
+}  // namespace tazu::icon

@@ -1,0 +1,91 @@
+// Shared pieces of class 图层精灵: the typed mirror of its change segments, fast
+// calls on the host's records, and the value conversions of the player.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <tazu/playback.hpp>
+#include <utility>
+#include <vector>
+
+#include "pyclass.hpp"
+
+namespace tazu::playback {
+
+// The sprite's change segments as the search needs them: start and end times,
+// kept beside the host-visible list and rebuilt when that list is replaced or
+// changes length.
+struct SegmentMirror {
+  py::object list;              // the list mirrored (kept to notice a replacement)
+  std::size_t length = 0;       // its length when last read
+  bool exact = true;            // every time read was a finite plain number
+  bool still_recorded = false;  // the still segment of an unshaped sprite is in
+  bool literal_walk = false;    // read every record instead (for comparisons)
+  SegmentTimeline timeline;
+  std::vector<std::size_t> hits;  // scratch for the search
+
+  // Where the icons this sprite draws through were found in the host's
+  // library, so that later frames need not walk the library again.
+  struct FoundIcon {
+    py::object library, file, number, icon;
+    std::size_t index = 0;
+  };
+  std::vector<FoundIcon> found;
+};
+
+// The mirror kept in the sprite's private attribute, made on first use.
+SegmentMirror& mirror_of(py::handle self);
+void register_mirror(py::module_& m);
+
+// obj.method(args...) without building a bound method.
+py::object call_method(py::handle obj, py::handle name, std::initializer_list<py::handle> args);
+inline py::object get(py::handle record, py::handle key) {
+  return call_method(record, TZ_NAME("获取"), {key});
+}
+inline void fill(py::handle record, py::handle key, py::handle value) {
+  call_method(record, TZ_NAME("填写"), {key, value});
+}
+
+// A number as a double, refusing what Python arithmetic would refuse (str, None).
+double number(py::handle v);
+// `a, b = v`, with Python's errors.
+std::pair<py::object, py::object> unpack2(py::handle v);
+Vec2 pair_of(py::handle v);
+std::optional<Vec2> optional_pair(py::handle v);
+py::tuple tuple_of(Vec2 v);
+py::object int_of(double v);  // int(v), truncating toward zero
+
+// A rotation through the platform's rotate_vector.
+RotateFn platform_rotation();
+
+// Runs core geometry, turning its failures into the host's exceptions.
+template <typename F>
+auto guarded(F&& f) -> decltype(f()) {
+  try {
+    return f();
+  } catch (const std::domain_error&) {
+    PyErr_SetString(PyExc_ZeroDivisionError, "float division by zero");
+    throw py::error_already_set();
+  } catch (const std::invalid_argument& e) {
+    PyErr_SetString(PyExc_TypeError, e.what());
+    throw py::error_already_set();
+  }
+}
+
+// True when `self` still uses the class's own method `name` (no subclass or
+// instance replaced it), so the player may compute it directly.
+bool own_method(py::handle self, py::handle name, py::handle original);
+
+// Members, added to the class builder by each file.
+void add_construction(pyext::ClassBuilder& b);
+void add_shaping(pyext::ClassBuilder& b);
+void add_geometry(pyext::ClassBuilder& b);
+void add_rendering(pyext::ClassBuilder& b);
+
+// Original methods, for own_method (set once the class exists).
+struct OwnMethods {
+  py::object calc_center, calc_position, find_icon;
+};
+OwnMethods& own_methods();
+
+}  // namespace tazu::playback

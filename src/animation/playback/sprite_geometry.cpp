@@ -1,0 +1,76 @@
+// Box geometry of the sprite: interpolated centres and turned corners.
+#include <pybind11/numpy.h>
+
+#include "playback/sprite.hpp"
+
+namespace tazu::playback {
+
+namespace {
+
+py::object corner_array(Vec2 p) {
+  py::array_t<double> a(2);
+  a.mutable_data()[0] = p.x;
+  a.mutable_data()[1] = p.y;
+  return a;
+}
+
+py::tuple corners_result(const TurnedBox& r) {
+  py::list points;
+  for (const Vec2& p : r.corners) points.append(corner_array(p));
+  return py::make_tuple(int_of(r.x), int_of(r.y), points);
+}
+
+Box box_of(py::handle x, py::handle w, py::handle y, py::handle h) {
+  return {number(x), number(y), number(w), number(h)};
+}
+
+double divide(double a, double b) {
+  if (b == 0) {
+    PyErr_SetString(PyExc_ZeroDivisionError, "float division by zero");
+    throw py::error_already_set();
+  }
+  return a / b;
+}
+
+}  // namespace
+
+void add_geometry(pyext::ClassBuilder& b) {
+  b.method(
+      "calc_center",
+      [](py::object, py::object t, py::object sx, py::object sw, py::object sy, py::object sh,
+         py::object ex, py::object ew, py::object ey, py::object eh) {
+        return tuple_of(
+            interpolate_centre(number(t), box_of(sx, sw, sy, sh), box_of(ex, ew, ey, eh)));
+      },
+      py::arg("self"), py::arg("时间进度"), py::arg("开始横坐标"), py::arg("开始宽度"),
+      py::arg("开始纵坐标"), py::arg("开始高度"), py::arg("结束横坐标"), py::arg("结束宽度"),
+      py::arg("结束纵坐标"), py::arg("结束高度"));
+
+  b.method(
+      "calc_position",
+      [](py::object, py::object x, py::object w, py::object y, py::object h, py::object angle,
+         py::object start_angle, py::object scale, py::object start_scale, py::object centre) {
+        Box box = box_of(x, w, y, h);
+        double turn = number(start_angle) - number(angle);
+        double k = divide(number(scale), number(start_scale));
+        return corners_result(turn_box(box, turn, k, pair_of(centre), platform_rotation()));
+      },
+      py::arg("self"), py::arg("开始横坐标"), py::arg("开始宽度"), py::arg("开始纵坐标"),
+      py::arg("开始高度"), py::arg("当前角度"), py::arg("开始角度"), py::arg("当前比例"),
+      py::arg("开始比例"), py::arg("质心"));
+
+  b.method(
+      "calc_mother_and_son_position",
+      [](py::object, py::object x, py::object w, py::object y, py::object h, py::object angle,
+         py::object scale, py::object start_scale, py::object centre) {
+        Box box = box_of(x, w, y, h);
+        double k = divide(number(scale), number(start_scale));
+        return corners_result(
+            turn_box(box, number(angle), k, pair_of(centre), platform_rotation()));
+      },
+      py::arg("self"), py::arg("开始横坐标"), py::arg("开始宽度"), py::arg("开始纵坐标"),
+      py::arg("开始高度"), py::arg("当前角度"), py::arg("当前比例"), py::arg("开始比例"),
+      py::arg("质心"));
+}
+
+}  // namespace tazu::playback

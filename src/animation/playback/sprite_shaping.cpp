@@ -1,0 +1,192 @@
+// Shaping: the host feeds the sprite a layer's keyframe state records frame by
+// frame; each state becomes one change segment on the sprite's clock.
+#include "playback/sprite.hpp"
+
+namespace tazu::playback {
+
+namespace {
+
+// State keys read for one segment, in reading order; each names the sprite
+// attribute of the same name.
+constexpr const char* kStateKeys[] = {"文件",         "横坐标",       "纵坐标",   "缩放比例",
+                                      "旋转中心",     "旋转角度",     "宽度",     "高度",
+                                      "相对坐标",     "原始缩放比例", "大盘矩形", "大盘旋转角度",
+                                      "大盘缩放比例", "origin_x",     "origin_y"};
+constexpr std::size_t kStateCount = std::size(kStateKeys);
+
+struct StateValues {
+  py::object v[kStateCount];
+  py::object& operator[](const char* key) {
+    for (std::size_t i = 0; i < kStateCount; ++i)
+      if (std::string_view(kStateKeys[i]) == key) return v[i];
+    throw std::logic_error("unknown state key");
+  }
+};
+
+void copy_into(py::handle self, StateValues& s, std::initializer_list<const char*> names) {
+  for (const char* n : names) py::setattr(self, n, s[n]);
+}
+
+[[noreturn]] void raise_plain(const std::string& message) {
+  PyErr_SetString(PyExc_Exception, message.c_str());
+  throw py::error_already_set();
+}
+
+py::object shape_state(py::object self, py::object state, py::object unit, py::object from_list) {
+  const bool listed = pyext::truthy(from_list);
+  bool layer_switch = false;
+  if (listed) {
+    py::object file = get(state, TZ_NAME("文件"));
+    layer_switch = !pyext::py_eq(TZ_GET(self, "文件"), file);
+    TZ_SET(self, "文件", file);
+  } else {
+    TZ_SET(self, "文件", get(state, TZ_NAME("文件")));
+  }
+  StateValues s;
+  for (std::size_t i = 0; i < kStateCount; ++i) s.v[i] = get(state, py::str(kStateKeys[i]));
+
+  if (!pyext::truthy(TZ_G("是否存在")(TZ_GET(self, "文件")))) return py::none();
+
+  // A change of media file jumps: the segment starts at the new state.
+  if (listed && layer_switch)
+    copy_into(
+        self, s,
+        {"origin_x", "origin_y", "文件", "横坐标", "纵坐标", "缩放比例", "旋转中心", "旋转角度",
+         "宽度", "高度", "相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例"});
+
+  TZ_GET(self, "处理视频")
+  (s["origin_x"], s["origin_y"], s["横坐标"], s["纵坐标"], s["旋转角度"], s["旋转中心"],
+   s["缩放比例"], unit, TZ_GET(self, "当前时间"), s["宽度"], s["高度"], s["大盘矩形"],
+   s["大盘旋转角度"], s["大盘缩放比例"], s["文件"], s["相对坐标"], from_list);
+  TZ_SET(self, "经过处理", py::bool_(true));
+  copy_into(self, s,
+            {"origin_x", "origin_y", "横坐标", "纵坐标", "缩放比例", "宽度", "高度", "相对坐标",
+             "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例", "旋转中心", "旋转角度"});
+  TZ_SET(self, "当前时间", TZ_GET(self, "当前时间") + unit);
+  TZ_SET(self, "累计时长", TZ_GET(self, "累计时长") + unit);
+  TZ_SET(self, "文件", s["文件"]);
+  return py::bool_(true);
+}
+
+py::object shape(py::object self, py::object key, py::object icon_dict, py::object length) {
+  py::object history = TZ_GET(self, "历史动作键列表");
+  if (TZ_GET(history, "索引")(key) >= py::int_(0)) raise_plain("历史动作键重复");
+
+  TZ_SET(self, "混合模式", get(icon_dict, TZ_NAME("模式")));
+  TZ_SET(self, "循环播放", TZ_GET(icon_dict, "获取")("循环", true));
+  py::object states = get(icon_dict, TZ_NAME("状态列表"));
+  py::object loops = TZ_GET(icon_dict, "获取")("循环次数", 1);
+  if (Py_TYPE(loops.ptr()) != &PyLong_Type)
+    raise_plain("错误的循环次数：" + std::string(py::str(icon_dict)));
+  TZ_SET(self, "图标字典", icon_dict);
+
+  py::object shape_one = TZ_GET(self, "塑造单个状态");
+  auto failed = [&](py::object result, const char* where) {
+    if (pyext::truthy(result)) return false;
+    pyext::output(std::string("图层源文件不存在或损坏") + where + "：", TZ_GET(self, "文件"));
+    return true;
+  };
+
+  if (pyext::truthy(states) && length > py::int_(0)) {
+    py::object unit = length / ((TZ_GET(states, "长") + py::int_(1)) * loops);
+    if (!pyext::truthy(TZ_GET(self, "时间序列"))) {
+      // The sprite's first frame: its first state is held still for one unit.
+      py::object first = TZ_GET(states, "获取")(0);
+      for (const char* k : {"origin_x", "origin_y", "文件", "横坐标", "纵坐标", "宽度", "高度",
+                            "相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例",
+                            "缩放比例", "旋转中心", "旋转角度"}) {
+        py::str name(k);
+        py::setattr(self, name, get(first, name));
+      }
+    }
+    const long count = loops.cast<long>();
+    for (long pass = 0; pass < count; ++pass) {
+      for (py::handle state : states) {
+        py::object r = shape_one(state, unit, py::arg("来自状态列表") = true);
+        if (failed(r, "1")) return r;
+      }
+      py::object r = shape_one(icon_dict, unit, py::arg("来自状态列表") = true);
+      if (failed(r, "2")) return r;
+    }
+  } else {
+    py::object r = shape_one(icon_dict, length);
+    if (failed(r, "3")) return r;
+  }
+  TZ_GET(history, "添加")(key);
+  return py::bool_(true);
+}
+
+py::object record_segment(py::object self, py::object origin_x, py::object origin_y, py::object x,
+                          py::object y, py::object angle, py::object pivot, py::object scale,
+                          py::object length, py::object start, py::object width, py::object height,
+                          py::object group_box, py::object group_angle, py::object group_scale,
+                          py::object file, py::object relative, py::object from_list) {
+  // Zero-length segments are never recorded.
+  if (pyext::py_eq(length, py::int_(0))) return py::none();
+  py::dict d;
+  auto put = [&d](const char* key, py::handle v) { d[py::str(key)] = v; };
+  auto attr = [&self](const char* name) { return py::getattr(self, name); };
+  put("文件", file);
+  put("来自状态列表", from_list);
+  put("开始相对坐标", attr("相对坐标"));
+  put("结束相对坐标", relative);
+  put("原始缩放比例", attr("原始缩放比例"));
+  put("开始角度", attr("旋转角度"));
+  put("结束角度", angle);
+  put("开始旋转中心", attr("旋转中心"));
+  put("结束旋转中心", pivot);
+  put("开始大盘矩形", attr("大盘矩形"));
+  put("结束大盘矩形", group_box);
+  put("开始大盘旋转角度", attr("大盘旋转角度"));
+  put("结束大盘旋转角度", group_angle);
+  put("开始大盘缩放比例", attr("大盘缩放比例"));
+  put("结束大盘缩放比例", group_scale);
+  put("开始时间", start);
+  put("开始位置", py::make_tuple(attr("横坐标"), attr("纵坐标")));
+  put("结束位置", py::make_tuple(x, y));
+  put("开始宽度", attr("宽度"));
+  put("结束宽度", width);
+  put("开始高度", attr("高度"));
+  put("结束高度", height);
+  put("开始origin_pos", py::make_tuple(attr("origin_x"), attr("origin_y")));
+  put("结束origin_pos", py::make_tuple(origin_x, origin_y));
+  put("开始比例", attr("缩放比例"));
+  put("结束比例", scale);
+  put("时长", length);
+  put("图标字典", attr("图标字典"));
+  put("初始图标字典", attr("初始图标字典"));
+  TZ_GET(TZ_GET(self, "时间序列"), "添加")(TZ_G("字典")(d));
+  return py::none();
+}
+
+py::object check_ended(py::object self, py::object key, py::object icons, py::object length) {
+  if (pyext::truthy(TZ_GET(self, "终结"))) return py::bool_(true);
+  py::object mine = TZ_GET(self, "是否为自己的图标");
+  for (py::handle record : icons) {
+    if (pyext::truthy(mine(record))) {
+      TZ_GET(self, "塑造")(key, record, length);
+      return py::bool_(false);
+    }
+  }
+  // A layer missing from a frame ends for good.
+  TZ_SET(self, "终结", py::bool_(true));
+  return py::bool_(true);
+}
+
+}  // namespace
+
+void add_shaping(pyext::ClassBuilder& b) {
+  b.method("塑造", &shape, py::arg("self"), py::arg("动作键"), py::arg("图标字典"),
+           py::arg("当帧时长"));
+  b.method("塑造单个状态", &shape_state, py::arg("self"), py::arg("状态字典"), py::arg("单元时间"),
+           py::arg("来自状态列表") = false);
+  b.method("处理视频", &record_segment, py::arg("self"), py::arg("origin_x"), py::arg("origin_y"),
+           py::arg("横坐标"), py::arg("纵坐标"), py::arg("旋转角度"), py::arg("旋转中心"),
+           py::arg("缩放比例"), py::arg("当帧时长"), py::arg("开始时间"), py::arg("宽度"),
+           py::arg("高度"), py::arg("大盘矩形"), py::arg("大盘旋转角度"), py::arg("大盘缩放比例"),
+           py::arg("文件"), py::arg("相对坐标"), py::arg("来自状态列表"));
+  b.method("检测是否终结", &check_ended, py::arg("self"), py::arg("动作键"), py::arg("图标列表"),
+           py::arg("当帧时长"), py::doc("\n        每一帧都过一遍\n        "));
+}
+
+}  // namespace tazu::playback

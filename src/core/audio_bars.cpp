@@ -1,0 +1,140 @@
+#include "tazu/audio_bars.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+namespace tazu {
+
+static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
+
+namespace {
+
+template <typename T>
+T load(const std::byte* p) {
+  // memcpy: numpy views may be unaligned.
+  T v;
+  std::memcpy(&v, p, sizeof(T));
+  return v;
+}
+
+template <typename T>
+Magnitude<T> magnitude(T v) {
+  if constexpr (std::is_floating_point_v<T>) {
+    return std::fabs(static_cast<double>(v));
+  } else if constexpr (std::is_signed_v<T>) {
+    // Negate in unsigned arithmetic so the most negative value does not wrap.
+    return v < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  } else {
+    return static_cast<std::uint64_t>(v);
+  }
+}
+
+// Peak magnitude of frames [first, last).
+template <typename T>
+Magnitude<T> peak(const SampleView<T>& s, std::int64_t first, std::int64_t last) {
+  if constexpr (std::is_floating_point_v<T>) {
+    // With the sign bit cleared, IEEE bit patterns order like the magnitudes,
+    // and any NaN sorts above infinity: an integer maximum (which vectorises)
+    // gives the peak and lets a NaN through.
+    using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
+    constexpr Bits kMagnitude = ~Bits{0} >> 1;
+    Bits best = 0;
+    auto take = [&](Bits b) { best = std::max<Bits>(best, b & kMagnitude); };
+    if (s.channels == 1 && s.frame_stride == static_cast<std::int64_t>(sizeof(T))) {
+      const std::byte* p = s.data + first * s.frame_stride;
+      for (std::int64_t i = 0; i < last - first; ++i) take(load<Bits>(p + i * sizeof(T)));
+    } else {
+      for (std::int64_t f = first; f < last; ++f)
+        for (std::int64_t c = 0; c < s.channels; ++c)
+          take(load<Bits>(s.data + f * s.frame_stride + c * s.channel_stride));
+    }
+    T peak_value;
+    std::memcpy(&peak_value, &best, sizeof(T));
+    return static_cast<double>(peak_value);
+  } else {
+    // Smallest and largest value first (cheap, vectorises), magnitude once.
+    T lo = std::numeric_limits<T>::max();
+    T hi = std::numeric_limits<T>::lowest();
+    auto take = [&](T v) {
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    };
+    if (s.channels == 1 && s.frame_stride == static_cast<std::int64_t>(sizeof(T))) {
+      const std::byte* p = s.data + first * s.frame_stride;
+      for (std::int64_t i = 0; i < last - first; ++i) take(load<T>(p + i * sizeof(T)));
+    } else {
+      for (std::int64_t f = first; f < last; ++f)
+        for (std::int64_t c = 0; c < s.channels; ++c)
+          take(load<T>(s.data + f * s.frame_stride + c * s.channel_stride));
+    }
+    return std::max(magnitude(lo), magnitude(hi));
+  }
+}
+
+}  // namespace
+
+std::optional<BarLayout> bar_layout(std::int64_t frames, std::int64_t start_sample,
+                                    std::int64_t end_sample, std::int64_t bars) {
+  if (bars <= 0) throw std::invalid_argument("bar count must be positive");
+  // Negative indexes would otherwise reach samples from the end of the data.
+  std::int64_t begin = std::max<std::int64_t>(start_sample, 0);
+  std::int64_t end = std::clamp<std::int64_t>(end_sample, 0, std::max<std::int64_t>(frames, 0));
+  if (end <= begin) return std::nullopt;
+  BarLayout layout;
+  layout.begin = begin;
+  layout.length = end - begin;
+  layout.samples_per_bar = std::max<std::int64_t>(1, layout.length / bars);
+  return layout;
+}
+
+template <typename T>
+std::optional<std::vector<std::optional<Magnitude<T>>>> audio_bar_peaks(
+    const SampleView<T>& samples, std::int64_t start_sample, std::int64_t end_sample,
+    std::int64_t bars) {
+  auto layout = bar_layout(samples.frames, start_sample, end_sample, bars);
+  if (!layout) return std::nullopt;
+  std::vector<std::optional<Magnitude<T>>> out(static_cast<std::size_t>(bars));
+  const std::int64_t step = layout->samples_per_bar;
+  // Bars past the segment stay empty; a remainder that does not fill a bar is
+  // left out.
+  const std::int64_t filled = std::min(bars, (layout->length + step - 1) / step);
+  for (std::int64_t i = 0; i < filled; ++i) {
+    std::int64_t first = layout->begin + i * step;
+    std::int64_t last = layout->begin + std::min((i + 1) * step, layout->length);
+    out[static_cast<std::size_t>(i)] = peak(samples, first, last);
+  }
+  return out;
+}
+
+double round_to_cents(double value) {
+  if (!std::isfinite(value)) return value;
+  // Shortest route to Python's behaviour: print with two decimals (correctly
+  // rounded, ties to even on the exact binary value) and read it back.
+  char buf[400];
+  auto printed = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
+  double out = value;
+  std::from_chars(buf, printed.ptr, out, std::chars_format::fixed);
+  // Keep the sign of a value that rounds to zero, as Python does (-0.001 -> -0.0).
+  return std::copysign(out, value);
+}
+
+#define TAZU_BARS(T)                                                                \
+  template std::optional<std::vector<std::optional<Magnitude<T>>>> audio_bar_peaks( \
+      const SampleView<T>&, std::int64_t, std::int64_t, std::int64_t);
+TAZU_BARS(std::int8_t)
+TAZU_BARS(std::int16_t)
+TAZU_BARS(std::int32_t)
+TAZU_BARS(std::int64_t)
+TAZU_BARS(std::uint8_t)
+TAZU_BARS(std::uint16_t)
+TAZU_BARS(std::uint32_t)
+TAZU_BARS(std::uint64_t)
+TAZU_BARS(float)
+TAZU_BARS(double)
+#undef TAZU_BARS
+
+}  // namespace tazu

@@ -1,0 +1,166 @@
+// Layer playback: action keys and time weights of a shot, change segments laid
+// on a sprite's clock, the search for the segments that hold a moment, and the
+// box geometry used to place a layer at that moment.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace tazu::playback {
+
+// ----- action keys -------------------------------------------------------
+
+enum class ActionKeyKind {
+  not_action,   // no "_" at all
+  pure,         // an action frame
+  combination,  // holds "组合"
+  other,        // sound or effect keys: neither pure nor a combination
+};
+
+// Plain substring tests on the whole key (UTF-8).
+ActionKeyKind classify_action_key(std::string_view key);
+
+// Weights of a shot's frames in play order. `parsed[i]` is the frame's action
+// name read as a number, or nothing when it does not read as one. The first
+// frame of a multi-frame shot is the starting pose and weighs 0; a name that
+// does not read weighs 1.
+struct TimeWeights {
+  std::vector<double> weights;  // one per frame, in order
+  double total = 0;
+};
+TimeWeights compute_time_weights(const std::vector<std::optional<double>>& parsed);
+
+// ----- geometry ----------------------------------------------------------
+
+struct Vec2 {
+  double x = 0, y = 0;
+};
+
+// A box by its left, top, width and height (y downwards).
+struct Box {
+  double x = 0, y = 0, w = 0, h = 0;
+  Vec2 centre() const { return {x + w / 2, y + h / 2}; }
+};
+
+// A parent group's box, stored as (left, top, bottom, right).
+struct GroupBox {
+  double left = 0, top = 0, bottom = 0, right = 0;
+  Box box() const { return {left, top, right - left, bottom - top}; }
+};
+
+// Turns a vector by degrees; the platform decides the sign convention.
+using RotateFn = std::function<Vec2(Vec2, double)>;
+
+double lerp(double a, double b, double t);
+
+// Linear interpolation of two box centres (t is not clamped).
+Vec2 interpolate_centre(double t, const Box& start, const Box& end);
+
+// A box's corners (top-left, top-right, bottom-right, bottom-left) taken about
+// its centre, turned by `angle`, scaled by `scale` and carried to `centre`;
+// `x`, `y` are the smallest corner coordinates (not yet truncated).
+struct TurnedBox {
+  double x = 0, y = 0;
+  std::array<Vec2, 4> corners{};
+};
+TurnedBox turn_box(const Box& box, double angle, double scale, Vec2 centre, const RotateFn& rotate);
+
+// The same corners turned about an outside point `pivot` by `angle` (used for
+// a layer that turns with its group).
+TurnedBox turn_box_about(const Box& box, Vec2 pivot, double angle, const RotateFn& rotate);
+
+// ----- change segments ---------------------------------------------------
+
+// One stretch of a layer's animation with every animated number typed. Values
+// that a record may leave out are optional.
+struct ChangeSegment {
+  double start_time = 0, duration = 0;
+  bool from_state_list = false;
+  Vec2 start_pos, end_pos;
+  double start_width = 0, end_width = 0, start_height = 0, end_height = 0;
+  double start_angle = 0, end_angle = 0;
+  double start_scale = 1, end_scale = 1;
+  std::optional<Vec2> start_pivot, end_pivot;
+  std::optional<GroupBox> start_group, end_group;
+  double start_group_angle = 0, end_group_angle = 0;
+  double start_group_scale = 1, end_group_scale = 1;
+  std::optional<Vec2> start_relative, end_relative;
+  std::optional<Vec2> start_origin, end_origin;
+  std::optional<double> base_scale = 1.0;
+
+  Box start_box() const { return {start_pos.x, start_pos.y, start_width, start_height}; }
+  Box end_box() const { return {end_pos.x, end_pos.y, end_width, end_height}; }
+};
+
+// Progress of a moment (on the sprite's clock) through a segment; the caller
+// makes sure the duration is not zero.
+double segment_progress(const ChangeSegment& s, double local_time);
+
+// The layer's state at progress t on the plain path: the interpolated centre,
+// angle and scale, and the top-left of its turned and scaled start box.
+struct PlainPlacement {
+  double angle = 0, scale = 0;
+  Vec2 centre;
+  TurnedBox box;
+};
+PlainPlacement place_plain(const ChangeSegment& s, double t, const RotateFn& rotate);
+
+// Which offset vector a grouped layer uses, and how it is scaled.
+enum class GroupVector {
+  end_turning,    // the group turns the layer: end offset at group scale / end scale
+  local_scaling,  // the layer scales on its own: start offset at scale / base scale
+  start,          // start offset at group scale / base scale
+};
+
+struct GroupPlacement {
+  double angle = 0, scale = 0;  // the layer's own, interpolated
+  double group_angle = 0, group_scale = 0;
+  Vec2 group_centre;
+  bool local_rotation = false, local_scaling = false;
+  GroupVector vector_kind = GroupVector::start;
+  std::optional<Vec2> origin;  // the origin pair belonging to that vector
+  Vec2 centre;                 // the layer's centre M
+  TurnedBox box;               // its box (origin size × scale) turned with the group about M
+};
+
+// `pivot_truthy`: the chosen rotation centre and the start one are both set;
+// `local_scaling`: the layer's scale differs from its group's; `origin_size` is the media's pixel
+// size. Fails (std::domain_error) when the offset vector it needs is missing.
+GroupPlacement place_in_group(const ChangeSegment& s, double t, bool pivot_truthy,
+                              bool local_scaling, Vec2 origin_size, const RotateFn& rotate);
+
+// The pivot of a layer turning on its own inside a turning group: its offset
+// from the layer's start centre, turned with the group and put at the layer's
+// current centre.
+Vec2 carried_pivot(const ChangeSegment& s, const GroupPlacement& g, Vec2 pivot,
+                   const RotateFn& rotate);
+
+// ----- finding the segments that hold a moment ---------------------------
+
+// Start and end times of a sprite's segments in order. When starts and ends
+// both never decrease (segments laid end to end, possibly overlapping at the
+// joins), the segments holding a moment form one run found by binary search;
+// otherwise (negative durations, out-of-order starts) a scan finds them.
+class SegmentTimeline {
+ public:
+  void clear();
+  void append(double start, double duration);
+  std::size_t size() const { return starts_.size(); }
+  bool ordered() const { return ordered_; }
+
+  // Indexes of the segments whose closed interval [start, start + duration]
+  // holds `t`, in order.
+  void find(double t, std::vector<std::size_t>& out) const;
+  // The same, reading every segment.
+  void scan(double t, std::vector<std::size_t>& out) const;
+
+ private:
+  std::vector<double> starts_, ends_;
+  bool ordered_ = true;
+};
+
+}  // namespace tazu::playback

@@ -1,0 +1,25 @@
+// What a right click on a segment of the timeline strip asks for: stitching it
+// to a neighbour when the click lands near an edge, cutting it elsewhere.
+#pragma once
+
+#include <optional>
+
+namespace tazu {
+
+enum class SegmentEdit { StitchLeft, StitchRight, Cut };
+
+// Strictly closer than `threshold` to the left edge stitches left, then the
+// right edge stitches right; anything else cuts.
+SegmentEdit segment_edit_at(double x, double left, double right, double threshold);
+
+// Where a cut at `x` falls, as a fraction of the width; nullopt for a zero width.
+std::optional<double> cut_ratio(double x, double left, double width);
+
+// Cut and stitch requests are accepted at most once per this many seconds.
+inline constexpr double kCutStitchInterval = 3.0;
+
+// Whether a request `elapsed` seconds after the previous one must be refused.
+// A negative span (the wall clock was set back) does not lock the user out.
+bool cut_stitch_throttled(double elapsed);
+
+}  // namespace tazu

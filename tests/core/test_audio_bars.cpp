@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "tazu/audio_bars.hpp"
+
+namespace {
+
+template <typename T>
+tazu::SampleView<T> view(const std::vector<T>& v) {
+  tazu::SampleView<T> s;
+  s.data = reinterpret_cast<const std::byte*>(v.data());
+  s.frames = static_cast<std::int64_t>(v.size());
+  return s;
+}
+
+template <typename T>
+std::vector<std::optional<tazu::Magnitude<T>>> peaks(const std::vector<T>& v, std::int64_t start,
+                                                     std::int64_t end, std::int64_t n) {
+  auto r = tazu::audio_bar_peaks(view(v), start, end, n);
+  EXPECT_TRUE(r.has_value());
+  return r.value_or(std::vector<std::optional<tazu::Magnitude<T>>>{});
+}
+
+}  // namespace
+
+TEST(AudioBars, EvenSplitTakesPeakMagnitude) {
+  std::vector<std::int16_t> s{1, -5, 3, 2, -1, 0, 7, -8};
+  auto r = peaks(s, 0, 8, 4);
+  ASSERT_EQ(r.size(), 4u);
+  EXPECT_EQ(r[0], 5u);
+  EXPECT_EQ(r[1], 3u);
+  EXPECT_EQ(r[2], 1u);
+  EXPECT_EQ(r[3], 8u);
+}
+
+TEST(AudioBars, RemainderAtTheEndIsNotShown) {
+  // 7 samples in 3 bars: 2 each, the last sample is left out.
+  std::vector<std::int32_t> s{1, 2, 3, 4, 5, 6, 100};
+  auto r = peaks(s, 0, 7, 3);
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[0], 2u);
+  EXPECT_EQ(r[1], 4u);
+  EXPECT_EQ(r[2], 6u);
+}
+
+TEST(AudioBars, ShortSegmentFillsOneSamplePerBarThenEmpty) {
+  std::vector<float> s{0.5f, -0.25f};
+  auto r = peaks(s, 0, 2, 5);
+  ASSERT_EQ(r.size(), 5u);
+  EXPECT_DOUBLE_EQ(*r[0], 0.5);
+  EXPECT_DOUBLE_EQ(*r[1], 0.25);
+  for (int i = 2; i < 5; ++i) EXPECT_FALSE(r[i].has_value());
+}
+
+TEST(AudioBars, SegmentIsClampedToTheData) {
+  std::vector<double> s{0.1, 0.2, 0.3, 0.4};
+  auto r = peaks(s, 2, 1000, 2);
+  EXPECT_DOUBLE_EQ(*r[0], 0.3);
+  EXPECT_DOUBLE_EQ(*r[1], 0.4);
+  // A negative start counts from the beginning, not from the end.
+  auto n = peaks(s, -3, 2, 2);
+  EXPECT_DOUBLE_EQ(*n[0], 0.1);
+  EXPECT_DOUBLE_EQ(*n[1], 0.2);
+}
+
+TEST(AudioBars, EmptySegmentsGiveNothing) {
+  std::vector<std::int16_t> s{1, 2, 3};
+  EXPECT_FALSE(tazu::audio_bar_peaks(view(s), 2, 1, 4).has_value());  // end before start
+  EXPECT_FALSE(tazu::audio_bar_peaks(view(s), 2, 2, 4).has_value());
+  EXPECT_FALSE(tazu::audio_bar_peaks(view(s), 5, 9, 4).has_value());  // past the end
+  EXPECT_FALSE(tazu::audio_bar_peaks(view(s), 0, -1, 4).has_value());
+  std::vector<std::int16_t> none;
+  EXPECT_FALSE(tazu::audio_bar_peaks(view(none), 0, 10, 4).has_value());
+}
+
+TEST(AudioBars, NonPositiveBarCountIsRefused) {
+  std::vector<std::int16_t> s{1, 2, 3};
+  EXPECT_THROW(tazu::audio_bar_peaks(view(s), 0, 3, 0), std::invalid_argument);
+  EXPECT_THROW(tazu::audio_bar_peaks(view(s), 0, 3, -2), std::invalid_argument);
+}
+
+TEST(AudioBars, MostNegativeIntegersKeepTheirSize) {
+  std::vector<std::int16_t> a{-32768, 5};
+  EXPECT_EQ(peaks(a, 0, 2, 1)[0], 32768u);
+  std::vector<std::int64_t> b{std::numeric_limits<std::int64_t>::min()};
+  EXPECT_EQ(peaks(b, 0, 1, 1)[0], std::uint64_t{1} << 63);
+  std::vector<std::uint8_t> c{200, 3};
+  EXPECT_EQ(peaks(c, 0, 2, 1)[0], 200u);
+}
+
+TEST(AudioBars, NanSampleMakesItsBarNan) {
+  std::vector<float> s{0.1f, std::nanf(""), 0.2f, 0.3f};
+  auto r = peaks(s, 0, 4, 2);
+  EXPECT_TRUE(std::isnan(*r[0]));
+  EXPECT_FLOAT_EQ(static_cast<float>(*r[1]), 0.3f);
+}
+
+TEST(AudioBars, StridedAndMultiChannelViews) {
+  // Every other sample of a buffer, read backwards (negative stride).
+  std::vector<std::int16_t> buf{9, 1, 9, -2, 9, 3, 9, -4};
+  tazu::SampleView<std::int16_t> s;
+  s.data = reinterpret_cast<const std::byte*>(buf.data() + 7);
+  s.frames = 4;
+  s.frame_stride = -2 * static_cast<std::int64_t>(sizeof(std::int16_t));
+  auto r = tazu::audio_bar_peaks(s, 0, 4, 4).value();
+  EXPECT_EQ(r[0], 4u);
+  EXPECT_EQ(r[1], 3u);
+  EXPECT_EQ(r[2], 2u);
+  EXPECT_EQ(r[3], 1u);
+
+  // Two interleaved channels: a bar takes the peak of both.
+  std::vector<float> st{0.1f, -0.9f, 0.2f, 0.3f, -0.5f, 0.4f};
+  tazu::SampleView<float> v;
+  v.data = reinterpret_cast<const std::byte*>(st.data());
+  v.frames = 3;
+  v.frame_stride = 2 * sizeof(float);
+  v.channels = 2;
+  v.channel_stride = sizeof(float);
+  auto m = tazu::audio_bar_peaks(v, 0, 3, 3).value();
+  EXPECT_FLOAT_EQ(static_cast<float>(*m[0]), 0.9f);
+  EXPECT_FLOAT_EQ(static_cast<float>(*m[1]), 0.3f);
+  EXPECT_FLOAT_EQ(static_cast<float>(*m[2]), 0.5f);
+}
+
+TEST(AudioBars, LayoutOfLongSegments) {
+  auto l = tazu::bar_layout(48000, 4800, 9600, 100).value();
+  EXPECT_EQ(l.begin, 4800);
+  EXPECT_EQ(l.length, 4800);
+  EXPECT_EQ(l.samples_per_bar, 48);
+}
+
+struct CentsCase {
+  double in;
+  double out;
+};
+
+class RoundToCents : public ::testing::TestWithParam<CentsCase> {};
+
+TEST_P(RoundToCents, MatchesPythonRound) {
+  double got = tazu::round_to_cents(GetParam().in);
+  EXPECT_EQ(got, GetParam().out);
+  EXPECT_EQ(std::signbit(got), std::signbit(GetParam().out));
+}
+
+// Expected values are what Python's round(x, 2) gives.
+INSTANTIATE_TEST_SUITE_P(PythonValues, RoundToCents,
+                         ::testing::Values(CentsCase{0.125, 0.12}, CentsCase{0.375, 0.38},
+                                           CentsCase{2.675, 2.67}, CentsCase{1.005, 1.0},
+                                           CentsCase{0.015, 0.01}, CentsCase{0.0, 0.0},
+                                           CentsCase{-0.001, -0.0}, CentsCase{0.99999, 1.0},
+                                           CentsCase{static_cast<double>(0.3f), 0.3},
+                                           CentsCase{12345.678, 12345.68},
+                                           CentsCase{1e300, 1e300}));
+
+TEST(RoundToCentsSpecial, NonFiniteValuesPassThrough) {
+  EXPECT_TRUE(std::isnan(tazu::round_to_cents(std::nan(""))));
+  EXPECT_EQ(tazu::round_to_cents(INFINITY), INFINITY);
+}

@@ -1,0 +1,224 @@
+"""Canvas icon media: pictures, GIFs and videos, derived files and playback frames."""
+import os
+
+import cv2
+import numpy
+import pytest
+from PIL import Image
+
+from icon_support import icon_class
+
+
+@pytest.fixture
+def Icon():
+    return icon_class()
+
+
+@pytest.fixture
+def said(monkeypatch):
+    from tazu import animation
+
+    lines = []
+    monkeypatch.setattr(animation, "输出", lambda *v: lines.append(" ".join(map(str, v))))
+    return lines
+
+
+@pytest.fixture
+def new(Icon, board):
+    from tazu.mix import 字典
+
+    return lambda path, **k: Icon(字典({"文件": path}), board, **k)
+
+
+def frame_colour(i):
+    # Distinct, flat colours survive lossy video coding well enough to tell apart.
+    return ((i * 37) % 256, 255 - (i * 23) % 256, (80 + i * 51) % 256)
+
+
+def close(a, b, tol=14):
+    return all(abs(int(x) - int(y)) <= tol for x, y in zip(a, b))
+
+
+@pytest.fixture
+def make_video(tmp_path):
+    def make(frames, name="clip.avi", size=(64, 48), fps=25):
+        path = str(tmp_path / name)
+        writer = cv2.VideoWriter(path, cv2.VideoWriter_fourcc(*"MJPG"), fps, size)
+        for i in range(frames):
+            rgb = frame_colour(i)
+            writer.write(numpy.full((size[1], size[0], 3), rgb[::-1], numpy.uint8))
+        writer.release()
+        return path
+
+    return make
+
+
+@pytest.fixture
+def make_gif(tmp_path):
+    def make(frames, name="anim.gif", offset=0):
+        images = [Image.new("RGB", (30, 20), frame_colour(i + offset)) for i in range(frames)]
+        path = str(tmp_path / name)
+        images[0].save(path, save_all=frames > 1, append_images=images[1:], duration=50, loop=0)
+        return path
+
+    return make
+
+
+def noise_png(path, size=300):
+    rng = numpy.random.default_rng(1)
+    Image.fromarray(rng.integers(0, 256, (size, size, 3), numpy.uint8)).save(path)
+    return str(path)
+
+
+def leftovers(board):
+    found = []
+    for root, _, files in os.walk(board.临时文件夹):
+        found += [f for f in files if ".part" in f]
+    return found
+
+
+# ----- pictures --------------------------------------------------------------------------
+
+
+@pytest.mark.parametrize("alpha, smooth", [(False, False), (True, True)])
+def test_small_pictures_are_used_as_they_are(new, make_png, alpha, smooth):
+    path = make_png(30, 20, alpha=alpha)
+    icon = new(path)
+    assert icon.type == "photo" and icon.smooth is smooth
+    assert icon.get_optimize_file(path) == path
+
+
+def test_large_pictures_are_swapped_for_a_quantised_copy_once(new, board, tmp_path, said):
+    from tazu.mix import file_to_md5
+
+    path = noise_png(tmp_path / "big.png")
+    assert os.path.getsize(path) >= 200 * 1024
+    icon = new(path)
+    target = os.path.join(board.临时文件夹, "optimize_png", file_to_md5(path) + ".png")
+    assert said == ["正在优化图片文件：" + path]
+    assert icon.smooth is False and os.path.exists(target)
+    with Image.open(target) as image:
+        assert image.mode == "P" and image.size == (300, 300)
+    assert new(path).get_optimize_file(path) == target and len(said) == 1
+    assert new(path, 系统=True).smooth is True  # a system icon is never optimised
+    assert leftovers(board) == []
+
+
+def test_preview_and_force_always_optimise(new, board, make_png):
+    path = make_png(10, 10)
+    icon = new(path, 预览=True)
+    assert os.path.dirname(icon.get_optimize_file(path, force=True)).endswith("optimize_png")
+    assert icon.smooth is False
+
+
+@pytest.mark.parametrize("kind, message", [("missing", "文件不存在："), ("folder", "该图层路径是文件夹：")])
+def test_unusable_sources_are_reported(new, tmp_path, said, kind, message):
+    path = str(tmp_path / "nothing.png") if kind == "missing" else str(tmp_path)
+    icon = new(path)
+    assert said == [message + path] and icon.type is None
+    assert icon.处理文件(path, False) is None
+
+
+# ----- GIFs --------------------------------------------------------------------------------
+
+
+def test_animated_gif_shows_its_frames_at_ten_per_second(new, board, make_gif):
+    from tazu.mix import file_to_md5
+
+    path = make_gif(5)
+    icon = new(path)
+    first = os.path.join(board.临时文件夹, file_to_md5(path) + ".png")
+    assert icon.type == "gif" and os.path.exists(first)
+    assert close(icon.image.get_at((5, 5)), frame_colour(0))
+    conversions = []
+    original = board.屏幕.pillow_to_image
+    board.屏幕.pillow_to_image = lambda im: conversions.append(1) or original(im)
+    for t, frame in [(0.35, 3), (0.4, 4), (9.0, 4), (0.0, 0), (0.35, 3), (0.12, 1)]:
+        assert icon.更新内容(0, t) is True
+        assert close(icon.image.get_at((5, 5)), frame_colour(frame)), t
+        assert icon.origin_image is icon.image
+    assert len(conversions) == 4  # each frame converted once
+
+
+def test_still_gif_keeps_its_picture(new, make_gif, tmp_path):
+    still = make_gif(1, "still.gif")
+    other = make_gif(1, "other.gif", offset=3)
+    icon = new(still)
+    assert icon.type == "gif" and icon.gif_frames is None
+    assert icon.获取gif首帧(other) == other
+    picture = icon.image
+    assert icon.更新内容(0, 1.0) is True and icon.image is picture
+
+
+def test_switching_to_another_gif_plays_that_gif(new, make_gif):
+    icon = new(make_gif(3, "a.gif"))
+    icon.处理文件(make_gif(4, "b.gif", offset=10), False)
+    icon.更新内容(0, 0.2)
+    assert close(icon.image.get_at((5, 5)), frame_colour(12))
+
+
+def test_upper_case_gif_extension_is_a_photo(new, make_gif):
+    assert new(make_gif(3, "A.GIF")).type == "photo"
+
+
+# ----- videos -------------------------------------------------------------------------------
+
+
+@pytest.mark.parametrize("frames, middle", [(1, 0), (10, 4), (11, 5)])
+def test_video_shows_its_middle_frame(new, make_video, frames, middle):
+    icon = new(make_video(frames))
+    assert icon.type == "video" and icon.video_frame_num == frames
+    assert (icon.video_fps, icon.video_w, icon.video_h) == (25.0, 64, 48)
+    assert close(icon.image.get_at((5, 5)), frame_colour(middle))
+
+
+def test_video_playback_picks_time_times_fps(new, make_video):
+    icon = new(make_video(12))
+    for t in [0.0, 0.04, 0.08, 0.12, 0.2, 0.44, 0.08, 0.0]:
+        assert icon.更新内容(0, t) is True
+        assert close(icon.image.get_at((5, 5)), frame_colour(int(t * 25))), t
+        assert icon.origin_image is icon.image and icon.image.get_size() == (64, 48)
+    shown = icon.image
+    assert icon.更新内容(0, 0.6) is False and icon.image is shown  # frame 15 of 12
+    assert icon.更新内容(0, 0.48) is False  # frame 12 does not exist
+    assert icon.更新内容(0, 0.12) is True
+    assert close(icon.image.get_at((5, 5)), frame_colour(3))
+
+
+def test_replaced_video_plays_the_new_file(new, make_video):
+    icon = new(make_video(6, "first.avi"))
+    icon.更新内容(0, 0.04)
+    second = make_video(20, "second.avi", size=(32, 16))
+    assert icon.替换图片(second) is True
+    assert (icon.video_frame_num, icon.video_w, icon.video_h) == (20, 32, 16)
+    assert icon.更新内容(0, 0.6) is True
+    assert close(icon.image.get_at((5, 5)), frame_colour(15))
+
+
+@pytest.mark.parametrize("kind", ["broken", "empty"])
+def test_unreadable_or_empty_video_shows_a_placeholder(new, tmp_path, make_video, said, kind):
+    if kind == "broken":
+        path = tmp_path / "broken.mp4"
+        path.write_bytes(b"not a video at all" * 10)
+    else:
+        path = make_video(0, "empty.avi")
+    icon = new(str(path))
+    assert icon.type == "video" and icon.video_frame_num <= 0
+    assert said == ["视频损坏：" + str(path)]
+    assert icon.image.get_size() == (200, 200) and tuple(icon.image.get_at((9, 9)))[:3] == (255,) * 3
+    assert icon.更新内容(0, 0.0) is False
+
+
+def test_refresh_takes_the_raw_path(new, make_png, make_gif):
+    icon = new(make_png(8, 8))
+    gif = make_gif(3)
+    assert icon.刷新图片(gif) is True
+    assert icon._文件 == gif and icon.type == "photo"
+
+
+@pytest.mark.parametrize("mode", ["LA", "CMYK", "I;16"])
+def test_pictures_of_any_mode_can_be_optimised(new, board, tmp_path, mode):
+    path = str(tmp_path / "odd.tif" if mode == "CMYK" else tmp_path / "odd.png")
+    Image.new(mode, (16, 16)).save(path)
+    icon = new(path, 预览=True)
+    assert os.path.dirname(icon.get_optimize_file(path, force=True)).endswith("optimize_png")

@@ -1,0 +1,333 @@
+"""Playing layers back on the reference board: where each layer is drawn, when."""
+import math
+
+import numpy
+import pytest
+from PIL import Image
+
+from tazu import animation
+from tazu.mix import 列表, 字典
+
+RED, BLUE, YELLOW, GREEN = (255, 0, 0), (0, 0, 255), (255, 255, 0), (0, 255, 0)
+BLACK = (0, 0, 0)
+
+
+def pixel(board, x, y):
+    return tuple(board.屏幕.screen.get_at((round(x), round(y))))[:3]
+
+
+def clear(board):
+    board.屏幕.screen.fill(BLACK)
+
+
+def drawn(board):
+    """Number of pixels that are not background."""
+    arr = numpy.asarray(pygame_array(board))
+    return int(numpy.count_nonzero(arr.sum(axis=2)))
+
+
+def pygame_array(board):
+    import pygame
+
+    return pygame.surfarray.array3d(board.屏幕.screen)
+
+
+def icon(board, path, x, y, number=1):
+    return animation.图标(字典({"文件": path}), board, 横坐标=x, 纵坐标=y, 编号=number)
+
+
+def report(ic):
+    return ic.报告(缩放备份=False)
+
+
+class Shot:
+    """Frames of one shot fed to sprites the way the host does, then drawn."""
+
+    def __init__(self, board, start=0):
+        self.board, self.start = board, start
+        self.sprites, self.library = [], 列表()
+
+    def play(self, frames, share=1.0):
+        """frames: list of (action key, [records]); durations from the action keys."""
+        keys = 列表([k for k, _ in frames])
+        weights, total = animation.计算时间权重(keys)
+        clock = self.start
+        by_number = {}
+        for key, records in frames:
+            length = weights.获取(key) * share
+            for rec in records:
+                n = rec.获取("编号")
+                if n not in by_number:
+                    by_number[n] = animation.图层精灵(
+                        画板=self.board, 图标字典=rec, 编号=n, 文件=rec.获取("文件"),
+                        横坐标=rec.获取("横坐标"), 纵坐标=rec.获取("纵坐标"),
+                        缩放比例=rec.获取("缩放比例"), 单份时长=share, 当帧时长=length,
+                        旋转中心=rec.获取("旋转中心"), 旋转角度=rec.获取("旋转角度"), 当前时间=clock)
+                    self.sprites.append(by_number[n])
+            for sprite in self.sprites:
+                sprite.检测是否终结(key, 列表(records), length)
+            clock += length
+        return self
+
+    def draw(self, moment):
+        clear(self.board)
+        for s in self.sprites:
+            s.渲染到屏幕(moment, self.board.屏幕, self.library)
+
+
+def count_pastes(board, monkeypatch):
+    calls = []
+    original = board.屏幕.粘贴
+
+    def paste(picture, rect, *a, **k):
+        calls.append((rect.左, rect.上))
+        return original(picture, rect, *a, **k)
+
+    monkeypatch.setattr(board.屏幕, "粘贴", paste)
+    return calls
+
+
+# ----- a picture that moves and turns over three action frames ---------------------
+
+
+@pytest.fixture
+def moving_shot(board, make_png):
+    path = make_png(40, 20, RED)
+    ic = icon(board, path, 100, 100)
+    r0 = report(ic)
+    ic.移动(300, 100)
+    r1 = report(ic)
+    ic.旋转(90)
+    r2 = report(ic)
+    # Weights 0, 2, 2: the first frame is the starting pose.
+    return Shot(board, start=10).play([("镜_起_1", [r0]), ("镜_走_2", [r1]), ("镜_转_2", [r2])])
+
+
+def test_moving_picture_is_drawn_where_it_is_at_each_moment(board, moving_shot):
+    moving_shot.draw(10 + 1.0)  # half way from (100, 100) to (300, 100)
+    assert pixel(board, 220, 110) == RED
+    assert pixel(board, 120, 110) == BLACK and pixel(board, 320, 110) == BLACK
+
+    moving_shot.draw(10 + 3.0)  # turned 45 degrees about (320, 110)
+    assert pixel(board, 320, 110) == RED
+    assert pixel(board, 332, 98) == RED  # along the turned box, above the unturned one
+    assert pixel(board, 337, 110) == BLACK  # inside the unturned box only
+
+    moving_shot.draw(10 + 4.0)  # standing: 20 wide, 40 high
+    assert pixel(board, 320, 127) == RED
+    assert pixel(board, 334, 110) == BLACK
+
+
+def test_records_hold_the_interpolated_state(moving_shot):
+    moving_shot.draw(10 + 3.0)
+    rec = moving_shot.sprites[0].时间序列.获取(1).获取("图标字典")
+    assert rec.获取("旋转角度") == pytest.approx(45)
+    assert rec.获取("旋转中心") == pytest.approx((320, 110))
+
+
+def test_both_segments_at_a_boundary_and_none_outside(board, moving_shot, monkeypatch):
+    pastes = count_pastes(board, monkeypatch)
+    moving_shot.draw(10 + 2.0)
+    assert len(pastes) == 2
+    assert pixel(board, 320, 110) == RED
+    for moment in (9.99, 14.01, 0, 100):
+        pastes.clear()
+        moving_shot.draw(moment)
+        assert pastes == [] and drawn(board) == 0
+
+
+def test_one_icon_serves_every_segment(moving_shot):
+    for moment in (10.5, 11.5, 12.5, 13.5):
+        moving_shot.draw(moment)
+    assert len(moving_shot.library) == 1
+    assert moving_shot.library.获取(0).系统 is True
+
+
+def test_search_agrees_with_the_walk_over_every_record(board, moving_shot, monkeypatch):
+    sprite = moving_shot.sprites[0]
+    for moment in numpy.linspace(9.5, 14.5, 41):
+        moving_shot.draw(moment)
+        fast = pygame_array(board).copy()
+        sprite._segment_mirror.literal_walk = True
+        moving_shot.draw(moment)
+        sprite._segment_mirror.literal_walk = False
+        assert numpy.array_equal(fast, pygame_array(board)), moment
+
+
+# ----- keyframe states looped twice --------------------------------------------------
+
+
+def test_state_list_looped_twice(board, make_png):
+    path = make_png(20, 20, BLUE)
+    ic = icon(board, path, 100, 100)
+    ic.移动(200, 100)
+    s1 = ic.报告当下(缩放备份=False)
+    ic.移动(200, 200)
+    s2 = ic.报告当下(缩放备份=False)
+    ic.移动(100, 100)
+    ic.状态列表.添加(s1)
+    ic.状态列表.添加(s2)
+    ic.循环次数 = 2
+    own = report(ic)
+    shot = Shot(board).play([("镜_动_6", [own])])
+    assert len(shot.sprites[0].时间序列) == 6
+    expected = {  # moment -> centre of the 20 x 20 square
+        0.5: (210, 110),  # first state held
+        1.5: (210, 160),  # s1 -> s2
+        2.5: (160, 160),  # s2 -> own
+        3.5: (160, 110),  # own -> s1
+        4.5: (210, 160),  # second pass
+        5.5: (160, 160),
+    }
+    for moment, (x, y) in expected.items():
+        shot.draw(moment)
+        assert pixel(board, x, y) == BLUE, moment
+        assert drawn(board) == 400, moment
+
+
+# ----- a change of file jumps -----------------------------------------------------------
+
+
+def test_file_switch_jumps(board, make_png):
+    red, yellow = make_png(20, 20, RED), make_png(20, 20, YELLOW)
+    ic = icon(board, red, 100, 100)
+    first = report(ic)
+    other = icon(board, yellow, 400, 300)
+    ic.状态列表.添加(other.报告当下(缩放备份=False))
+    own = report(ic)
+    shot = Shot(board).play([("镜_起_1", [first]), ("镜_换_4", [own])])
+    # Units of 2: previous -> the yellow state, then the yellow state -> own;
+    # both change the file, so both jump and hold the new state.
+    shot.draw(1.0)
+    assert pixel(board, 410, 310) == YELLOW and pixel(board, 110, 110) == BLACK
+    assert drawn(board) == 400
+    shot.draw(3.0)
+    assert pixel(board, 110, 110) == RED and pixel(board, 410, 310) == BLACK
+    assert drawn(board) == 400
+
+
+# ----- an animated GIF layer --------------------------------------------------------------
+
+
+def test_gif_layer_shows_the_frame_of_the_moment(board, tmp_path):
+    path = str(tmp_path / "flash.gif")
+    frames = [Image.new("RGB", (20, 20), c) for c in (RED, GREEN, BLUE)]
+    frames[0].save(path, save_all=True, append_images=frames[1:], duration=100, loop=0)
+    ic = icon(board, path, 50, 50)
+    shot = Shot(board, start=3).play([("镜_闪_1", [report(ic)])])
+    for moment, colour in ((3.05, RED), (3.15, GREEN), (3.25, BLUE)):
+        shot.draw(moment)
+        assert pixel(board, 60, 60) == colour, moment
+
+
+# ----- an unshaped sprite -------------------------------------------------------------------
+
+
+def test_unshaped_sprite_stands_still_from_its_own_start(board, make_png):
+    path = make_png(20, 20, RED)
+    sprite = animation.图层精灵(画板=board, 编号=1, 文件=path, 横坐标=100, 纵坐标=100,
+                               单份时长=1, 当帧时长=2, 当前时间=5)
+    sprite.宽度 = sprite.高度 = 20
+    lib = 列表()
+    clear(board)
+    sprite.渲染到屏幕(4.9, board.屏幕, lib)
+    assert drawn(board) == 0
+    for moment in (5, 6, 7):
+        clear(board)
+        sprite.渲染到屏幕(moment, board.屏幕, lib)
+        assert pixel(board, 110, 110) == RED, moment
+    clear(board)
+    sprite.渲染到屏幕(7.1, board.屏幕, lib)
+    assert drawn(board) == 0
+    assert len(sprite.时间序列) == 1 and sprite.经过处理 is False
+
+
+# ----- a grouped pair whose group moves, turns and scales ----------------------------------
+
+
+def grouped_records(path_a, path_b):
+    """Standard data of two 40 x 20 layers in a group that moves, turns 90 degrees
+    (counter-clockwise on screen) and doubles."""
+
+    def rec(number, path, x, y, w, h, angle, scale, pivot, rel, box, g_angle, g_scale, ox, oy):
+        return 字典({
+            "编号": number, "文件": path, "横坐标": x, "纵坐标": y, "origin_x": ox, "origin_y": oy,
+            "宽度": w, "高度": h, "模式": 0, "循环": True, "缩放比例": scale, "旋转中心": pivot,
+            "相对坐标": rel, "原始缩放比例": 1, "大盘矩形": box, "旋转角度": angle, "锁": False,
+            "循环次数": 1, "大盘旋转角度": g_angle, "大盘缩放比例": g_scale, "别名": None, "info": None,
+        })
+
+    box0 = (60, 60, 80, 180)  # left, top, bottom, right; centre (120, 70)
+    box1 = (280, 80, 320, 320)  # centre (300, 200)
+    a0 = rec(1, path_a, 60, 60, 40, 20, 0, 1, "", (-40, 0), box0, 0, 1, 60, 60)
+    b0 = rec(2, path_b, 140, 60, 40, 20, 0, 1, "", (40, 0), box0, 0, 1, 140, 60)
+    a1 = rec(1, path_a, 280, 240, 40, 80, 90, 2, (300, 200), (-40, 0), box1, 90, 2, 280, 270)
+    b1 = rec(2, path_b, 280, 80, 40, 80, 90, 2, (300, 200), (40, 0), box1, 90, 2, 280, 110)
+    return [("镜_起_1", [a0, b0]), ("镜_转_2", [a1, b1])]
+
+
+def group_centres(t):
+    """Where the two layers' centres are, in standard data, at progress t."""
+    g = numpy.array((120, 70)) + (numpy.array((300, 200)) - (120, 70)) * t
+    k, turn = 1 + t, math.radians(90 * t)
+    # Counter-clockwise on screen (y down).
+    off = numpy.array((-40 * k * math.cos(turn), 40 * k * math.sin(turn)))
+    return g + off, g - off
+
+
+@pytest.mark.parametrize("which", ["board", "board2"])
+@pytest.mark.parametrize("t", [0, 0.25, 0.5, 1])
+def test_grouped_pair_follows_its_group(request, make_png, which, t):
+    board = request.getfixturevalue(which)
+    fit = board.屏幕.适配比例
+    shot = Shot(board).play(grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW)))
+    shot.draw(2 * t)
+    a, b = group_centres(t)
+    assert pixel(board, *(a * fit)) == BLUE, (which, t)
+    assert pixel(board, *(b * fit)) == YELLOW, (which, t)
+    # Each layer covers its picture's area (scaled, turned) and nothing else.
+    area = 40 * 20 * (1 + t) ** 2 * fit * fit
+    assert drawn(board) == pytest.approx(2 * area, rel=0.12)
+
+
+def test_still_group_keeps_its_layers_in_place(board, make_png):
+    frames = grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW))
+    _, (a0, b0) = frames[0]
+    shot = Shot(board).play([("镜_起_1", [a0, b0]), ("镜_停_2", [字典(a0), 字典(b0)])])
+    for moment in (0, 0.7, 2):
+        shot.draw(moment)
+        assert pixel(board, 80, 70) == BLUE and pixel(board, 160, 70) == YELLOW
+        assert drawn(board) == 2 * 800
+
+
+def test_developer_mode_circles(board, make_png, monkeypatch):
+    circles = []
+    original = board.屏幕.圆形
+    monkeypatch.setattr(board.屏幕, "圆形", lambda *a, **k: circles.append((a, k)) or original(*a, **k))
+    shot = Shot(board).play(grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW)))
+    shot.draw(1.0)
+    assert circles == []
+    board.开发者模式 = True
+    shot.draw(1.0)
+    a, _ = group_centres(0.5)
+    greens = [c for c in circles if c[0][0] == GREEN]
+    reds = [c for c in circles if c[0][0] == RED]
+    assert len(greens) == 2 and len(reds) == 2
+    assert all(c[1] == {"半径": 10, "线条宽度": 5} for c in circles)
+    assert numpy.allclose(greens[0][0][1], a)
+    assert numpy.allclose(reds[0][0][1], (300, 200))  # the group's end pivot
+    # The rings are on screen: 7 pixels right of the centre lies inside each ring.
+    assert pixel(board, a[0] + 7, a[1]) == GREEN
+    assert pixel(board, 307, 200) == RED
+
+
+def test_state_list_segment_with_group_boxes_takes_the_plain_path(board, make_png, monkeypatch):
+    frames = grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW))
+    _, (a0, _) = frames[0]
+    own = 字典(a0)
+    own.填写("状态列表", 列表([字典(a0)]))
+    shot = Shot(board).play([("镜_动_2", [own])])
+    snaps = []
+    monkeypatch.setattr(board, "快照图标", lambda *a, **k: snaps.append(a))
+    shot.draw(0.5)
+    assert snaps == [] and pixel(board, 80, 70) == BLUE
