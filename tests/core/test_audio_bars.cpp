@@ -93,10 +93,11 @@ TEST(AudioBars, MostNegativeIntegersKeepTheirSize) {
 }
 
 TEST(AudioBars, NanSampleMakesItsBarNan) {
-  std::vector<float> s{0.1f, std::nanf(""), 0.2f, 0.3f};
-  auto r = peaks(s, 0, 4, 2);
+  std::vector<float> s{0.1f, -std::nanf(""), 0.2f, 0.3f, -0.0f, -INFINITY};
+  auto r = peaks(s, 0, 6, 3);
   EXPECT_TRUE(std::isnan(*r[0]));
   EXPECT_FLOAT_EQ(static_cast<float>(*r[1]), 0.3f);
+  EXPECT_EQ(*r[2], INFINITY);
 }
 
 TEST(AudioBars, StridedAndMultiChannelViews) {

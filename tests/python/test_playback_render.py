@@ -1,5 +1,7 @@
 """Playing layers back on the reference board: where each layer is drawn, when."""
+import copy
 import math
+import pickle
 
 import numpy
 import pytest
@@ -240,6 +242,12 @@ def test_unshaped_sprite_stands_still_from_its_own_start(board, make_png):
     sprite.渲染到屏幕(7.1, board.屏幕, lib)
     assert drawn(board) == 0
     assert len(sprite.时间序列) == 1 and sprite.经过处理 is False
+    # A copy of the sprite does not record the still segment again either.
+    again = copy.copy(sprite)
+    again._segment_mirror = pickle.loads(pickle.dumps(sprite._segment_mirror))
+    again.时间序列 = 列表(sprite.时间序列)
+    again.渲染到屏幕(6, board.屏幕, lib)
+    assert len(again.时间序列) == 1
 
 
 # ----- a grouped pair whose group moves, turns and scales ----------------------------------
@@ -300,7 +308,10 @@ def test_still_group_keeps_its_layers_in_place(board, make_png):
         assert drawn(board) == 2 * 800
 
 
-def test_developer_mode_circles(board, make_png, monkeypatch):
+@pytest.mark.parametrize("which", ["board", "board2"])
+def test_developer_mode_circles(request, make_png, monkeypatch, which):
+    board = request.getfixturevalue(which)
+    fit = board.屏幕.适配比例
     circles = []
     original = board.屏幕.圆形
     monkeypatch.setattr(board.屏幕, "圆形", lambda *a, **k: circles.append((a, k)) or original(*a, **k))
@@ -314,11 +325,11 @@ def test_developer_mode_circles(board, make_png, monkeypatch):
     reds = [c for c in circles if c[0][0] == RED]
     assert len(greens) == 2 and len(reds) == 2
     assert all(c[1] == {"半径": 10, "线条宽度": 5} for c in circles)
-    assert numpy.allclose(greens[0][0][1], a)
-    assert numpy.allclose(reds[0][0][1], (300, 200))  # the group's end pivot
+    assert numpy.allclose(greens[0][0][1], a * fit)
+    assert numpy.allclose(reds[0][0][1], (300 * fit, 200 * fit))  # the group's end pivot
     # The rings are on screen: 7 pixels right of the centre lies inside each ring.
-    assert pixel(board, a[0] + 7, a[1]) == GREEN
-    assert pixel(board, 307, 200) == RED
+    assert pixel(board, a[0] * fit + 7, a[1] * fit) == GREEN
+    assert pixel(board, 300 * fit + 7, 200 * fit) == RED
 
 
 def test_state_list_segment_with_group_boxes_takes_the_plain_path(board, make_png, monkeypatch):
@@ -331,3 +342,126 @@ def test_state_list_segment_with_group_boxes_takes_the_plain_path(board, make_pn
     monkeypatch.setattr(board, "快照图标", lambda *a, **k: snaps.append(a))
     shot.draw(0.5)
     assert snaps == [] and pixel(board, 80, 70) == BLUE
+
+
+@pytest.mark.parametrize("which", ["board", "board2"])
+def test_layer_turning_on_its_own_inside_a_group(request, make_png, which):
+    board = request.getfixturevalue(which)
+    fit = board.屏幕.适配比例
+    a = board.添加图标(icon(board, make_png(40, 20, BLUE), 60, 60, number=1))
+    b = board.添加图标(icon(board, make_png(40, 20, YELLOW), 140, 60, number=2))
+    board.选择(a)
+    board.选择(b, 多选=True)
+    board.组合()
+    centre = (a.x + a.宽 / 2, a.y + a.高 / 2)  # actual pixels
+    b_centre = (b.x + b.宽 / 2, b.y + b.高 / 2)
+    a.旋转(0, 旋转轴位置=centre)
+    a0, b0 = report(a), report(b)
+    a.旋转(90, 旋转轴位置=centre)
+    a1, b1 = report(a), report(b)
+    shot = Shot(board).play([("镜_起_1", [a0, b0]), ("镜_转_2", [a1, b1])])
+    shot.draw(1.0)
+    # The layer stays where its group puts it and turns 45 degrees about its
+    # own centre; its group box grew a little as it turned.
+    box0, box1 = a0.获取("大盘矩形"), a1.获取("大盘矩形")
+    g = numpy.array(((box0[0] + box0[3] + box1[0] + box1[3]) / 4,
+                     (box0[1] + box0[2] + box1[1] + box1[2]) / 4))
+    m = (g + a0.获取("相对坐标")) * fit  # actual pixels
+    assert abs(m[0] - centre[0]) < 5 and abs(m[1] - centre[1]) < 1
+    # The picture is 40 x 20 actual pixels on both boards.
+    assert pixel(board, *m) == BLUE
+    assert pixel(board, *(m + (12, -12))) == BLUE
+    assert pixel(board, *(m + (17, 0))) == BLACK
+    assert pixel(board, *b_centre) == YELLOW
+    assert drawn(board) == pytest.approx(2 * 800, rel=0.1)
+
+
+# ----- the segment search and what the host may change ---------------------------------------
+
+
+def test_search_follows_the_host_replacing_or_growing_the_list(board, moving_shot, monkeypatch):
+    sprite = moving_shot.sprites[0]
+    moving_shot.draw(11.0)
+    assert sprite._segment_mirror.length == 2
+    # A list laid out of order (and one negative duration): found by scanning.
+    segs = list(sprite.时间序列)
+    shuffled = 列表([字典(segs[1]), 字典(segs[0])])
+    odd = 字典(segs[0])
+    odd.填写("开始时间", 3.5)
+    odd.填写("时长", -1)
+    shuffled.添加(odd)
+    sprite.时间序列 = shuffled
+    pastes = count_pastes(board, monkeypatch)
+    for moment in (11.0, 12.0, 13.0, 13.5):
+        pastes.clear()
+        moving_shot.draw(moment)
+        fast = len(pastes)
+        sprite._segment_mirror.literal_walk = True
+        pastes.clear()
+        moving_shot.draw(moment)
+        sprite._segment_mirror.literal_walk = False
+        assert fast == len(pastes), moment
+    assert sprite._segment_mirror.ordered is False
+    # Appending a segment is seen at the next frame.
+    extra = 字典(segs[1])
+    extra.填写("开始时间", 4.0)
+    sprite.时间序列.添加(extra)
+    pastes.clear()
+    moving_shot.draw(15.0)
+    assert len(pastes) == 1
+
+
+def test_records_with_odd_times_are_walked(board, moving_shot, monkeypatch):
+    sprite = moving_shot.sprites[0]
+    sprite.时间序列.获取(0).填写("开始时间", "0")
+    with pytest.raises(TypeError):
+        moving_shot.draw(11.0)
+    assert sprite._segment_mirror.exact is False
+
+
+def test_bad_moments_and_records_fail_clearly(board, moving_shot):
+    sprite = moving_shot.sprites[0]
+    with pytest.raises(ValueError):
+        moving_shot.draw(float("nan"))
+    with pytest.raises(TypeError):
+        moving_shot.draw(None)
+    sprite.时间序列.获取(1).填写("开始位置", (1, 2, 3))
+    with pytest.raises(ValueError):
+        moving_shot.draw(13.0)
+    sprite.时间序列.获取(0).填写("时长", 0)
+    with pytest.raises(ZeroDivisionError):
+        moving_shot.draw(10.0)
+
+
+def test_grouped_layer_without_media_size_fails(board, make_png):
+    shot = Shot(board).play(grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW)))
+    shot.sprites[0].origin_size = None
+    with pytest.raises(TypeError, match="origin_size"):
+        shot.draw(1.0)
+
+
+def test_overridden_methods_are_called(board, make_png, monkeypatch):
+    calls = []
+
+    class Sprite(animation.图层精灵):
+        def calc_position(self, *args):
+            calls.append("position")
+            return super().calc_position(*args)
+
+        def calc_center(self, *args):
+            calls.append("center")
+            return super().calc_center(*args)
+
+        def 从列表获得同个图标(self, 文件, 编号, _列表):
+            calls.append("icon")
+            return super().从列表获得同个图标(文件, 编号, _列表)
+
+    monkeypatch.setattr(animation, "图层精灵", Sprite)
+    path = make_png(20, 20, RED)
+    ic = icon(board, path, 100, 100)
+    r0 = report(ic)
+    ic.移动(200, 100)
+    shot = Shot(board).play([("镜_起_1", [r0]), ("镜_走_2", [report(ic)])])
+    shot.draw(1.0)
+    assert calls == ["center", "position", "icon"]
+    assert pixel(board, 160, 110) == RED

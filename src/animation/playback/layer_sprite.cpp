@@ -117,8 +117,17 @@ void register_mirror(py::module_& m) {
       .def_readonly("exact", &SegmentMirror::exact)
       .def_readonly("still_recorded", &SegmentMirror::still_recorded)
       .def_readwrite("literal_walk", &SegmentMirror::literal_walk)
-      .def_property_readonly("ordered",
-                             [](const SegmentMirror& s) { return s.timeline.ordered(); });
+      .def_property_readonly("ordered", [](const SegmentMirror& s) { return s.timeline.ordered(); })
+      // Copies and pickles of a sprite rebuild their mirror on first use; only
+      // the flags that are not derived from the list travel with them.
+      .def(py::pickle(
+          [](const SegmentMirror& s) { return py::make_tuple(s.still_recorded, s.literal_walk); },
+          [](py::tuple t) {
+            SegmentMirror s;
+            s.still_recorded = t[0].cast<bool>();
+            s.literal_walk = t[1].cast<bool>();
+            return s;
+          }));
 }
 
 SegmentMirror& mirror_of(py::handle self) {

@@ -272,9 +272,12 @@ void draw_grouped(Frame& f, ChangeSegment& s, const GroupSegment& raw, py::handl
   call_method(icon, TZ_NAME("系统绘制"), {f.screen});
 
   if (pyext::truthy(TZ_GET(f.board, "开发者模式"))) {
+    // The markers are standard data like the records; the screen draws in
+    // actual-board pixels.
     auto circle = [&](Vec2 at, py::tuple colour) {
       TZ_GET(f.screen, "圆形")
-      (colour, py::make_tuple(at.x, at.y), py::arg("半径") = 10, py::arg("线条宽度") = 5);
+      (colour, py::make_tuple(at.x * fit, at.y * fit), py::arg("半径") = 10,
+       py::arg("线条宽度") = 5);
     };
     if (centre_marker) circle(*centre_marker, py::make_tuple(0, 255, 0));
     if (pivot_marker) circle(*pivot_marker, py::make_tuple(255, 0, 0));
