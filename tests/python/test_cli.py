@@ -81,3 +81,39 @@ def test_config_folders_are_relative_to_the_file_and_checked(tmp_path):
 def test_main_reports_input_errors_without_traceback(tmp_path, capsys):
     assert cli.main(["render", str(tmp_path / "none.json"), "--out", str(tmp_path)]) == 2
     assert "tazu: shot file not found" in capsys.readouterr().err
+
+
+def _red_columns(png):
+    import numpy
+    from PIL import Image
+
+    with Image.open(png) as img:
+        a = numpy.asarray(img.convert("RGB")).astype(int)
+    red = (a[..., 0] > 200) & (a[..., 1] < 50) & (a[..., 2] < 50)
+    cols = numpy.nonzero(red.any(axis=0))[0]
+    rows = numpy.nonzero(red.any(axis=1))[0]
+    return (cols.min(), cols.max(), rows.min(), rows.max()) if cols.size else None
+
+
+def test_render_moves_a_layer_between_frames(tmp_path):
+    _png(tmp_path / "a.png", (40, 20))
+    shot = {
+        "时长": 1.0, "宽度": 320, "高度": 240,
+        "坐标字典": {
+            "镜_起_1": [{"编号": 1, "文件": "a.png", "横坐标": 0, "纵坐标": 100}],
+            "镜_走_1": [{"编号": 1, "文件": "a.png", "横坐标": 200, "纵坐标": 100}],
+        },
+    }
+    p = tmp_path / "shot.json"
+    p.write_text(json.dumps(shot, ensure_ascii=False), encoding="utf-8")
+    out = tmp_path / "out"
+    r = cli.render(str(p), str(out), fps=2, video=True, quiet=True)
+    assert r["frames"] == 3
+    assert os.path.getsize(r["video"]) > 0
+    boxes = [_red_columns(out / "shot" / f"{i:04d}.png") for i in range(3)]
+    # start, half way, end: the 40x20 picture slides 200 pixels to the right
+    for box, left in zip(boxes, (0, 100, 200)):
+        assert box is not None
+        assert abs(box[0] - left) <= 1 and abs(box[1] - (left + 39)) <= 1
+        assert box[2] == 100 and box[3] == 119
+    assert not [n for n in os.listdir(out) if n.startswith(".tmp")]
