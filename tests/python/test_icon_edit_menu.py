@@ -210,3 +210,37 @@ def test_looping_text_and_docstrings(make_icon):
     assert "True代表有状态需要处理" in animation.图标.处理图标状态.__doc__
     assert "选中项是指目的地" in animation.图标.切换状态.__doc__
     assert isinstance(animation.图标.__dict__["是否循环"], property)
+
+
+def test_user_sets_a_position_through_the_menu_and_dialog(screen, board, make_icon, ticks,
+                                                         monkeypatch):
+    """Pointer events through the host: double click, menu row, type, confirm."""
+    icon = make_icon(100, 80)
+    pointer = [(0, 0)]
+    # The widgets read the pointer while a button is down.
+    monkeypatch.setattr(pygame.mouse, "get_pos", lambda: pointer[0])
+
+    def send(kind, pos, **extra):
+        pointer[0] = pos
+        e = pygame.event.Event(kind, pos=pos, button=1, **extra)
+        for wrapped in screen.处理事件([e]):
+            if not wrapped.界面处理:
+                board.处理事件(wrapped)
+        screen.ui_manager.update(0.01)
+
+    for now in (1000, 1100):
+        ticks["now"] = now
+        send(pygame.MOUSEBUTTONDOWN, (110, 90))
+        send(pygame.MOUSEBUTTONUP, (110, 90))
+    menu = icon.当前菜单
+    row = icon.按钮列表.index("设置坐标")
+    send(pygame.MOUSEBUTTONDOWN, (menu.start_x + 20, menu.option_start_y + row * menu.项高度 + 5))
+    d = icon.图层坐标设置
+    assert icon.当前菜单 is None and d.可见 and not board.画布激活
+    for box, text in ((d.X输入, "0"), (d.Y输入, "7")):
+        send(pygame.MOUSEBUTTONDOWN, box.element.rect.center)
+        send(pygame.MOUSEBUTTONUP, box.element.rect.center)
+        screen.处理事件([pygame.event.Event(pygame.TEXTINPUT, text=text)])
+    send(pygame.MOUSEBUTTONDOWN, d.完成按钮.element.rect.center)
+    send(pygame.MOUSEBUTTONUP, d.完成按钮.element.rect.center)
+    assert (icon.矩形.左, icon.矩形.上) == (0, 7) and not d.可见 and board.画布激活
