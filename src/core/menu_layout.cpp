@@ -70,8 +70,7 @@ bool contains_inclusive(const Box& box, double px, double py) {
 }
 
 bool contains_strict(const Box& box, double px, double py) {
-  return px > box.left && px < box.left + box.width && py > box.top &&
-         py < box.top + box.height;
+  return px > box.left && px < box.left + box.width && py > box.top && py < box.top + box.height;
 }
 
 bool is_double_selection(std::optional<double> last, double now) {
@@ -104,11 +103,10 @@ GeneralDialogLayout general_dialog_layout(double panel_width, double panel_heigh
   l.input = {static_cast<double>(trunc_to_int((panel_width - input_width) / 2)), kInputTop,
              input_width, input_height};
   // Buttons centred in the room left below the input.
-  double button_top =
-      panel_height -
-      static_cast<double>(
-          trunc_to_int((panel_height - input_height - kButtonHeight - kInputTop) / 2)) -
-      kButtonHeight;
+  double button_top = panel_height -
+                      static_cast<double>(trunc_to_int(
+                          (panel_height - input_height - kButtonHeight - kInputTop) / 2)) -
+                      kButtonHeight;
   double button_left =
       static_cast<double>(trunc_to_int((panel_width - 2 * kButtonWidth - kButtonGap) / 2));
   l.cancel = {button_left, button_top, kButtonWidth, kButtonHeight};

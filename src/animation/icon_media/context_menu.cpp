@@ -15,8 +15,8 @@ using layout_py::rgb;
 py::object title_of(py::handle alias) {
   if (alias.is_none() || !pyext::truthy(alias)) return py::str("-");
   // A non-text alias (a number, say) is shown as its text.
-  py::str text = py::isinstance<py::str>(alias) ? py::reinterpret_borrow<py::str>(alias)
-                                                : py::str(alias);
+  py::str text =
+      py::isinstance<py::str>(alias) ? py::reinterpret_borrow<py::str>(alias) : py::str(alias);
   if (py::len(text) > 5) return py::object(text[py::slice(0, 5, 1)]) + py::str("...");
   return text;
 }
@@ -75,11 +75,10 @@ void draw(py::object self, py::object screen) {
 
 py::object clicked_row(py::object self, py::object mouse) {
   auto [px, py_] = layout_py::point(mouse);
-  long long row = row_at(pyext::py_float(TZ_GET(self, "start_x")),
-                         pyext::py_float(TZ_GET(self, "option_start_y")),
-                         pyext::py_float(TZ_GET(self, "菜单宽度")),
-                         pyext::py_float(TZ_GET(self, "项高度")),
-                         py::len(TZ_GET(self, "选项列表")), px, py_);
+  long long row = row_at(
+      pyext::py_float(TZ_GET(self, "start_x")), pyext::py_float(TZ_GET(self, "option_start_y")),
+      pyext::py_float(TZ_GET(self, "菜单宽度")), pyext::py_float(TZ_GET(self, "项高度")),
+      py::len(TZ_GET(self, "选项列表")), px, py_);
   return py::int_(row);
 }
 

@@ -38,18 +38,20 @@ void init(py::object self, py::object board, py::object callback, py::object def
   TZ_SET(self, "面板", panel);
   py::object input_cls = TZ_G("游戏输入框");
   TZ_SET(self, "默认X", default_x);
-  TZ_SET(self, "X输入", input_cls(py::arg("屏幕") = screen,
-                                  py::arg("提示") = py::str("X: ") + py::str(default_x),
-                                  py::arg("父节点") = panel, **place(l.x_input)));
+  TZ_SET(self, "X输入",
+         input_cls(py::arg("屏幕") = screen, py::arg("提示") = py::str("X: ") + py::str(default_x),
+                   py::arg("父节点") = panel, **place(l.x_input)));
   TZ_SET(self, "默认Y", default_y);
-  TZ_SET(self, "Y输入", input_cls(py::arg("屏幕") = screen,
-                                  py::arg("提示") = py::str("Y: ") + py::str(default_y),
-                                  py::arg("父节点") = panel, **place(l.y_input)));
+  TZ_SET(self, "Y输入",
+         input_cls(py::arg("屏幕") = screen, py::arg("提示") = py::str("Y: ") + py::str(default_y),
+                   py::arg("父节点") = panel, **place(l.y_input)));
   py::object button_cls = TZ_G("游戏按钮");
-  TZ_SET(self, "取消按钮", button_cls(screen, TZ_GET(self, "隐藏"), "取消",
-                                      py::arg("父节点") = panel, **place(l.cancel)));
-  TZ_SET(self, "完成按钮", button_cls(screen, TZ_GET(self, "获得文本"), "确定",
-                                      py::arg("父节点") = panel, **place(l.confirm)));
+  TZ_SET(self, "取消按钮",
+         button_cls(screen, TZ_GET(self, "隐藏"), "取消", py::arg("父节点") = panel,
+                    **place(l.cancel)));
+  TZ_SET(self, "完成按钮",
+         button_cls(screen, TZ_GET(self, "获得文本"), "确定", py::arg("父节点") = panel,
+                    **place(l.confirm)));
   TZ_GET(self, "隐藏")();
 }
 
@@ -114,9 +116,9 @@ void take_text(py::object self) {
 
 void register_coordinate_dialog(py::module_& m) {
   pyext::ClassBuilder b(m, "坐标输入框");
-  b.method("__init__", &init, py::arg("self"), py::arg("画板"), py::arg("回调"),
-           py::arg("默认X"), py::arg("默认Y"), py::arg("横坐标") = py::none(),
-           py::arg("纵坐标") = py::none(), py::arg("居中") = false, py::arg("信息") = py::none());
+  b.method("__init__", &init, py::arg("self"), py::arg("画板"), py::arg("回调"), py::arg("默认X"),
+           py::arg("默认Y"), py::arg("横坐标") = py::none(), py::arg("纵坐标") = py::none(),
+           py::arg("居中") = false, py::arg("信息") = py::none());
   b.method("隐藏", &hide, py::arg("self"));
   b.method("展现", &show, py::arg("self"), py::arg("文本") = py::none());
   b.readonly("可见", &visible);

@@ -11,8 +11,8 @@ namespace {
 using layout_py::is_int;
 
 void init(py::object self, py::object board, py::object callback, py::object x, py::object y,
-          py::object hint, py::object centred, py::object info, py::object width,
-          py::object height, py::object input_ratio) {
+          py::object hint, py::object centred, py::object info, py::object width, py::object height,
+          py::object input_ratio) {
   TZ_SET(self, "回调", callback);
   TZ_SET(self, "信息", info);
   TZ_SET(self, "屏幕", TZ_GET(board, "屏幕"));
@@ -27,18 +27,17 @@ void init(py::object self, py::object board, py::object callback, py::object x, 
     y = py::int_(centred_origin(pyext::py_float(TZ_GET(board, "窗口高度")), h));
   }
   py::object screen = TZ_GET(self, "屏幕");
-  py::object panel = TZ_G("游戏面板")(screen, py::arg("横坐标") = x, py::arg("纵坐标") = y,
-                                      py::arg("宽度") = width, py::arg("高度") = height,
-                                      py::arg("层级") = 50);
+  py::object panel =
+      TZ_G("游戏面板")(screen, py::arg("横坐标") = x, py::arg("纵坐标") = y,
+                       py::arg("宽度") = width, py::arg("高度") = height, py::arg("层级") = 50);
   TZ_SET(self, "面板", panel);
   GeneralDialogLayout l = general_dialog_layout(w, h, pyext::py_float(input_ratio));
   auto as_int = [](double v) { return py::int_(static_cast<long long>(v)); };
   TZ_SET(self, "输入",
-         TZ_G("游戏输入框")(py::arg("屏幕") = screen, py::arg("提示") = hint,
-                            py::arg("父节点") = panel, py::arg("横坐标") = as_int(l.input.left),
-                            py::arg("纵坐标") = as_int(l.input.top),
-                            py::arg("宽度") = as_int(l.input.width),
-                            py::arg("高度") = as_int(l.input.height)));
+         TZ_G("游戏输入框")(
+             py::arg("屏幕") = screen, py::arg("提示") = hint, py::arg("父节点") = panel,
+             py::arg("横坐标") = as_int(l.input.left), py::arg("纵坐标") = as_int(l.input.top),
+             py::arg("宽度") = as_int(l.input.width), py::arg("高度") = as_int(l.input.height)));
   // The buttons' top keeps the number type of the panel height.
   py::object button_top = layout_py::number(l.cancel.top, is_int(height));
   py::object button_cls = TZ_G("游戏按钮");

@@ -30,7 +30,7 @@ py::object report_now(py::object self) {
 // rest. Lock and text settings stay the icon's own, not the record's.
 void apply_state(py::object self, py::object record, py::object selected) {
   py::object file = TZ_GET(self, "处理文件")(TZ_GET(record, "获取")("文件"),
-                                            py::arg("系统") = TZ_GET(self, "系统"));
+                                             py::arg("系统") = TZ_GET(self, "系统"));
   // A record whose file is gone keeps the picture on show instead of failing;
   // the missing file has already been reported.
   if (!file.is_none()) {
@@ -38,10 +38,10 @@ void apply_state(py::object self, py::object record, py::object selected) {
     TZ_SET(self, "origin_image", picture.attr("convert_alpha")());
   }
   TZ_GET(record, "填写")("状态列表", py::none());
-  TZ_GET(TZ_GET(self, "画板"), "调整新图标初始状态")(
-      record, self, py::arg("锁") = TZ_GET(self, "锁"), py::arg("文本") = TZ_GET(self, "文本"),
-      py::arg("字体") = TZ_GET(self, "字体"), py::arg("字体大小") = TZ_GET(self, "字体大小"),
-      py::arg("文本颜色") = TZ_GET(self, "文本颜色"), py::arg("系统") = true);
+  TZ_GET(TZ_GET(self, "画板"), "调整新图标初始状态")
+  (record, self, py::arg("锁") = TZ_GET(self, "锁"), py::arg("文本") = TZ_GET(self, "文本"),
+   py::arg("字体") = TZ_GET(self, "字体"), py::arg("字体大小") = TZ_GET(self, "字体大小"),
+   py::arg("文本颜色") = TZ_GET(self, "文本颜色"), py::arg("系统") = true);
   TZ_GET(self, "展现图标状态")(selected);
 }
 
@@ -115,9 +115,10 @@ void loop_animation(py::object self) {
   if (TZ_GET(self, "循环次数输入框").is_none()) {
     TZ_SET(self, "循环次数输入框",
            TZ_G("通用输入框")(
-               py::arg("画板") = TZ_GET(self, "画板"), py::arg("回调") = TZ_GET(self, "植入循环次数"),
-               py::arg("居中") = true,
-               py::arg("提示") = "请输入要动画循环次数\n所有动画状态将会按顺序循环多次\n（仅支持输入正整数）"));
+               py::arg("画板") = TZ_GET(self, "画板"),
+               py::arg("回调") = TZ_GET(self, "植入循环次数"), py::arg("居中") = true,
+               py::arg("提示") =
+                   "请输入要动画循环次数\n所有动画状态将会按顺序循环多次\n（仅支持输入正整数）"));
   }
   TZ_GET(TZ_GET(self, "循环次数输入框"), "展现")();
 }
@@ -127,13 +128,23 @@ void put_loop_count(py::object self, py::object count) {
   if (pyext::truthy(n)) TZ_SET(self, "循环次数", n);
 }
 
+// The board takes a typed position as standard data, so the defaults (handed
+// back unchanged when the inputs stay empty) are given in standard data too.
+py::object standard(py::object screen, py::object v) {
+  if (pyext::py_eq(TZ_GET(screen, "适配比例"), py::int_(1))) return v;
+  return TZ_GET(screen, "实际画板转标准数据")(v);
+}
+
 void set_position(py::object self) {
   if (TZ_GET(self, "图层坐标设置").is_none()) {
-    TZ_SET(self, "图层坐标设置",
-           TZ_G("坐标输入框")(py::arg("画板") = TZ_GET(self, "画板"),
-                              py::arg("回调") = TZ_GET(self, "成功设置坐标"),
-                              py::arg("默认X") = TZ_GET(self, "横坐标"),
-                              py::arg("默认Y") = TZ_GET(self, "纵坐标"), py::arg("居中") = true));
+    py::object board = TZ_GET(self, "画板");
+    py::object screen = TZ_GET(board, "屏幕");
+    TZ_SET(
+        self, "图层坐标设置",
+        TZ_G("坐标输入框")(py::arg("画板") = board, py::arg("回调") = TZ_GET(self, "成功设置坐标"),
+                           py::arg("默认X") = standard(screen, TZ_GET(self, "横坐标")),
+                           py::arg("默认Y") = standard(screen, TZ_GET(self, "纵坐标")),
+                           py::arg("居中") = true));
   }
   TZ_GET(TZ_GET(self, "图层坐标设置"), "展现")();
 }

@@ -85,10 +85,10 @@ void pop_up_menu(py::object self) {
   ContextMenuPlacement p = place_context_menu(
       pyext::py_float(x), pyext::py_float(y), pyext::py_float(w), py::len(labels),
       pyext::py_float(fit_ratio), pyext::py_float(canvas_w), pyext::py_float(canvas_h));
-  py::tuple position = py::make_tuple(layout_py::clamped(p.x, is_int(x) && is_int(w), is_int(canvas_w)),
-                                      layout_py::clamped(p.y, is_int(y), is_int(canvas_h)));
-  TZ_SET(self, "当前菜单",
-         TZ_G("右键菜单")(position, labels, TZ_GET(self, "别名"), fit_ratio));
+  py::tuple position =
+      py::make_tuple(layout_py::clamped(p.x, is_int(x) && is_int(w), is_int(canvas_w)),
+                     layout_py::clamped(p.y, is_int(y), is_int(canvas_h)));
+  TZ_SET(self, "当前菜单", TZ_G("右键菜单")(position, labels, TZ_GET(self, "别名"), fit_ratio));
 }
 
 bool handle_menu(py::object self, py::object event) {
@@ -146,10 +146,7 @@ void add_menu_members(pyext::ClassBuilder& b) {
   for (const Forward& f : kForwards) {
     PyObject* method = pyext::intern(f.board_method);
     b.method(
-        f.label,
-        [method](py::object self) {
-          TZ_GET(self, "画板").attr(py::handle(method))();
-        },
+        f.label, [method](py::object self) { TZ_GET(self, "画板").attr(py::handle(method))(); },
         py::arg("self"));
   }
   b.readonly("是否循环", &is_looping);

@@ -21,8 +21,7 @@ void init(py::object self, py::object icon, py::object options, py::object selec
   long long rows = static_cast<long long>(py::len(options));
   py::object height = py::int_(rows) * TZ_GET(self, "项高度");
   TZ_SET(self, "菜单高度", height);
-  py::object surface =
-      pygame().attr("Surface")(py::make_tuple(TZ_GET(self, "菜单宽度"), height));
+  py::object surface = pygame().attr("Surface")(py::make_tuple(TZ_GET(self, "菜单宽度"), height));
   surface.attr("set_alpha")(kPopupAlpha);
   TZ_SET(self, "菜单表面", surface);
   // None marks the last row, the live state.
@@ -44,8 +43,8 @@ py::object top_edge(py::object self) {
   py::object icon_y = TZ_GET(TZ_GET(self, "图标"), "纵坐标");
   py::object height = TZ_GET(self, "菜单高度");
   py::object canvas = TZ_GET(TZ_GET(TZ_GET(self, "图标"), "画板"), "实际画布高度");
-  Clamped c = clamp_span(pyext::py_float(icon_y), pyext::py_float(height),
-                         pyext::py_float(canvas), true);
+  Clamped c =
+      clamp_span(pyext::py_float(icon_y), pyext::py_float(height), pyext::py_float(canvas), true);
   return layout_py::clamped(c, is_int(icon_y), is_int(canvas) && is_int(height));
 }
 
@@ -90,11 +89,10 @@ bool check(py::object self, py::object event) {
 
 py::object clicked_row(py::object self, py::object mouse) {
   auto [px, py_] = layout_py::point(mouse);
-  long long row = row_at(pyext::py_float(TZ_GET(self, "横坐标")()),
-                         pyext::py_float(TZ_GET(self, "纵坐标")()),
-                         pyext::py_float(TZ_GET(self, "菜单宽度")),
-                         pyext::py_float(TZ_GET(self, "项高度")),
-                         py::len(TZ_GET(self, "选项列表")), px, py_);
+  long long row =
+      row_at(pyext::py_float(TZ_GET(self, "横坐标")()), pyext::py_float(TZ_GET(self, "纵坐标")()),
+             pyext::py_float(TZ_GET(self, "菜单宽度")), pyext::py_float(TZ_GET(self, "项高度")),
+             py::len(TZ_GET(self, "选项列表")), px, py_);
   if (row >= 0) TZ_SET(self, "选中项", py::int_(row));
   return py::int_(row);
 }
