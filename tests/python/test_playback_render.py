@@ -481,3 +481,24 @@ def test_absolute_and_relative_spellings_share_one_icon(board, make_png):
         shot.draw(moment)
     assert len(shot.library) == 1
     assert shot.sprites[0].从列表获得同个图标(path, 1, shot.library) is shot.library.获取(0)
+
+
+def test_turned_picture_keeps_its_centre_between_turned_states(board, make_png, monkeypatch):
+    path = make_png(40, 20, RED)
+    ic = icon(board, path, 300, 300)
+    ic.旋转(30)
+    r0 = report(ic)
+    ic.旋转(90)
+    r1 = report(ic)
+    ic.旋转(150)
+    r2 = report(ic)
+    shot = Shot(board).play([("镜_起_1", [r0]), ("镜_转_1", [r1]), ("镜_再转_1", [r2])])
+    centre = (ic.x + ic.宽 / 2, ic.y + ic.高 / 2)
+    pastes = count_pastes(board, monkeypatch)
+    for moment in (0, 0.5, 1.0, 1.5, 2.0):
+        pastes.clear()
+        shot.draw(moment)
+        # One picture's worth of pixels, even where two segments meet.
+        assert drawn(board) == pytest.approx(800, rel=0.08), moment
+        assert pixel(board, *centre) == RED, moment
+    assert len(pastes) == 1  # 2.0 is the end of the last segment only
