@@ -411,6 +411,13 @@ def test_search_follows_the_host_replacing_or_growing_the_list(board, moving_sho
     assert len(pastes) == 1
 
 
+def test_plain_list_of_records_is_walked(board, moving_shot):
+    sprite = moving_shot.sprites[0]
+    sprite.时间序列 = list(sprite.时间序列)
+    moving_shot.draw(11.0)
+    assert pixel(board, 220, 110) == RED
+
+
 def test_records_with_odd_times_are_walked(board, moving_shot, monkeypatch):
     sprite = moving_shot.sprites[0]
     sprite.时间序列.获取(0).填写("开始时间", "0")

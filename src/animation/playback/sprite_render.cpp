@@ -416,8 +416,15 @@ void render(py::object self, py::object current_time, py::object screen, py::obj
     }
   }
   if (searchable) {
-    sync_mirror(m, segments);
-    searchable = m.exact;
+    try {
+      sync_mirror(m, segments);
+      searchable = m.exact;
+    } catch (py::error_already_set&) {
+      // A sequence without the list type's 长 and 获取 (a host may assign a
+      // plain list): walk it as it is.
+      m.list = py::object();
+      searchable = false;
+    }
   }
   if (!searchable) {
     for (py::handle seg : segments) draw_segment(f, seg);
