@@ -211,6 +211,8 @@ GroupBox group_box_of(py::handle v) {
   return {number(it[0]), number(it[1]), number(it[2]), number(it[3])};
 }
 
+// Record values the player compares or writes back as the host gave them,
+// beside their typed copies in ChangeSegment.
 struct GroupSegment {
   py::object start_pivot, end_pivot, start_group_scale, end_group_scale, start_scale, end_scale;
   py::object start_angle;
