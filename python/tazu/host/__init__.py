@@ -1,7 +1,28 @@
 """Reference host: the drawing board, its screen and events.
 
 The animation module calls the board's and the screen's members by name; any
-host supplying the same members can take their place.
+host supplying the same members can take their place. Choices this host makes:
+
+- 屏幕: actual = standard × 适配比例; with a ratio of 1 the conversions hand
+  values back untouched. `_fit_ratio` (widget scale) defaults to the same
+  ratio. 粘贴's blend modes are listed in `混合模式` (正片叠底, 滤色, 叠加,
+  变暗, 变亮, 减去 and English names); they blend colour only and leave
+  the picture's transparent parts alone; an unknown mode raises ValueError.
+- 画板.确保整数 / 确保正整数 / 确保浮点数 return the number, or None when the
+  input is refused, so that 0 stays a valid answer: test the result with
+  `is None`.
+- Cutting frame i at r gives weights w·r and w·(1−r); stitching gives the later
+  frame both weights and drops the earlier one; the starting pose of a
+  multi-frame shot is neither cut nor stitched. Refusals print a line and
+  change nothing. Both hand the caller's 信息 back (an action-key payload
+  follows its frame's new key).
+- Menu actions work on the selected icon (`选中图标`) and the multi-selected
+  ones (`多选选中`). Those that need the user's answer (编辑文本,
+  准备替换图层, 导入模板, 修改动作) go to a handler registered in
+  `动作处理`, else wait in `待处理`; 设置图标文本, 替换图层 and 导入模板文件
+  apply the answers.
+
+`python -m tazu.host` opens the board in a window.
 """
 from .board import Board, 画板
 from .events import Event, 事件
