@@ -196,6 +196,9 @@ def test_frame_strip_cuts_stitches_and_selects(ratio, tmp_path):
     assert click((880 + 3, 690), 3)
     assert board.帧列表 == ["起_0", "走_0.5", "跑_2.5"]
     assert board.帧.当前 == 2
+    # the wheel's button events over the strip select nothing
+    assert not click((100, 690), 4)
+    assert board.帧.当前 == 2
 
 
 def test_cut_and_stitch_hand_back_payloads(board):

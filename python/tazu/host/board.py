@@ -190,14 +190,16 @@ class 画板:
             return False
         t = e.类型
         icon = self.选中图标
-        if self.帧条 and t == pygame.MOUSEBUTTONDOWN:
+        # pygame also reports the wheel as buttons 4 and 5; they are no clicks.
+        click = e.按钮 in (1, 3)
+        if self.帧条 and click and t == pygame.MOUSEBUTTONDOWN:
             if any([b.鼠标按下(e) for b in self.帧条]):
                 return True
-        if self.帧条 and t == pygame.MOUSEBUTTONUP:
+        if self.帧条 and click and t == pygame.MOUSEBUTTONUP:
             for b in list(self.帧条):
                 if b.鼠标弹起(e):
                     return True
-        if t == pygame.MOUSEBUTTONDOWN and e.按钮 in (1, 3):
+        if t == pygame.MOUSEBUTTONDOWN and click:
             return self._按下(e)
         if t == pygame.MOUSEMOTION and icon is not None and self._拖动:
             if self._拖动 == "移动":
@@ -210,7 +212,7 @@ class 画板:
             else:
                 icon.鼠标旋转(e, 旋转中心=icon.临时旋转中心)
             return True
-        if t == pygame.MOUSEBUTTONUP:
+        if t == pygame.MOUSEBUTTONUP and click:
             self._拖动 = None
             if icon is None:
                 return False
