@@ -250,6 +250,17 @@ class TestApplyRecord:
         board.调整新图标初始状态(字典({"旋转角度": 0}), icon)
         assert (icon.scale_ratio, icon.rotate_angle) == (2, 0)
 
+    @pytest.mark.parametrize("key, value", [("横坐标", "abc"), ("缩放比例", "2"), ("旋转角度", "x"),
+                                            ("相对坐标", (1, None)), ("origin_x", [])])
+    def test_bad_value_raises_before_anything_changes(self, board, make_png, key, value):
+        icon = icon_on(board, make_png(10, 10), 5, 5, add=False)
+        record = 字典({"横坐标": 1, "纵坐标": 2, "origin_x": 1, "origin_y": 2, "缩放比例": 3,
+                     "旋转角度": 10, "相对坐标": (1, 2), "模式": "滤色", "文本": "字"})
+        record[key] = value
+        with pytest.raises(TypeError):
+            board.调整新图标初始状态(record, icon)
+        assert (icon.矩形.左, icon.scale_ratio, icon.rotate_angle, icon.模式, icon.文本) == (5, 1, 0, 0, None)
+
     def test_file_switch_and_missing_file(self, board, make_png, capsys):
         a_path, b_path = make_png(10, 10), make_png(30, 30)
         icon = icon_on(board, a_path, add=False)

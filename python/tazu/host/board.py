@@ -390,42 +390,63 @@ class 画板:
         adjusts (locks guard the user's gestures, not the board).
         """
         conv = self.屏幕.标准数据转实际画板
+
+        def number(key):
+            v = _取(记录, key)
+            return None if v is None else conv(v)
+
+        def pair(v):
+            a, b = _对(v)
+            return conv(a), conv(b)
+
+        # Everything is read and converted first, so a bad value raises before
+        # the icon changes. Only what the record holds is applied.
+        origin = (number("origin_x"), number("origin_y"))
+        has_origin = None not in origin
+        ratio = _取(记录, "缩放比例") if _有(记录, "缩放比例") else None
+        if ratio is not None:
+            conv(ratio)
+        turn = _有(记录, "旋转角度") or _有(记录, "旋转中心")
+        if _有(记录, "旋转中心"):
+            raw = _取(记录, "旋转中心")
+            pivot = pair(raw) if raw else None
+        else:
+            pivot = icon.rotate_pivot
+        angle = _取(记录, "旋转角度") if _有(记录, "旋转角度") else icon.rotate_angle
+        if angle is not None and (isinstance(angle, bool) or not isinstance(angle, numbers.Real)):
+            raise TypeError(f"旋转角度必须是数字，得到 {angle!r}")
+        position = (number("横坐标"), number("纵坐标"))
+        group_scale, base_scale = number("大盘缩放比例"), number("原始缩放比例")
+        vector = box = None
+        if _有(记录, "相对坐标"):
+            vector = _取(记录, "相对坐标")
+            vector = pair(vector) if vector else None
+            box = _取(记录, "大盘矩形")
+            box = tuple(conv(v) for v in box) if vector and box else None
+
         self._应用文件(记录, icon)
         self._应用文本(记录, icon, 关键字)
-
-        # Only what the record holds is applied; a partial record leaves the rest.
-        ox, oy = _取(记录, "origin_x"), _取(记录, "origin_y")
-        has_origin = isinstance(ox, numbers.Real) and isinstance(oy, numbers.Real)
         if has_origin:
-            icon.origin_x, icon.origin_y = conv(ox), conv(oy)
-        if has_origin or _有(记录, "缩放比例"):
-            ratio = _取(记录, "缩放比例") if _有(记录, "缩放比例") \
-                else self.屏幕.实际画板转标准数据(icon.scale_ratio)
+            icon.origin_x, icon.origin_y = origin
+        if has_origin or ratio is not None:
+            if ratio is None:
+                ratio = self.屏幕.实际画板转标准数据(icon.scale_ratio)
             self._缩放(icon, ratio)
-        if _有(记录, "旋转角度") or _有(记录, "旋转中心"):
-            if _有(记录, "旋转中心"):
-                pivot = _取(记录, "旋转中心")
-                pivot = (conv(_对(pivot)[0]), conv(_对(pivot)[1])) if pivot else None
-            else:
-                pivot = icon.rotate_pivot
-            angle = _取(记录, "旋转角度") if _有(记录, "旋转角度") else icon.rotate_angle
+        if turn:
             icon.旋转(angle or 0, 旋转轴位置=pivot, 系统=True)
-        x, y = _取(记录, "横坐标"), _取(记录, "纵坐标")
-        if x is not None and y is not None:
-            icon.移动(conv(x), conv(y), 初始=True, 系统=True)
+        if None not in position:
+            icon.移动(*position, 初始=True, 系统=True)
 
         for key in ("模式", "循环", "循环次数", "大盘旋转角度", "别名", "info"):
             if _有(记录, key):
                 setattr(icon, key, _取(记录, key))
-        if _有(记录, "大盘缩放比例"):
-            icon.大盘缩放比例 = conv(_取(记录, "大盘缩放比例"))
-        if _有(记录, "原始缩放比例"):
-            icon.原始缩放比例 = conv(_取(记录, "原始缩放比例"))
+        if group_scale is not None:
+            icon.大盘缩放比例 = group_scale
+        if base_scale is not None:
+            icon.原始缩放比例 = base_scale
         if _有(记录, "相对坐标"):
-            vector = _取(记录, "相对坐标")
-            icon.相对坐标 = (conv(_对(vector)[0]), conv(_对(vector)[1])) if vector else None
-            box = _取(记录, "大盘矩形")
-            icon._画板大盘矩形 = tuple(conv(v) for v in box) if vector and box else None
+            icon.相对坐标 = vector
+            icon._画板大盘矩形 = box
         lock = 关键字["锁"] if "锁" in 关键字 else _取(记录, "锁")
         if lock is not None:
             icon.锁 = lock
