@@ -67,13 +67,21 @@ double segment_progress(const ChangeSegment& s, double local_time) {
   return divide(local_time - s.start_time, s.duration);
 }
 
-PlainPlacement place_plain(const ChangeSegment& s, double t, const RotateFn& rotate) {
+TurningBox turning_box(const ChangeSegment& s, std::optional<Vec2> picture) {
+  if (!picture) return {s.start_box(), s.start_angle};
+  const Vec2 c = s.start_box().centre();
+  const double w = picture->x * s.start_scale, h = picture->y * s.start_scale;
+  return {{c.x - w / 2, c.y - h / 2, w, h}, 0};
+}
+
+PlainPlacement place_plain(const ChangeSegment& s, double t, const RotateFn& rotate,
+                           std::optional<Vec2> picture) {
   PlainPlacement p;
   p.angle = lerp(s.start_angle, s.end_angle, t);
   p.scale = lerp(s.start_scale, s.end_scale, t);
   p.centre = interpolate_centre(t, s.start_box(), s.end_box());
-  p.box = turn_box(s.start_box(), s.start_angle - p.angle, divide(p.scale, s.start_scale), p.centre,
-                   rotate);
+  const TurningBox tb = turning_box(s, picture);
+  p.box = turn_box(tb.box, tb.angle - p.angle, divide(p.scale, s.start_scale), p.centre, rotate);
   return p;
 }
 

@@ -122,6 +122,32 @@ TEST(Segments, PlainEndsReproduceStates) {
   EXPECT_NEAR(b.box.y, 15, 1e-9);
 }
 
+TEST(Segments, TurnedStartReachesTheEndRecord) {
+  // A 40 x 20 picture turned 30 degrees at the start, 90 at the end: the
+  // records hold the bounds of the turned picture.
+  const double c30 = std::cos(std::numbers::pi / 6), s30 = 0.5;
+  ChangeSegment s;
+  s.start_width = 40 * c30 + 20 * s30;
+  s.start_height = 40 * s30 + 20 * c30;
+  s.start_pos = {100 - s.start_width / 2, 100 - s.start_height / 2};
+  s.end_width = 20;
+  s.end_height = 40;
+  s.end_pos = {190, 80};  // centre (200, 100)
+  s.start_angle = 30;
+  s.end_angle = 90;
+  for (double t : {0.0, 0.5, 1.0}) {
+    auto p = place_plain(s, t, rotate, Vec2{40, 20});
+    double a = (30 + 60 * t) * std::numbers::pi / 180;
+    double w = 40 * std::abs(std::cos(a)) + 20 * std::abs(std::sin(a));
+    double h = 40 * std::abs(std::sin(a)) + 20 * std::abs(std::cos(a));
+    EXPECT_NEAR(p.box.x, p.centre.x - w / 2, 1e-9) << t;
+    EXPECT_NEAR(p.box.y, p.centre.y - h / 2, 1e-9) << t;
+  }
+  // Without the picture's size the start bounds are turned, which overshoots.
+  auto rough = place_plain(s, 1, rotate);
+  EXPECT_LT(rough.box.x, 190 - 1);
+}
+
 TEST(Segments, ZeroStartScaleAndDurationFail) {
   ChangeSegment s;
   s.start_scale = 0;

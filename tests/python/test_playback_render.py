@@ -411,6 +411,13 @@ def test_search_follows_the_host_replacing_or_growing_the_list(board, moving_sho
     assert len(pastes) == 1
 
 
+def test_plain_list_of_records_is_walked(board, moving_shot):
+    sprite = moving_shot.sprites[0]
+    sprite.时间序列 = list(sprite.时间序列)
+    moving_shot.draw(11.0)
+    assert pixel(board, 220, 110) == RED
+
+
 def test_records_with_odd_times_are_walked(board, moving_shot, monkeypatch):
     sprite = moving_shot.sprites[0]
     sprite.时间序列.获取(0).填写("开始时间", "0")
@@ -465,3 +472,40 @@ def test_overridden_methods_are_called(board, make_png, monkeypatch):
     shot.draw(1.0)
     assert calls == ["center", "position", "icon"]
     assert pixel(board, 160, 110) == RED
+
+
+def test_absolute_and_relative_spellings_share_one_icon(board, make_png):
+    path = make_png(20, 20, RED)  # absolute; icons report it relative
+    ic = icon(board, path, 100, 100)
+    r0 = report(ic)
+    ic.移动(200, 100)
+    r1 = report(ic)
+    assert r1.获取("文件") != path
+    for r in (r0, r1):
+        r.填写("文件", path)
+    shot = Shot(board).play([("镜_起_1", [r0]), ("镜_走_2", [r1])])
+    for moment in (0.5, 1.0, 1.5, 2.0):
+        shot.draw(moment)
+    assert len(shot.library) == 1
+    assert shot.sprites[0].从列表获得同个图标(path, 1, shot.library) is shot.library.获取(0)
+
+
+def test_turned_picture_keeps_its_centre_between_turned_states(board, make_png, monkeypatch):
+    path = make_png(40, 20, RED)
+    ic = icon(board, path, 300, 300)
+    ic.旋转(30)
+    r0 = report(ic)
+    ic.旋转(90)
+    r1 = report(ic)
+    ic.旋转(150)
+    r2 = report(ic)
+    shot = Shot(board).play([("镜_起_1", [r0]), ("镜_转_1", [r1]), ("镜_再转_1", [r2])])
+    centre = (ic.x + ic.宽 / 2, ic.y + ic.高 / 2)
+    pastes = count_pastes(board, monkeypatch)
+    for moment in (0, 0.5, 1.0, 1.5, 2.0):
+        pastes.clear()
+        shot.draw(moment)
+        # One picture's worth of pixels, even where two segments meet.
+        assert drawn(board) == pytest.approx(800, rel=0.08), moment
+        assert pixel(board, *centre) == RED, moment
+    assert len(pastes) == 1  # 2.0 is the end of the last segment only

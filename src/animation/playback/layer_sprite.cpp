@@ -80,6 +80,17 @@ py::object int_of(double v) {
   return py::reinterpret_steal<py::object>(r);
 }
 
+bool same_file(py::handle icon_file, py::handle file) {
+  if (pyext::py_eq(icon_file, file)) return true;
+  if (!PyUnicode_Check(icon_file.ptr()) || !PyUnicode_Check(file.ptr())) return false;
+  py::object path = TZ_GET(TZ_G("os"), "path");
+  py::object base = TZ_G("tazu_current_directory");
+  auto full = [&](py::handle p) {
+    return TZ_GET(path, "normcase")(TZ_GET(path, "normpath")(TZ_GET(path, "join")(base, p)));
+  };
+  return pyext::py_eq(full(icon_file), full(file));
+}
+
 RotateFn platform_rotation() {
   py::object rotate = TZ_G("rotate_vector");
   return [rotate](Vec2 v, double degrees) -> Vec2 {
@@ -262,8 +273,7 @@ void add_construction(pyext::ClassBuilder& b) {
       "从列表获得同个图标",
       [](py::object, py::object file, py::object number_, py::object icons) -> py::object {
         for (py::handle icon : icons) {
-          if (pyext::py_eq(TZ_GET(icon, "编号"), number_) &&
-              pyext::py_eq(TZ_GET(icon, "文件"), file))
+          if (pyext::py_eq(TZ_GET(icon, "编号"), number_) && same_file(TZ_GET(icon, "文件"), file))
             return py::reinterpret_borrow<py::object>(icon);
         }
         return py::none();

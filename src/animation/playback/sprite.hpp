@@ -31,6 +31,9 @@ struct SegmentMirror {
     std::size_t index = 0;
   };
   std::vector<FoundIcon> found;
+
+  // Pixel size of each media file drawn (None when it cannot be read).
+  py::dict picture_sizes;
 };
 
 // The mirror kept in the sprite's private attribute, made on first use.
@@ -54,6 +57,11 @@ Vec2 pair_of(py::handle v);
 std::optional<Vec2> optional_pair(py::handle v);
 py::tuple tuple_of(Vec2 v);
 py::object int_of(double v);  // int(v), truncating toward zero
+
+// Whether an icon's file is the record's file: equal, or two spellings
+// (relative to the working directory recorded at import, or absolute) of one
+// path.
+bool same_file(py::handle icon_file, py::handle file);
 
 // A rotation through the platform's rotate_vector.
 RotateFn platform_rotation();

@@ -64,7 +64,9 @@ struct Frame {
 };
 
 bool same_icon(py::handle icon, py::handle number_, py::handle file) {
-  return pyext::py_eq(TZ_GET(icon, "编号"), number_) && pyext::py_eq(TZ_GET(icon, "文件"), file);
+  // Records may spell the path differently from the icon (absolute, or relative
+  // to the working directory); a new icon for every frame would pile up.
+  return pyext::py_eq(TZ_GET(icon, "编号"), number_) && same_file(TZ_GET(icon, "文件"), file);
 }
 
 // The first icon of the library with this file and number. The place where it
@@ -122,25 +124,57 @@ Vec2 centre_of(Frame& f, double t, const ChangeSegment& s) {
                                                s.end_pos.y, s.end_height));
 }
 
+// The pixel size of a layer's media file, read once per file. Text layers
+// show their text, not the file, and files that cannot be read give nothing.
+std::optional<Vec2> picture_size(Frame& f, py::handle file, py::handle icon_dict) {
+  if (pyext::truthy(get(icon_dict, TZ_NAME("文本")))) return std::nullopt;
+  py::dict& sizes = f.mirror->picture_sizes;
+  if (PyObject_Hash(file.ptr()) == -1) {
+    PyErr_Clear();
+    return std::nullopt;
+  }
+  PyObject* hit = PyDict_GetItemWithError(sizes.ptr(), file.ptr());
+  if (!hit && PyErr_Occurred()) throw py::error_already_set();
+  py::object size;
+  if (hit) {
+    size = py::reinterpret_borrow<py::object>(hit);
+  } else {
+    try {
+      if (pyext::truthy(TZ_G("是否视频")(file))) {
+        size = TZ_GET(TZ_G("抓取视频")(file), "尺寸");
+      } else {
+        py::object picture = TZ_G("抓取图片")(file);
+        size = py::make_tuple(TZ_GET(picture, "宽"), TZ_GET(picture, "高"));
+      }
+      pair_of(size);
+    } catch (py::error_already_set&) {
+      size = py::none();  // drawn from the record's bounds instead
+    }
+    sizes[file] = size;
+  }
+  if (size.is_none()) return std::nullopt;
+  return pair_of(size);
+}
+
 void draw_plain(Frame& f, const ChangeSegment& s, double t, py::handle start_time,
                 py::handle icon_dict, py::handle file) {
   const double angle = lerp(s.start_angle, s.end_angle, t);
   const double scale = lerp(s.start_scale, s.end_scale, t);
   const Vec2 centre = centre_of(f, t, s);
+  const TurningBox tb = turning_box(s, picture_size(f, file, icon_dict));
   py::object x, y;
   auto& own = own_methods();
   if (own_method(f.self, TZ_NAME("calc_position"), own.calc_position)) {
     TurnedBox box = guarded([&] {
       if (s.start_scale == 0) throw std::domain_error("division by zero");
-      return turn_box(s.start_box(), s.start_angle - angle, scale / s.start_scale, centre,
-                      f.rotate);
+      return turn_box(tb.box, tb.angle - angle, scale / s.start_scale, centre, f.rotate);
     });
     x = int_of(box.x);
     y = int_of(box.y);
   } else {
-    py::object r = TZ_GET(f.self, "calc_position")(s.start_pos.x, s.start_width, s.start_pos.y,
-                                                   s.start_height, angle, s.start_angle, scale,
-                                                   s.start_scale, tuple_of(centre));
+    py::object r =
+        TZ_GET(f.self, "calc_position")(tb.box.x, tb.box.w, tb.box.y, tb.box.h, angle, tb.angle,
+                                        scale, s.start_scale, tuple_of(centre));
     x = r[py::int_(0)];
     y = r[py::int_(1)];
   }
@@ -177,6 +211,8 @@ GroupBox group_box_of(py::handle v) {
   return {number(it[0]), number(it[1]), number(it[2]), number(it[3])};
 }
 
+// Record values the player compares or writes back as the host gave them,
+// beside their typed copies in ChangeSegment.
 struct GroupSegment {
   py::object start_pivot, end_pivot, start_group_scale, end_group_scale, start_scale, end_scale;
   py::object start_angle;
@@ -382,8 +418,15 @@ void render(py::object self, py::object current_time, py::object screen, py::obj
     }
   }
   if (searchable) {
-    sync_mirror(m, segments);
-    searchable = m.exact;
+    try {
+      sync_mirror(m, segments);
+      searchable = m.exact;
+    } catch (py::error_already_set&) {
+      // A sequence without the list type's 长 and 获取 (a host may assign a
+      // plain list): walk it as it is.
+      m.list = py::object();
+      searchable = false;
+    }
   }
   if (!searchable) {
     for (py::handle seg : segments) draw_segment(f, seg);

@@ -100,14 +100,27 @@ struct ChangeSegment {
 // makes sure the duration is not zero.
 double segment_progress(const ChangeSegment& s, double local_time);
 
+// The box the plain path turns to the moment's angle, with the angle it has.
+// A record's width and height are those of the turned picture's bounds, and
+// bounds turned again outgrow the picture; so when the picture's own pixel
+// size is known, the unturned picture at the start scale about the start
+// centre is used instead, which puts the picture's centre on the
+// interpolated centre at every moment.
+struct TurningBox {
+  Box box;
+  double angle = 0;
+};
+TurningBox turning_box(const ChangeSegment& s, std::optional<Vec2> picture);
+
 // The layer's state at progress t on the plain path: the interpolated centre,
-// angle and scale, and the top-left of its turned and scaled start box.
+// angle and scale, and the top-left of its box turned and scaled to them.
 struct PlainPlacement {
   double angle = 0, scale = 0;
   Vec2 centre;
   TurnedBox box;
 };
-PlainPlacement place_plain(const ChangeSegment& s, double t, const RotateFn& rotate);
+PlainPlacement place_plain(const ChangeSegment& s, double t, const RotateFn& rotate,
+                           std::optional<Vec2> picture = std::nullopt);
 
 // Which offset vector a grouped layer uses, and how it is scaled.
 enum class GroupVector {
