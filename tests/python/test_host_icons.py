@@ -167,3 +167,38 @@ def test_dialog_open_switches_the_canvas_off(board, make_png):
     board.画布激活 = False
     assert not press(board, (5, 5))
     assert board.选中图标 is None and not icon.激活
+
+
+@pytest.mark.parametrize("ratio", [1, 2])
+def test_frame_strip_cuts_stitches_and_selects(ratio, tmp_path):
+    from tazu.host import 屏幕, 画板
+
+    board = 画板(屏幕(1280, 720, 适配比例=ratio), 临时文件夹=tmp_path / "t", 实际画布高度=670)
+    board.设置帧(["起_0", "走_2", "跑_1"])
+    strip = board.建立帧条(高度=50)
+    widths = [b.矩形.宽 for b in strip]
+    assert widths == pytest.approx([80, 800, 400])
+    assert strip[0].权重 is None and strip[0].是否选中
+    assert strip[1].矩形.上 == 670
+
+    def click(pos, button):
+        press(board, pos, button=button)
+        return press(board, pos, button=button, kind=pygame.MOUSEBUTTONUP)
+
+    # right-click a quarter into 走: cut there
+    assert click((80 + 200, 690), 3)
+    assert board.帧列表 == ["起_0", "走_0.5", "走_1.5", "跑_1"]
+    assert [b.矩形.宽 for b in board.帧条] == pytest.approx([80, 200, 600, 400])
+    # left-click 跑 shows it
+    click((1200, 690), 1)
+    assert board.帧.当前 == 3 and board.帧条[3].是否选中 and not board.帧条[0].是否选中
+    # right-click at the left edge of 跑 (a fresh strip, so no throttle): stitch
+    assert click((880 + 3, 690), 3)
+    assert board.帧列表 == ["起_0", "走_0.5", "跑_2.5"]
+    assert board.帧.当前 == 2
+
+
+def test_cut_and_stitch_hand_back_payloads(board):
+    board.设置帧(["起_0", "走_2", "跑_1"])
+    assert board.切割动作(1, 0.5, "走_2") == "走_1"  # the key payload follows the frame
+    assert board.缝合动作(2, "右", {"x": 1}) == {"x": 1}

@@ -2,7 +2,8 @@
 
 Without pictures a small sample scene is made. Drag to move, right-drag to
 turn, wheel to scale, arrows to nudge, shift-click to multi-select, click twice
-for the context menu. --screenshot saves the window after --frames frames and
+for the context menu. The strip at the bottom shows the frames: click one to
+show it, right-click inside to cut it there, near an edge to stitch. --screenshot saves the window after --frames frames and
 quits, which is how the board is checked under Xvfb.
 """
 from __future__ import annotations
@@ -58,7 +59,11 @@ def main(argv=None):
     ratio = int(args.fit_ratio) if args.fit_ratio.is_integer() else args.fit_ratio
     screen = 屏幕.窗口(args.width, args.height, "tazu 画板", 适配比例=ratio)
     folder = os.path.join(tempfile.gettempdir(), "tazu-host")
-    board = 画板(screen, 临时文件夹=folder, 开发者模式=args.developer)
+    # The canvas leaves a row at the bottom for the frame strip.
+    board = 画板(screen, 临时文件夹=folder, 开发者模式=args.developer,
+               实际画布高度=args.height - 60)
+    board.设置帧(["镜头_起始_0", "镜头_走_2", "镜头_跑_1"])
+    board.建立帧条(高度=50)
     pictures = args.pictures or _sample_pictures(os.path.join(folder, "samples"))
 
     for i, path in enumerate(pictures):

@@ -116,6 +116,9 @@ class 画板:
         self._镜像来源 = {}
         self._拖动 = None
         self._路径缓存 = {}
+        # Segment buttons of the frames along the bottom (建立帧条), or empty.
+        self.帧条 = []
+        self._帧条参数 = None
 
     # ----- icons and selection ---------------------------------------------------
 
@@ -162,6 +165,8 @@ class 画板:
         """Draw every icon, bottom first, then the open menus and selectors."""
         for icon in self.图标列表:
             icon.绘制()
+        for button in self.帧条:
+            button.绘制()
         for icon in self.图标列表:
             for name in ("图标状态选项", "当前菜单"):
                 popup = getattr(icon, name, None)
@@ -185,6 +190,13 @@ class 画板:
             return False
         t = e.类型
         icon = self.选中图标
+        if self.帧条 and t == pygame.MOUSEBUTTONDOWN:
+            if any([b.鼠标按下(e) for b in self.帧条]):
+                return True
+        if self.帧条 and t == pygame.MOUSEBUTTONUP:
+            for b in list(self.帧条):
+                if b.鼠标弹起(e):
+                    return True
         if t == pygame.MOUSEBUTTONDOWN and e.按钮 in (1, 3):
             return self._按下(e)
         if t == pygame.MOUSEMOTION and icon is not None and self._拖动:
@@ -561,11 +573,63 @@ class 画板:
         return self.帧.当前 == 0 and len(self.帧) > 1
 
     def _帧已变(self):
+        if self._帧条参数 is not None:
+            self.建立帧条(*self._帧条参数)
         if self.帧变化回调 is not None:
             self.帧变化回调(self)
 
+    def 建立帧条(self, 字体=None, 高度=50, 起始帧宽度=80):
+        """Segment buttons for the frames, in a row below the canvas.
+
+        Widths follow the time weights; the starting pose of a multi-frame
+        shot gets a fixed width and no weight, so it is neither cut nor
+        stitched. A click shows that frame; the strip is rebuilt after every
+        cut or stitch. Sizes are actual-board pixels.
+        """
+        import tazu.animation as animation
+        from tazu.mix import 游戏字体, 游戏矩形
+
+        if 字体 is None:
+            字体 = 游戏字体(大小=max(12, round(16 * self.屏幕._fit_ratio)))
+        self._帧条参数 = (字体, 高度, 起始帧宽度)
+        keys = self.帧.键
+        weights = [None if i == 0 and len(keys) > 1 else self.帧.权重(i) for i in range(len(keys))]
+        rest = self.窗口宽度 - 起始帧宽度 * weights.count(None)
+        total = sum(w for w in weights if w is not None)
+        r = self.屏幕.适配比例
+        top = self.实际画布高度
+        x = 0
+        self.帧条 = []
+        for i, key in enumerate(keys):
+            if weights[i] is None:
+                width = 起始帧宽度
+            else:
+                width = rest * weights[i] / total if total > 0 else rest / max(1, len(keys))
+            # The button scales its rectangle from standard data itself.
+            rect = 游戏矩形(x / r, (x + width) / r, top / r, (top + 高度) / r)
+            # The shot's name in front of the action is the same on every button.
+            parts = key.split("_")
+            label = " ".join(parts[1:]) if len(parts) > 2 else key
+            button = animation.联合按钮(self, rect, label, self._选帧, 字体, 序号=i,
+                                     权重=weights[i], 信息=key)
+            if i == self.帧.当前:
+                button.选中()
+            self.帧条.append(button)
+            x += width
+        return self.帧条
+
+    def _选帧(self, 信息=None):
+        if 信息 in self.帧.键:
+            self.帧.当前 = self.帧.键.index(信息)
+        for i, button in enumerate(self.帧条):
+            if i == self.帧.当前:
+                button.选中()
+            else:
+                button.取消选中()
+
     def 切割动作(self, 序号, 比例, 信息=None):
         """Cut frame 序号 at 比例 of its time; returns 信息 for the segment button."""
+        old = self.帧.键[序号] if isinstance(序号, int) and 0 <= 序号 < len(self.帧) else None
         try:
             first, second = self.帧.切割(序号, 比例)
         except (ValueError, IndexError, TypeError) as e:
@@ -573,10 +637,12 @@ class 画板:
             return 信息
         _输出(f"已切割：{first} + {second}")
         self._帧已变()
-        return 信息
+        # A payload naming the frame follows it to its new key.
+        return second if old is not None and 信息 == old else 信息
 
     def 缝合动作(self, 序号, 方向, 信息=None):
         """Join frame 序号 with its neighbour on 方向; returns 信息 for the segment button."""
+        old = self.帧.键[序号] if isinstance(序号, int) and 0 <= 序号 < len(self.帧) else None
         try:
             kept = self.帧.缝合(序号, 方向)
         except (ValueError, IndexError, TypeError) as e:
@@ -584,7 +650,7 @@ class 画板:
             return 信息
         _输出(f"已缝合：{kept}")
         self._帧已变()
-        return 信息
+        return kept if old is not None and 信息 == old else 信息
 
     # ----- typed input ------------------------------------------------------------------
 
