@@ -56,7 +56,7 @@ def spinner_gif(path: str, frames: int = 12) -> None:
     pictures[0].save(path, save_all=True, append_images=pictures[1:], duration=80, loop=0)
 
 
-def ball_video(path: str, seconds: float = 6.0, fps: int = 25) -> None:
+def ball_video(path: str, seconds: float = 6.4, fps: int = 25) -> None:
     w, h = 320, 180
     out = cv2.VideoWriter(path, cv2.VideoWriter_fourcc(*"mp4v"), fps, (w, h))
     if not out.isOpened():

@@ -97,15 +97,21 @@ def complete_record(raw: dict, base: str, where: str) -> dict:
     return rec, states
 
 
-def load_shot(path: str) -> dict:
-    """Reads a shot document: its duration, size and coordinate dictionary."""
+def _read_json(path: str, what: str):
     try:
         with open(path, encoding="utf-8") as f:
-            doc = json.load(f)
+            return json.load(f)
     except FileNotFoundError:
-        raise CommandError(f"shot file not found: {path}") from None
+        raise CommandError(f"{what} not found: {path}") from None
+    except UnicodeDecodeError:
+        raise CommandError(f"{path}: not UTF-8 text") from None
     except json.JSONDecodeError as e:
         raise CommandError(f"{path}: not valid JSON (line {e.lineno}): {e.msg}") from None
+
+
+def load_shot(path: str) -> dict:
+    """Reads a shot document: its duration, size and coordinate dictionary."""
+    doc = _read_json(path, "shot file")
     if not isinstance(doc, dict) or not isinstance(doc.get("坐标字典"), dict):
         raise CommandError(f"{path}: expected an object with a \"坐标字典\" object")
     duration = doc.get("时长", 1.0)
@@ -234,13 +240,7 @@ def render(shot_path: str, out: str, fps: float, video: bool, quiet: bool = Fals
 
 def load_config(path: str) -> types.SimpleNamespace:
     """Reads a narration configuration; folders are taken relative to the file."""
-    try:
-        with open(path, encoding="utf-8") as f:
-            data = json.load(f)
-    except FileNotFoundError:
-        raise CommandError(f"configuration file not found: {path}") from None
-    except json.JSONDecodeError as e:
-        raise CommandError(f"{path}: not valid JSON (line {e.lineno}): {e.msg}") from None
+    data = _read_json(path, "configuration file")
     if not isinstance(data, dict):
         raise CommandError(f"{path}: expected a JSON object")
     for key in ("分镜文件夹", "角色文件夹", "声音文件夹", "朗读音量"):
