@@ -111,8 +111,10 @@ def test_copy_mirror_reset_delete_with_real_icons(board, make_png):
     icon.旋转(15)
     board.重置图层()
     assert (icon.scale_ratio, icon.rotate_angle) == (1, 0)
+    icon.info = {"动作": "走"}
     copy = board.复制图标()
     assert isinstance(copy, 图标) and copy.编号 == 2
+    assert copy.info == icon.info and copy.info is not icon.info
     assert (copy.矩形.左, copy.矩形.上) == (30, 30)
     assert copy.报告当下(缩放备份=False)["文件"] == record["文件"]
     board.删除图标()

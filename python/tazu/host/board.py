@@ -8,6 +8,7 @@ members below.
 """
 from __future__ import annotations
 
+import copy
 import json
 import math
 import numbers
@@ -896,6 +897,8 @@ class 画板:
             return None
         record = icon.报告当下(缩放备份=False)
         copy_ = self.新建图标(record, 类=type(icon))
+        # The copy gets its own info, so editing one layer's action leaves the other.
+        copy_.info = copy.deepcopy(icon.info)
         states = getattr(icon, "状态列表", None)
         if states:
             from tazu.mix import 列表, 字典
