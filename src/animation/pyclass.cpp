@@ -90,8 +90,9 @@ py::object ClassBuilder::finish(std::initializer_list<const char*> order) {
       if (!ns.contains(item.first)) ns[item.first] = item.second;
   }
   py::tuple bases = base_.is_none() ? py::tuple() : py::make_tuple(base_);
-  py::object meta = base_.is_none() ? py::module_::import("builtins").attr("type")
-                                    : py::reinterpret_borrow<py::object>((PyObject*)Py_TYPE(base_.ptr()));
+  py::object meta = base_.is_none()
+                        ? py::module_::import("builtins").attr("type")
+                        : py::reinterpret_borrow<py::object>((PyObject*)Py_TYPE(base_.ptr()));
   py::object cls = meta(py::str(name_), bases, ns);
   module_.attr(name_.c_str()) = cls;
   return cls;

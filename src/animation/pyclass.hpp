@@ -17,10 +17,10 @@ namespace tazu::pyext {
 PyObject* intern(const char* utf8);
 
 // A str for a literal, created on first use at each call site and reused.
-#define TZ_NAME(lit)                                                   \
-  (::pybind11::handle([]() -> PyObject* {                              \
-    static PyObject* tz_interned_ = ::tazu::pyext::intern(lit);        \
-    return tz_interned_;                                               \
+#define TZ_NAME(lit)                                            \
+  (::pybind11::handle([]() -> PyObject* {                       \
+    static PyObject* tz_interned_ = ::tazu::pyext::intern(lit); \
+    return tz_interned_;                                        \
   }()))
 
 // The module object, set once while the module body runs.
