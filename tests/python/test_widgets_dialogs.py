@@ -195,8 +195,12 @@ def test_done_button_hides_the_dialog(board):
 
 
 def test_dropdown_needs_an_option(board):
+    manager = board.屏幕.ui_manager
+    before = set(manager.get_sprite_group().sprites())
     with pytest.raises(IndexError):
-        animation.下拉选项输入框(board, [])
+        animation.下拉选项输入框(board, [], 提示="速度")
+    # Nothing of the failed dialog stays on screen where no button could close it.
+    assert set(manager.get_sprite_group().sprites()) <= before
 
 
 # ----- font dialog -------------------------------------------------------------------
