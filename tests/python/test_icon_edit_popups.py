@@ -4,20 +4,8 @@ from types import SimpleNamespace
 import pygame
 import pytest
 
+from dialog_events import 点击, 输入
 from tazu import animation
-
-
-def 点击(screen, widget, button=1):
-    pos = widget.element.rect.center
-    for kind in (pygame.MOUSEBUTTONDOWN, pygame.MOUSEBUTTONUP):
-        screen.ui_manager.process_events(pygame.event.Event(kind, pos=pos, button=button))
-    screen.ui_manager.update(0.01)
-
-
-def 输入(screen, widget, text):
-    点击(screen, widget)
-    screen.ui_manager.process_events(pygame.event.Event(pygame.TEXTINPUT, text=text))
-    screen.ui_manager.update(0.01)
 
 
 @pytest.fixture
