@@ -183,3 +183,25 @@ def test_host_supplies_its_own_mix(tmp_path, source, expect):
         assert r.returncode == 0, r.stderr
         names, cwd = r.stdout.strip().splitlines()[-2:]
         assert expect in (names, cwd)
+
+
+def test_module_calls_reach_the_names_in_its_namespace(monkeypatch):
+    import types
+
+    from tazu import animation, mix
+
+    fake_path = types.SimpleNamespace(relpath=lambda p, start: ("relpath", p, start))
+    monkeypatch.setattr(animation, "os", types.SimpleNamespace(path=fake_path))
+    monkeypatch.setattr(animation, "tazu_current_directory", "/rebound")
+    assert animation.转相对路径("a.png") == ("relpath", "a.png", "/rebound")
+
+    seen = []
+
+    def counting(sequence):
+        seen.append(list(sequence))
+        return mix.报数(sequence)
+
+    monkeypatch.setattr(animation, "报数", counting)
+    keys = mix.列表(["s_起_0", "s_走_2"])
+    assert animation.计算时间权重(keys)[1] == 2.0
+    assert seen == [["s_起_0", "s_走_2"]]
