@@ -13,8 +13,6 @@ void set_icon_class(py::object cls) {
   g_icon_class = cls.release().ptr();
 }
 
-py::handle icon_class() { return g_icon_class; }
-
 py::object base(py::handle self) {
   PyObject* s = PyObject_CallFunctionObjArgs(reinterpret_cast<PyObject*>(&PySuper_Type),
                                              g_icon_class, self.ptr(), nullptr);

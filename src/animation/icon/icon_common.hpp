@@ -12,7 +12,6 @@ namespace tazu::icon {
 
 // The class object of 图标, set once it is created.
 void set_icon_class(py::object cls);
-py::handle icon_class();
 
 // super(图标, self): the next class after 图标 in self's method order.
 py::object base(py::handle self);
