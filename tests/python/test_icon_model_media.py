@@ -247,3 +247,10 @@ def test_replacing_with_an_unusable_file_keeps_the_layer(new, make_video, tmp_pa
     assert said[-1].endswith(path) and icon.image is shown
     assert (icon._文件, icon.type) == (source, kind)
     assert icon.更新内容(0, 0.04) is True
+
+
+@pytest.mark.parametrize("kind", ["gif", "video"])
+def test_a_playback_time_given_as_text_fails_as_arithmetic_does(new, make_gif, make_video, kind):
+    icon = new(make_gif(5) if kind == "gif" else make_video(5))
+    with pytest.raises(TypeError):
+        icon.更新内容(0, "0.1")

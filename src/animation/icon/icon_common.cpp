@@ -60,6 +60,14 @@ py::object item(py::handle obj, long i) {
   return py::reinterpret_steal<py::object>(v);
 }
 
+double num(py::handle obj) {
+  if (!PyNumber_Check(obj.ptr())) {
+    PyErr_Format(PyExc_TypeError, "a number is required, not '%s'", Py_TYPE(obj.ptr())->tp_name);
+    throw py::error_already_set();
+  }
+  return pyext::py_float(obj);
+}
+
 py::object trunc_int(double v) {
   PyObject* r = PyLong_FromDouble(v);  // truncates; raises for NaN and infinities
   if (!r) throw py::error_already_set();
