@@ -43,7 +43,7 @@ PYBIND11_MODULE(animation, m) {
 
   tazu::register_segment_button(m);
   tazu::register_selection_list(m);
-  m.attr("tazu_current_directory") = py::module_::import("os").attr("getcwd")();
+  m.attr("tazu_current_directory") = TZ_G("os").attr("getcwd")();
   tazu::register_relative_path(m);
   tazu::register_context_menu(m);
   tazu::register_state_selector(m);

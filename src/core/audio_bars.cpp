@@ -33,6 +33,22 @@ Magnitude<T> magnitude(T v) {
   }
 }
 
+// Calls `take` with every sample of frames [first, last), read as a V (the
+// sample type or its bit pattern). One contiguous channel gets a plain loop
+// the compiler can vectorise.
+template <typename V, typename T, typename Take>
+void for_each_sample(const SampleView<T>& s, std::int64_t first, std::int64_t last, Take take) {
+  static_assert(sizeof(V) == sizeof(T));
+  if (s.channels == 1 && s.frame_stride == static_cast<std::int64_t>(sizeof(T))) {
+    const std::byte* p = s.data + first * s.frame_stride;
+    for (std::int64_t i = 0; i < last - first; ++i) take(load<V>(p + i * sizeof(T)));
+  } else {
+    for (std::int64_t f = first; f < last; ++f)
+      for (std::int64_t c = 0; c < s.channels; ++c)
+        take(load<V>(s.data + f * s.frame_stride + c * s.channel_stride));
+  }
+}
+
 // Peak magnitude of frames [first, last).
 template <typename T>
 Magnitude<T> peak(const SampleView<T>& s, std::int64_t first, std::int64_t last) {
@@ -43,15 +59,8 @@ Magnitude<T> peak(const SampleView<T>& s, std::int64_t first, std::int64_t last)
     using Bits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
     constexpr Bits kMagnitude = ~Bits{0} >> 1;
     Bits best = 0;
-    auto take = [&](Bits b) { best = std::max<Bits>(best, b & kMagnitude); };
-    if (s.channels == 1 && s.frame_stride == static_cast<std::int64_t>(sizeof(T))) {
-      const std::byte* p = s.data + first * s.frame_stride;
-      for (std::int64_t i = 0; i < last - first; ++i) take(load<Bits>(p + i * sizeof(T)));
-    } else {
-      for (std::int64_t f = first; f < last; ++f)
-        for (std::int64_t c = 0; c < s.channels; ++c)
-          take(load<Bits>(s.data + f * s.frame_stride + c * s.channel_stride));
-    }
+    for_each_sample<Bits>(s, first, last,
+                          [&](Bits b) { best = std::max<Bits>(best, b & kMagnitude); });
     T peak_value;
     std::memcpy(&peak_value, &best, sizeof(T));
     return static_cast<double>(peak_value);
@@ -59,18 +68,10 @@ Magnitude<T> peak(const SampleView<T>& s, std::int64_t first, std::int64_t last)
     // Smallest and largest value first (cheap, vectorises), magnitude once.
     T lo = std::numeric_limits<T>::max();
     T hi = std::numeric_limits<T>::lowest();
-    auto take = [&](T v) {
+    for_each_sample<T>(s, first, last, [&](T v) {
       lo = std::min(lo, v);
       hi = std::max(hi, v);
-    };
-    if (s.channels == 1 && s.frame_stride == static_cast<std::int64_t>(sizeof(T))) {
-      const std::byte* p = s.data + first * s.frame_stride;
-      for (std::int64_t i = 0; i < last - first; ++i) take(load<T>(p + i * sizeof(T)));
-    } else {
-      for (std::int64_t f = first; f < last; ++f)
-        for (std::int64_t c = 0; c < s.channels; ++c)
-          take(load<T>(s.data + f * s.frame_stride + c * s.channel_stride));
-    }
+    });
     return std::max(magnitude(lo), magnitude(hi));
   }
 }

@@ -43,6 +43,7 @@ def test_board_sizes_and_temporary_folder(board, tmp_path):
     ("inf", None, None, None),
     (None, None, None, None),
     (True, None, None, None),
+    ("9" * 5000, None, None, None),
 ])
 def test_typed_numbers(board, text, integer, positive, real):
     assert board.确保整数(text) == integer

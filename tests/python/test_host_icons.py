@@ -207,3 +207,18 @@ def test_cut_and_stitch_hand_back_payloads(board):
     board.设置帧(["起_0", "走_2", "跑_1"])
     assert board.切割动作(1, 0.5, "走_2") == "走_1"  # the key payload follows the frame
     assert board.缝合动作(2, "右", {"x": 1}) == {"x": 1}
+
+
+# What the user types in the icon's dialogs: a place or a size the picture
+# cannot take is refused with a line, and the board keeps drawing.
+@pytest.mark.parametrize("answer", [
+    lambda icon: icon.成功设置坐标("99999999999999999999", "5"),
+    lambda icon: icon.成功设置比例("100000"),
+])
+def test_unplaceable_answers_are_refused(board, make_png, capsys, answer):
+    icon = real_icon(board, make_png(10, 10), 10, 10)
+    board.选择(icon)
+    answer(icon)
+    assert (icon.矩形.左, icon.矩形.上, icon.scale_ratio) == (10, 10, 1)
+    assert "无法" in capsys.readouterr().out
+    board.绘制()

@@ -212,7 +212,8 @@ def test_position_dialog_defaults_are_standard_data(make_icon, board2):
     assert 位置(icon) == (100, 80)
     icon.设置坐标()
     d = icon.图层坐标设置
-    assert (d.默认X, d.默认Y) == (50, 40)
+    assert (d.默认X, d.默认Y) == (50, 40) and type(d.默认X) is int
+    assert d.X输入.element.placeholder_text == "X: 50"
     d.获得文本()  # confirming the defaults leaves the icon in place
     assert 位置(icon) == (100, 80)
 

@@ -219,3 +219,22 @@ def test_general_dialog_without_callback_and_prefill(screen, board):
     assert d.输入.获取文本() == "3"
     点击(screen, d.完成按钮)
     assert not d.可见 and d.输入.获取文本() == ""
+
+
+# ----- both dialogs ---------------------------------------------------------------------------
+
+
+@pytest.mark.parametrize("ratio", [1, 2, 1.5, 0.5])
+@pytest.mark.parametrize("make", [
+    lambda b: animation.坐标输入框(b, print, 1, 2, 居中=True),
+    lambda b: animation.通用输入框(b, 居中=True),
+    lambda b: animation.通用输入框(b, 居中=True, 面板宽度=300, 面板高度=200),
+], ids=["coordinate", "general", "general-small"])
+def test_centred_dialog_is_centred_in_the_window_at_any_fit_ratio(tmp_path, ratio, make):
+    from tazu.host import 屏幕, 画板
+
+    b = 画板(屏幕(1280, 720, 适配比例=ratio), 临时文件夹=tmp_path / "tmp")
+    panel = make(b).面板.element.rect
+    # The widgets scale the panel with the fit ratio; it stays in the middle.
+    assert panel.centerx == pytest.approx(640, abs=ratio)
+    assert panel.centery == pytest.approx(360, abs=ratio)

@@ -142,12 +142,25 @@ def test_replace_and_refresh_keep_placement(tmp_path):
     assert c.替换图片(None) is False
 
 
-@pytest.mark.parametrize("bad", [-1, float("nan"), "x"])
-def test_bad_scale_is_refused_and_changes_nothing(bad):
+# A picture too large to hold, or a place beyond what pygame can draw at, is
+# refused before anything changes rather than failing at every later draw.
+@pytest.mark.parametrize("call", [
+    lambda c: c.缩放(-1),
+    lambda c: c.缩放(float("nan")),
+    lambda c: c.缩放("x"),
+    lambda c: c.缩放(100000),
+    lambda c: c.缩放(1e308, 初始=True),
+    lambda c: c.被动缩放(5000, (0, 0), (1, 1), 1),
+    lambda c: c.移动(10**20, 5),
+    lambda c: c.移动(5, -(2**31)),
+])
+def test_bad_scale_or_place_is_refused_and_changes_nothing(call):
     c = 游戏组件(two_colour_picture())
+    c.移动(3, 4)
     with pytest.raises((ValueError, TypeError)):
-        c.缩放(bad)
-    assert (c.w, c.h, c.scale_ratio) == (40, 20, 1)
+        call(c)
+    assert (c.x, c.y, c.w, c.h, c.scale_ratio) == (3, 4, 40, 20, 1)
+    assert c.image.get_size() == (40, 20)
 
 
 @pytest.mark.parametrize("angle", [0, 15, 45.5, 90, -90, 180, 270.0, 333, -721.3])

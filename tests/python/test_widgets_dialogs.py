@@ -107,6 +107,15 @@ def test_preselection_without_the_private_hook(screen, monkeypatch):
     assert s.获取当前选项()[0] == "c" and rows(s) == [False, False, True]
 
 
+@pytest.mark.parametrize("missing", ["隐藏矩形", "显示矩形"])
+def test_both_rectangles_are_required(screen, missing):
+    before = set(screen.ui_manager.get_sprite_group().sprites())
+    with pytest.raises(TypeError, match=missing):
+        make_list(screen, 列表(["a"]), **{missing: None})
+    # No list is left on screen by the failed construction.
+    assert set(screen.ui_manager.get_sprite_group().sprites()) <= before
+
+
 def test_set_list_replaces_entries_and_clear_kills(screen):
     s = make_list(screen, 列表(["a"]))
     s.设置列表(列表(["p", "q"]))
@@ -195,8 +204,12 @@ def test_done_button_hides_the_dialog(board):
 
 
 def test_dropdown_needs_an_option(board):
+    manager = board.屏幕.ui_manager
+    before = set(manager.get_sprite_group().sprites())
     with pytest.raises(IndexError):
-        animation.下拉选项输入框(board, [])
+        animation.下拉选项输入框(board, [], 提示="速度")
+    # Nothing of the failed dialog stays on screen where no button could close it.
+    assert set(manager.get_sprite_group().sprites()) <= before
 
 
 # ----- font dialog -------------------------------------------------------------------

@@ -689,7 +689,10 @@ class 画板:
         elif isinstance(v, numbers.Real):
             result = int(v) if math.isfinite(v) and float(v).is_integer() else None
         elif isinstance(v, str) and _整数文本.fullmatch(v):
-            result = int(v)
+            try:
+                result = int(v)
+            except ValueError:  # more digits than Python converts
+                result = None
         else:
             result = None
         if result is None:
@@ -738,12 +741,19 @@ class 画板:
         for icon in members:
             if getattr(icon, "锁", False):
                 continue
-            icon.移动(conv(icon.矩形.左) + dx, conv(icon.矩形.上) + dy)
+            try:
+                icon.移动(conv(icon.矩形.左) + dx, conv(icon.矩形.上) + dy)
+            except (ValueError, TypeError, OverflowError) as e:
+                # Typed by the user: refuse it with a line, as a bad number is.
+                _输出(f"无法移动到这里：{e}")
 
     def 比例调整(self, ratio):
         """Scale every selected icon to 比例 (actual-board scale ratio)."""
         for icon in self.选中集合():
-            icon.缩放(ratio)
+            try:
+                icon.缩放(ratio)
+            except (ValueError, TypeError, OverflowError) as e:
+                _输出(f"无法缩放：{e}")
 
     # ----- context-menu actions ---------------------------------------------------------
 

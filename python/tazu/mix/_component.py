@@ -101,14 +101,29 @@ def _check_ratio(ratio):
     return ratio
 
 
+# Beyond these the picture could not be placed or held at all (pygame keeps
+# rectangles in 32-bit integers; a picture of this many pixels takes 1 GiB).
+_MAX_COORDINATE = 2**30
+_MAX_SIDE = 2**15
+_MAX_PIXELS = 2**28
+
+
 def _coordinate(value, name):
     try:
         value = float(value)
-    except (TypeError, ValueError):
+    except (TypeError, ValueError, OverflowError):
         raise TypeError(f"{name}必须是数字，得到 {value!r}") from None
     if not math.isfinite(value):
         raise ValueError(f"{name}必须是有限数，得到 {value!r}")
+    if abs(value) > _MAX_COORDINATE:
+        raise ValueError(f"{name}超出范围（绝对值不能大于 {_MAX_COORDINATE}），得到 {value!r}")
     return value
+
+
+def _check_size(image, ratio):
+    w, h = image.get_width() * ratio, image.get_height() * ratio
+    if w > _MAX_SIDE or h > _MAX_SIDE or w * h > _MAX_PIXELS:
+        raise ValueError(f"缩放比例 {ratio!r} 太大：图片会有 {w:.0f}×{h:.0f} 像素")
 
 
 def _check_angle(angle):
@@ -297,6 +312,7 @@ class 游戏组件:
     def _rescale(self, ratio, 初始, centre):
         """Set the absolute scale; `centre` stays where it is on the unturned picture."""
         ratio = _check_ratio(ratio)
+        _check_size(self.origin_image, ratio)
         ow, oh = self.origin_image.get_size()
         sw, sh = _scaled_size(self.origin_image, ratio)
         if 初始:

@@ -26,10 +26,8 @@ void init(py::object self, py::object board, py::object callback, py::object def
   TZ_SET(self, "visible", py::bool_(false));
   TZ_SET(self, "面板宽度", py::int_(static_cast<long long>(l.panel_width)));
   TZ_SET(self, "面板高度", py::int_(static_cast<long long>(l.panel_height)));
-  if (pyext::truthy(centred)) {
-    x = py::int_(centred_origin(pyext::py_float(TZ_GET(board, "窗口宽度")), l.panel_width));
-    y = py::int_(centred_origin(pyext::py_float(TZ_GET(board, "窗口高度")), l.panel_height));
-  }
+  if (pyext::truthy(centred))
+    std::tie(x, y) = layout_py::centred_in_window(board, l.panel_width, l.panel_height);
   py::object screen = TZ_GET(self, "屏幕");
   py::object panel =
       TZ_G("游戏面板")(screen, py::arg("横坐标") = x, py::arg("纵坐标") = y,
@@ -55,11 +53,7 @@ void init(py::object self, py::object board, py::object callback, py::object def
   TZ_GET(self, "隐藏")();
 }
 
-void hide(py::object self) {
-  TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(true));
-  TZ_SET(self, "visible", py::bool_(false));
-  TZ_GET(TZ_GET(self, "面板"), "隐藏")();
-}
+void hide(py::object self) { layout_py::show_dialog_panel(self, false); }
 
 // A text given when showing pre-fills the inputs: a pair fills X and Y, a text
 // "x,y" (or "x，y") is split at its comma, anything else fills X alone.
@@ -87,9 +81,7 @@ void prefill(py::object self, py::object text) {
 
 void show(py::object self, py::object text) {
   if (pyext::truthy(text)) prefill(self, text);
-  TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(false));
-  TZ_SET(self, "visible", py::bool_(true));
-  TZ_GET(TZ_GET(self, "面板"), "展现")();
+  layout_py::show_dialog_panel(self, true);
 }
 
 py::object visible(py::object self) { return TZ_GET(TZ_GET(self, "面板"), "可见"); }

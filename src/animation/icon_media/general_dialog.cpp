@@ -22,10 +22,7 @@ void init(py::object self, py::object board, py::object callback, py::object x, 
   TZ_SET(self, "面板高度", height);
   double w = pyext::py_float(width);
   double h = pyext::py_float(height);
-  if (pyext::truthy(centred)) {
-    x = py::int_(centred_origin(pyext::py_float(TZ_GET(board, "窗口宽度")), w));
-    y = py::int_(centred_origin(pyext::py_float(TZ_GET(board, "窗口高度")), h));
-  }
+  if (pyext::truthy(centred)) std::tie(x, y) = layout_py::centred_in_window(board, w, h);
   py::object screen = TZ_GET(self, "屏幕");
   py::object panel =
       TZ_G("游戏面板")(screen, py::arg("横坐标") = x, py::arg("纵坐标") = y,
@@ -54,17 +51,11 @@ void init(py::object self, py::object board, py::object callback, py::object x, 
   TZ_GET(self, "隐藏")();
 }
 
-void hide(py::object self) {
-  TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(true));
-  TZ_SET(self, "visible", py::bool_(false));
-  TZ_GET(TZ_GET(self, "面板"), "隐藏")();
-}
+void hide(py::object self) { layout_py::show_dialog_panel(self, false); }
 
 void show(py::object self, py::object text) {
   if (pyext::truthy(text)) TZ_GET(TZ_GET(self, "输入"), "设置文本")(text);
-  TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(false));
-  TZ_SET(self, "visible", py::bool_(true));
-  TZ_GET(TZ_GET(self, "面板"), "展现")();
+  layout_py::show_dialog_panel(self, true);
 }
 
 py::object visible(py::object self) { return TZ_GET(TZ_GET(self, "面板"), "可见"); }

@@ -1,6 +1,8 @@
 // Keyframe states of an icon: the stored list, switching between a stored state
 // and the live one (kept aside in a backup while a stored state is shown), and
 // the small dialogs for the loop count, the position and the scale.
+#include <cmath>
+
 #include "icon/icon_parts.hpp"
 #include "icon_media/layout_py.hpp"
 
@@ -129,10 +131,13 @@ void put_loop_count(py::object self, py::object count) {
 }
 
 // The board takes a typed position as standard data, so the defaults (handed
-// back unchanged when the inputs stay empty) are given in standard data too.
+// back unchanged when the inputs stay empty) are given in standard data too;
+// a whole number is shown as one ("X: 50", not "X: 50.0").
 py::object standard(py::object screen, py::object v) {
-  if (pyext::py_eq(TZ_GET(screen, "适配比例"), py::int_(1))) return v;
-  return TZ_GET(screen, "实际画板转标准数据")(v);
+  py::object s = layout_py::to_standard(screen, v);
+  if (!PyFloat_Check(s.ptr())) return s;
+  double d = PyFloat_AS_DOUBLE(s.ptr());
+  return std::isfinite(d) && d == std::trunc(d) ? pyext::py_int(s) : s;
 }
 
 void set_position(py::object self) {

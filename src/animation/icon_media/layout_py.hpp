@@ -3,6 +3,9 @@
 // when the values it came from were ints, as the same arithmetic in Python gives.
 #pragma once
 
+#include <tuple>
+#include <utility>
+
 #include "pyclass.hpp"
 #include "tazu/menu_layout.hpp"
 
@@ -44,6 +47,36 @@ inline py::tuple rgb(int r, int g, int b) { return py::make_tuple(r, g, b); }
 // A font that renders Chinese: the platform's font file at the given size.
 inline py::object popup_font(long long size) {
   return pygame().attr("font").attr("Font")(TZ_G("font_file")(), size);
+}
+
+// Actual-board pixels as standard data, through the screen; a fit ratio of 1
+// needs no conversion.
+inline py::object to_standard(py::handle screen, py::object v) {
+  if (pyext::py_eq(TZ_GET(screen, "适配比例"), py::int_(1))) return v;
+  return TZ_GET(screen, "实际画板转标准数据")(v);
+}
+
+// The left (or top) of a panel centred in the board's window. The platform's
+// widgets take places and sizes in standard data and scale them to pixels, so
+// the window's pixel size is taken into standard data first.
+inline std::pair<py::int_, py::int_> centred_in_window(py::handle board, double panel_width,
+                                                       double panel_height) {
+  py::object screen = TZ_GET(board, "屏幕");
+  double width = pyext::py_float(to_standard(screen, TZ_GET(board, "窗口宽度")));
+  double height = pyext::py_float(to_standard(screen, TZ_GET(board, "窗口高度")));
+  return {py::int_(centred_origin(width, panel_width)),
+          py::int_(centred_origin(height, panel_height))};
+}
+
+// Hiding or showing an input dialog gives the canvas its input back or takes it.
+inline void show_dialog_panel(py::handle self, bool shown) {
+  TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(!shown));
+  TZ_SET(self, "visible", py::bool_(shown));
+  py::object panel = TZ_GET(self, "面板");
+  if (shown)
+    TZ_GET(panel, "展现")();
+  else
+    TZ_GET(panel, "隐藏")();
 }
 
 }  // namespace tazu::layout_py

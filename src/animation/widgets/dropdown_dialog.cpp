@@ -23,6 +23,9 @@ py::object drop_down(py::object self, py::object options, py::object starting, p
 
 void init(py::object self, py::object board, py::object options, py::object left, py::object top,
           py::object prompt, py::object centred) {
+  // Checked before anything is built: a panel left by a failed construction
+  // would stay on screen with no button to close it.
+  if (py::len(options) == 0) throw py::index_error("the drop-down needs at least one option");
   TZ_SET(self, "选项列表", options);
   TZ_SET(self, "屏幕", TZ_GET(board, "屏幕"));
   TZ_SET(self, "画板", board);

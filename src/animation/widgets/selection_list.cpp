@@ -61,6 +61,11 @@ void select_entry(py::object clip, py::list items, py::object index) {
 void init(py::object self, py::object screen, py::object entries, py::object /*background*/,
           py::object /*foreground*/, py::object default_index, py::object hidden_rect,
           py::object shown_rect) {
+  // Checked before the element exists: a failed construction would otherwise
+  // leave a list on screen that nothing can hide.
+  if (hidden_rect.is_none() || shown_rect.is_none())
+    throw py::type_error(std::string("游戏列表 needs a rectangle for ") +
+                         (hidden_rect.is_none() ? "隐藏矩形" : "显示矩形"));
   py::object item_list = pyext::truthy(entries) ? TZ_GET(entries, "main_list") : py::list();
   TZ_SET(self, "屏幕", screen);
   TZ_GET(shown_rect, "set_scale_ratio")(TZ_GET(screen, "适配比例"));
