@@ -67,8 +67,12 @@ double segment_progress(const ChangeSegment& s, double local_time) {
   return divide(local_time - s.start_time, s.duration);
 }
 
-TurningBox turning_box(const ChangeSegment& s, std::optional<Vec2> picture) {
-  if (!picture) return {s.start_box(), s.start_angle};
+bool turns_from_turned_start(const ChangeSegment& s, double angle) {
+  return s.start_angle != 0 && angle != s.start_angle;
+}
+
+TurningBox turning_box(const ChangeSegment& s, double angle, std::optional<Vec2> picture) {
+  if (!picture || !turns_from_turned_start(s, angle)) return {s.start_box(), s.start_angle};
   const Vec2 c = s.start_box().centre();
   const double w = picture->x * s.start_scale, h = picture->y * s.start_scale;
   return {{c.x - w / 2, c.y - h / 2, w, h}, 0};
@@ -80,20 +84,22 @@ PlainPlacement place_plain(const ChangeSegment& s, double t, const RotateFn& rot
   p.angle = lerp(s.start_angle, s.end_angle, t);
   p.scale = lerp(s.start_scale, s.end_scale, t);
   p.centre = interpolate_centre(t, s.start_box(), s.end_box());
-  const TurningBox tb = turning_box(s, picture);
+  const TurningBox tb = turning_box(s, p.angle, picture);
   p.box = turn_box(tb.box, tb.angle - p.angle, divide(p.scale, s.start_scale), p.centre, rotate);
   return p;
 }
 
 GroupPlacement place_in_group(const ChangeSegment& s, double t, bool pivot_truthy,
-                              bool local_scaling, Vec2 origin_size, const RotateFn& rotate) {
+                              bool local_scaling, Vec2 origin_size, const RotateFn& rotate,
+                              std::optional<Vec2> group_centre) {
   if (!s.start_group || !s.end_group) throw std::invalid_argument("group boxes missing");
   GroupPlacement g;
   g.angle = lerp(s.start_angle, s.end_angle, t);
   g.scale = lerp(s.start_scale, s.end_scale, t);
   g.group_angle = lerp(s.start_group_angle, s.end_group_angle, t);
   g.group_scale = lerp(s.start_group_scale, s.end_group_scale, t);
-  g.group_centre = interpolate_centre(t, s.start_group->box(), s.end_group->box());
+  g.group_centre =
+      group_centre.value_or(interpolate_centre(t, s.start_group->box(), s.end_group->box()));
   g.local_rotation = pivot_truthy && g.angle != g.group_angle && g.scale == s.start_scale;
   g.local_scaling = local_scaling;
 

@@ -148,6 +148,31 @@ TEST(Segments, TurnedStartReachesTheEndRecord) {
   EXPECT_LT(rough.box.x, 190 - 1);
 }
 
+TEST(Segments, RecordBoxServesWhereItIsRight) {
+  // The picture's own box is only taken for a turn away from a turned start:
+  // a turned picture that only moves, or a turn from 0, keeps the record's
+  // bounds (which the board rounded), so the ends land on the records.
+  ChangeSegment moving;
+  moving.start_pos = {98, 91.5};
+  moving.end_pos = {300, 100};
+  moving.start_width = moving.end_width = 44;
+  moving.start_height = moving.end_height = 37;
+  moving.start_angle = moving.end_angle = 30;
+  ChangeSegment from_zero;
+  from_zero.start_width = from_zero.end_width = 41;
+  from_zero.start_height = from_zero.end_height = 21;
+  from_zero.end_angle = 45;
+  for (const ChangeSegment& s : {moving, from_zero}) {
+    for (double t : {0.0, 0.5, 1.0}) {
+      auto with = place_plain(s, t, rotate, Vec2{40, 20});
+      auto without = place_plain(s, t, rotate);
+      EXPECT_DOUBLE_EQ(with.box.x, without.box.x) << t;
+      EXPECT_DOUBLE_EQ(with.box.y, without.box.y) << t;
+    }
+  }
+  EXPECT_DOUBLE_EQ(place_plain(moving, 1, rotate, Vec2{40, 20}).box.x, 300);
+}
+
 TEST(Segments, ZeroStartScaleAndDurationFail) {
   ChangeSegment s;
   s.start_scale = 0;

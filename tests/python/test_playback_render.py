@@ -509,3 +509,58 @@ def test_turned_picture_keeps_its_centre_between_turned_states(board, make_png, 
         assert drawn(board) == pytest.approx(800, rel=0.08), moment
         assert pixel(board, *centre) == RED, moment
     assert len(pastes) == 1  # 2.0 is the end of the last segment only
+
+
+@pytest.mark.parametrize("angle", [17, 30, 73])
+def test_turned_picture_that_only_moves_lands_on_its_records(board, make_png, angle):
+    ic = icon(board, make_png(40, 20, RED), 100, 100)
+    ic.旋转(angle)
+    r0 = report(ic)
+    start = (int(ic.矩形.左), int(ic.矩形.上))
+    ic.移动(300, 100)
+    r1 = report(ic)
+    shot = Shot(board).play([("镜_起_1", [r0]), ("镜_走_2", [r1])])
+    for moment, where in ((0, start), (2.0, (300, 100))):
+        shot.draw(moment)
+        drawn_icon = shot.library.获取(0)
+        assert (drawn_icon.矩形.左, drawn_icon.矩形.上) == where, moment
+
+
+class Recording(animation.图层精灵):
+    calls = []
+
+    def calc_position(self, *args):
+        Recording.calls.append(("position", args))
+        return super().calc_position(*args)
+
+    def calc_center(self, *args):
+        Recording.calls.append(("center", args))
+        return super().calc_center(*args)
+
+
+@pytest.fixture
+def recording(monkeypatch):
+    monkeypatch.setattr(animation, "图层精灵", Recording)
+    Recording.calls = []
+    return Recording.calls
+
+
+def test_overridden_position_gets_the_records_box(board, make_png, recording):
+    ic = icon(board, make_png(40, 20, RED), 300, 300)
+    ic.旋转(30)
+    r0 = report(ic)
+    ic.旋转(90)
+    shot = Shot(board).play([("镜_起_1", [r0]), ("镜_转_2", [report(ic)])])
+    shot.draw(1.0)
+    (_, args), = [c for c in recording if c[0] == "position"]
+    seg = shot.sprites[0].时间序列.获取(0)
+    (sx, sy), sw, sh = seg.获取("开始位置"), seg.获取("开始宽度"), seg.获取("开始高度")
+    assert args[:4] == (sx, sw, sy, sh)
+    assert args[4:8] == pytest.approx((60, 30, 1, 1))
+
+
+def test_group_centre_goes_through_calc_center(board, make_png, recording):
+    shot = Shot(board).play(grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW)))
+    shot.draw(1.0)
+    centres = [args for kind, args in recording if kind == "center"]
+    assert centres == [(0.5, 60, 120, 60, 20, 280, 40, 80, 240)] * 2

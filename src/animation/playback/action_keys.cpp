@@ -4,7 +4,7 @@
 #include <tazu/playback.hpp>
 #include <vector>
 
-#include "pyclass.hpp"
+#include "playback/sprite.hpp"
 #include "register.hpp"
 
 namespace tazu {
@@ -48,24 +48,6 @@ py::object keys_of_kind(py::object coordinates, ActionKeyKind wanted) {
   return out;
 }
 
-// `a, b = pair`, with Python's errors for anything else.
-std::pair<py::object, py::object> unpack_pair(py::handle pair) {
-  py::object seq = py::reinterpret_steal<py::object>(
-      PySequence_Fast(pair.ptr(), "cannot unpack non-iterable object"));
-  if (!seq) throw py::error_already_set();
-  Py_ssize_t n = PySequence_Fast_GET_SIZE(seq.ptr());
-  if (n != 2) {
-    PyErr_Format(PyExc_ValueError,
-                 n < 2 ? "not enough values to unpack (expected 2, got %zd)"
-                       : "too many values to unpack (expected 2)",
-                 n);
-    throw py::error_already_set();
-  }
-  PyObject** items = PySequence_Fast_ITEMS(seq.ptr());
-  return {py::reinterpret_borrow<py::object>(items[0]),
-          py::reinterpret_borrow<py::object>(items[1])};
-}
-
 // A frame's weight is its action name read as a number; the first frame of a
 // shot of several is its starting pose and is not read at all.
 py::tuple time_weights(py::object frames) {
@@ -74,7 +56,7 @@ py::tuple time_weights(py::object frames) {
   std::vector<py::object> keys;
   std::vector<std::optional<double>> parsed;
   for (py::handle pair : TZ_G("报数")(frames)) {
-    auto [index, key] = unpack_pair(pair);
+    auto [index, key] = playback::unpack2(pair);
     std::optional<double> value;
     if (single || !pyext::py_eq(index, py::int_(0))) {
       try {

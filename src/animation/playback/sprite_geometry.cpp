@@ -24,12 +24,18 @@ Box box_of(py::handle x, py::handle w, py::handle y, py::handle h) {
   return {number(x), number(y), number(w), number(h)};
 }
 
-double divide(double a, double b) {
-  if (b == 0) {
+// The box's corners turned by `turn` and scaled by scale / start scale about
+// the centre `centre`, as both corner methods return them.
+py::tuple turned(py::handle x, py::handle w, py::handle y, py::handle h, double turn,
+                 py::handle scale, py::handle start_scale, py::handle centre) {
+  Box box = box_of(x, w, y, h);
+  double divisor = number(start_scale);
+  if (divisor == 0) {
     PyErr_SetString(PyExc_ZeroDivisionError, "float division by zero");
     throw py::error_already_set();
   }
-  return a / b;
+  double k = number(scale) / divisor;
+  return corners_result(turn_box(box, turn, k, pair_of(centre), platform_rotation()));
 }
 
 }  // namespace
@@ -50,10 +56,8 @@ void add_geometry(pyext::ClassBuilder& b) {
       "calc_position",
       [](py::object, py::object x, py::object w, py::object y, py::object h, py::object angle,
          py::object start_angle, py::object scale, py::object start_scale, py::object centre) {
-        Box box = box_of(x, w, y, h);
         double turn = number(start_angle) - number(angle);
-        double k = divide(number(scale), number(start_scale));
-        return corners_result(turn_box(box, turn, k, pair_of(centre), platform_rotation()));
+        return turned(x, w, y, h, turn, scale, start_scale, centre);
       },
       py::arg("self"), py::arg("开始横坐标"), py::arg("开始宽度"), py::arg("开始纵坐标"),
       py::arg("开始高度"), py::arg("当前角度"), py::arg("开始角度"), py::arg("当前比例"),
@@ -63,10 +67,7 @@ void add_geometry(pyext::ClassBuilder& b) {
       "calc_mother_and_son_position",
       [](py::object, py::object x, py::object w, py::object y, py::object h, py::object angle,
          py::object scale, py::object start_scale, py::object centre) {
-        Box box = box_of(x, w, y, h);
-        double k = divide(number(scale), number(start_scale));
-        return corners_result(
-            turn_box(box, number(angle), k, pair_of(centre), platform_rotation()));
+        return turned(x, w, y, h, number(angle), scale, start_scale, centre);
       },
       py::arg("self"), py::arg("开始横坐标"), py::arg("开始宽度"), py::arg("开始纵坐标"),
       py::arg("开始高度"), py::arg("当前角度"), py::arg("当前比例"), py::arg("开始比例"),

@@ -115,13 +115,12 @@ py::object icon_for(Frame& f, py::handle icon_dict, py::handle file, py::handle 
   return icon;
 }
 
-Vec2 centre_of(Frame& f, double t, const ChangeSegment& s) {
+Vec2 centre_of(Frame& f, double t, const Box& start, const Box& end) {
   auto& own = own_methods();
   if (own_method(f.self, TZ_NAME("calc_center"), own.calc_center))
-    return interpolate_centre(t, s.start_box(), s.end_box());
-  return pair_of(TZ_GET(f.self, "calc_center")(t, s.start_pos.x, s.start_width, s.start_pos.y,
-                                               s.start_height, s.end_pos.x, s.end_width,
-                                               s.end_pos.y, s.end_height));
+    return interpolate_centre(t, start, end);
+  return pair_of(TZ_GET(f.self, "calc_center")(t, start.x, start.w, start.y, start.h, end.x, end.w,
+                                               end.y, end.h));
 }
 
 // The pixel size of a layer's media file, read once per file. Text layers
@@ -160,11 +159,13 @@ void draw_plain(Frame& f, const ChangeSegment& s, double t, py::handle start_tim
                 py::handle icon_dict, py::handle file) {
   const double angle = lerp(s.start_angle, s.end_angle, t);
   const double scale = lerp(s.start_scale, s.end_scale, t);
-  const Vec2 centre = centre_of(f, t, s);
-  const TurningBox tb = turning_box(s, picture_size(f, file, icon_dict));
+  const Vec2 centre = centre_of(f, t, s.start_box(), s.end_box());
   py::object x, y;
   auto& own = own_methods();
   if (own_method(f.self, TZ_NAME("calc_position"), own.calc_position)) {
+    std::optional<Vec2> picture;
+    if (turns_from_turned_start(s, angle)) picture = picture_size(f, file, icon_dict);
+    const TurningBox tb = turning_box(s, angle, picture);
     TurnedBox box = guarded([&] {
       if (s.start_scale == 0) throw std::domain_error("division by zero");
       return turn_box(tb.box, tb.angle - angle, scale / s.start_scale, centre, f.rotate);
@@ -172,9 +173,10 @@ void draw_plain(Frame& f, const ChangeSegment& s, double t, py::handle start_tim
     x = int_of(box.x);
     y = int_of(box.y);
   } else {
-    py::object r =
-        TZ_GET(f.self, "calc_position")(tb.box.x, tb.box.w, tb.box.y, tb.box.h, angle, tb.angle,
-                                        scale, s.start_scale, tuple_of(centre));
+    // A host's own method gets the record's box, as it always has.
+    py::object r = TZ_GET(f.self, "calc_position")(s.start_pos.x, s.start_width, s.start_pos.y,
+                                                   s.start_height, angle, s.start_angle, scale,
+                                                   s.start_scale, tuple_of(centre));
     x = r[py::int_(0)];
     y = r[py::int_(1)];
   }
@@ -246,8 +248,10 @@ void draw_grouped(Frame& f, ChangeSegment& s, const GroupSegment& raw, py::handl
     throw py::error_already_set();
   }
   const Vec2 media = pair_of(size);
-  GroupPlacement g = guarded(
-      [&] { return place_in_group(s, t, start_pivot_set, local_scaling, media, f.rotate); });
+  const Vec2 group_centre = centre_of(f, t, s.start_group->box(), s.end_group->box());
+  GroupPlacement g = guarded([&] {
+    return place_in_group(s, t, start_pivot_set, local_scaling, media, f.rotate, group_centre);
+  });
   py::object x = int_of(g.box.x), y = int_of(g.box.y);
 
   fill(icon_dict, TZ_NAME("文件"), file);

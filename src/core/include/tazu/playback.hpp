@@ -100,17 +100,19 @@ struct ChangeSegment {
 // makes sure the duration is not zero.
 double segment_progress(const ChangeSegment& s, double local_time);
 
-// The box the plain path turns to the moment's angle, with the angle it has.
-// A record's width and height are those of the turned picture's bounds, and
-// bounds turned again outgrow the picture; so when the picture's own pixel
-// size is known, the unturned picture at the start scale about the start
-// centre is used instead, which puts the picture's centre on the
-// interpolated centre at every moment.
+// The box the plain path turns to the moment's angle `angle`, with the angle
+// it has. A record's width and height are those of the picture's bounds at the
+// start angle; turned again to another angle they outgrow the picture. So when
+// the start angle is not 0, the moment's angle differs from it and the
+// picture's own pixel size is known, the unturned picture at the start scale
+// about the start centre is used instead, which keeps the picture's centre on
+// the interpolated centre. Otherwise the record's box is the right one.
 struct TurningBox {
   Box box;
   double angle = 0;
 };
-TurningBox turning_box(const ChangeSegment& s, std::optional<Vec2> picture);
+bool turns_from_turned_start(const ChangeSegment& s, double angle);
+TurningBox turning_box(const ChangeSegment& s, double angle, std::optional<Vec2> picture);
 
 // The layer's state at progress t on the plain path: the interpolated centre,
 // angle and scale, and the top-left of its box turned and scaled to them.
@@ -142,9 +144,12 @@ struct GroupPlacement {
 
 // `pivot_truthy`: the chosen rotation centre and the start one are both set;
 // `local_scaling`: the layer's scale differs from its group's; `origin_size` is the media's pixel
-// size. Fails (std::domain_error) when the offset vector it needs is missing.
+// size; `group_centre`: the group's centre at t when the caller has it, else the interpolated
+// centre of the two group boxes. Fails (std::domain_error) when the offset vector it needs is
+// missing.
 GroupPlacement place_in_group(const ChangeSegment& s, double t, bool pivot_truthy,
-                              bool local_scaling, Vec2 origin_size, const RotateFn& rotate);
+                              bool local_scaling, Vec2 origin_size, const RotateFn& rotate,
+                              std::optional<Vec2> group_centre = std::nullopt);
 
 // The pivot of a layer turning on its own inside a turning group: its offset
 // from the layer's start centre, turned with the group and put at the layer's
