@@ -73,7 +73,10 @@ def complete_record(raw: dict, base: str, where: str) -> dict:
     if not os.path.isabs(path):
         path = os.path.normpath(os.path.join(base, path))
     if not os.path.exists(path):
-        raise CommandError(f"{where}: media file not found: {path}")
+        hint = ""
+        if os.path.dirname(path) == os.path.join(EXAMPLES, "media"):
+            hint = " (the example media is made by `python examples/make_media.py` or `tazu demo`)"
+        raise CommandError(f"{where}: media file not found: {path}{hint}")
     rec["文件"] = path
     for key in ("横坐标", "纵坐标", "缩放比例", "旋转角度"):
         value = rec.get(key, 0)

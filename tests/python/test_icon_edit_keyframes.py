@@ -1,22 +1,9 @@
 """Keyframe states of an icon: the selector, switching, adding, deleting and the
 loop-count, position and scale dialogs."""
-import pygame
 import pytest
 
+from dialog_events import 点击, 输入
 from tazu import animation
-
-
-def 点击(screen, widget):
-    pos = widget.element.rect.center
-    for kind in (pygame.MOUSEBUTTONDOWN, pygame.MOUSEBUTTONUP):
-        screen.ui_manager.process_events(pygame.event.Event(kind, pos=pos, button=1))
-    screen.ui_manager.update(0.01)
-
-
-def 输入(screen, widget, text):
-    点击(screen, widget)
-    screen.ui_manager.process_events(pygame.event.Event(pygame.TEXTINPUT, text=text))
-    screen.ui_manager.update(0.01)
 
 
 @pytest.fixture

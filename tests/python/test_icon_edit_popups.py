@@ -4,20 +4,8 @@ from types import SimpleNamespace
 import pygame
 import pytest
 
+from dialog_events import 点击, 输入
 from tazu import animation
-
-
-def 点击(screen, widget, button=1):
-    pos = widget.element.rect.center
-    for kind in (pygame.MOUSEBUTTONDOWN, pygame.MOUSEBUTTONUP):
-        screen.ui_manager.process_events(pygame.event.Event(kind, pos=pos, button=button))
-    screen.ui_manager.update(0.01)
-
-
-def 输入(screen, widget, text):
-    点击(screen, widget)
-    screen.ui_manager.process_events(pygame.event.Event(pygame.TEXTINPUT, text=text))
-    screen.ui_manager.update(0.01)
 
 
 @pytest.fixture
@@ -78,6 +66,31 @@ def test_menu_draws_translucent_with_the_hovered_row(screen, mouse):
     # The Chinese labels are drawn (dark pixels inside the rows).
     row = [px((x, y))[:3] for x in range(100, 160) for y in range(110, 140)]
     assert min(sum(c) for c in row) < 150
+
+
+@pytest.mark.parametrize("change", ["text", "font"])
+def test_popups_redraw_changed_labels(screen, mouse, change):
+    from tazu.mix import font_file
+
+    menu = animation.右键菜单((100, 50), ["导出"], "甲", 1)
+    selector = animation.图标状态(选择器图标(200, 100), ["0", "当前"], 0)
+    labels = [pygame.Rect(100, 50, 120, 30), pygame.Rect(140, 100, 60, 30)]
+
+    def drawn():
+        screen.screen.fill((0, 0, 0))
+        menu.绘制(screen)
+        selector.绘制(screen)
+        return [pygame.image.tobytes(screen.screen.subsurface(r), "RGB") for r in labels]
+
+    before = drawn()
+    assert drawn() == before
+    if change == "text":
+        menu.图标别名 = "乙丙"
+        selector.选项列表 = ["7", "当前"]
+    else:
+        menu.字体 = selector.字体 = pygame.font.Font(font_file(), 9)
+    after = drawn()
+    assert all(a != b for a, b in zip(before, after))
 
 
 # ----- keyframe-state selector -------------------------------------------------------

@@ -47,9 +47,8 @@ void init(py::object self, py::object position, py::object options, py::object a
 void draw(py::object self, py::object screen) {
   py::object surface = TZ_GET(self, "菜单表面");
   py::object font = TZ_GET(self, "字体");
-  py::tuple black = rgb(0, 0, 0);
   surface.attr("fill")(rgb(200, 200, 200));
-  surface.attr("blit")(font.attr("render")(TZ_GET(self, "图标别名"), true, black),
+  surface.attr("blit")(layout_py::render_label(self, font, TZ_GET(self, "图标别名")),
                        py::make_tuple(5, 5));
   py::object row_height = TZ_GET(self, "项高度");
   py::object title_height = TZ_GET(self, "标题高度");
@@ -66,7 +65,7 @@ void draw(py::object self, py::object screen) {
     Box row{left, top + pyext::py_float(option_y), w, h};
     if (contains_inclusive(row, mx, my))
       surface.attr("fill")(rgb(150, 150, 150), py::make_tuple(0, option_y, width, row_height));
-    surface.attr("blit")(font.attr("render")(option, true, black),
+    surface.attr("blit")(layout_py::render_label(self, font, option),
                          py::make_tuple(5, option_y + py::int_(5)));
     ++i;
   }

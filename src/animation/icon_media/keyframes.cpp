@@ -10,18 +10,6 @@ namespace tazu::icon {
 
 namespace {
 
-bool greater(py::handle a, py::handle b) {
-  int r = PyObject_RichCompareBool(a.ptr(), b.ptr(), Py_GT);
-  if (r < 0) throw py::error_already_set();
-  return r == 1;
-}
-
-bool less(py::handle a, py::handle b) {
-  int r = PyObject_RichCompareBool(a.ptr(), b.ptr(), Py_LT);
-  if (r < 0) throw py::error_already_set();
-  return r == 1;
-}
-
 py::object length(py::handle states) { return TZ_GET(states, "长"); }
 
 py::object report_now(py::object self) {
@@ -65,7 +53,7 @@ void save_state(py::object self) {
   if (selector.is_none()) return;
   py::object k = TZ_GET(selector, "选中项");
   py::object states = TZ_GET(self, "状态列表");
-  if (k.is_none() || less(k, py::int_(0)) || !less(k, length(states))) return;
+  if (k.is_none() || k < py::int_(0) || !(k < length(states))) return;
   TZ_GET(states, "替换")(k, report_now(self));
 }
 
@@ -73,7 +61,7 @@ void switch_state(py::object self, py::object selected) {
   py::object states = TZ_GET(self, "状态列表");
   if (!pyext::truthy(states)) selected = py::none();
   py::object backup = TZ_GET(self, "当前状态备份");
-  if (selected.is_none() || greater(selected, length(states) - py::int_(1))) {
+  if (selected.is_none() || selected > length(states) - py::int_(1)) {
     // Back to the live state, if a stored one is on show.
     if (backup.is_none()) return;
     TZ_SET(self, "当前状态备份", py::none());
@@ -90,7 +78,7 @@ void add_animation(py::object self) {
   py::object selector = TZ_GET(self, "图标状态选项");
   py::object k = pyext::truthy(selector) ? TZ_GET(selector, "选中项") : py::int_(0);
   py::object current = report_now(self);
-  if (k.is_none() || less(k, py::int_(0))) return;
+  if (k.is_none() || k < py::int_(0)) return;
   TZ_GET(TZ_GET(self, "状态列表"), "插入")(k, current);
   TZ_GET(self, "切换状态")(k);
 }
@@ -102,8 +90,8 @@ void delete_animation(py::object self) {
   py::object k = TZ_GET(selector, "选中项");
   if (k.is_none()) return;
   py::object options = py::int_(py::len(TZ_GET(selector, "选项列表")));
-  if (greater(k, options - py::int_(1))) return;
-  if (!greater(k, length(states) - py::int_(1))) {
+  if (k > options - py::int_(1)) return;
+  if (!(k > length(states) - py::int_(1))) {
     TZ_GET(states, "删除序号")(k);
     TZ_GET(self, "切换状态")(k);
   } else {

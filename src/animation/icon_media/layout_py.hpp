@@ -49,6 +49,25 @@ inline py::object popup_font(long long size) {
   return pygame().attr("font").attr("Font")(TZ_G("font_file")(), size);
 }
 
+// The pop-ups draw every frame with texts that seldom change, so each label is
+// rendered once per font (antialiased, black) and kept on the pop-up.
+inline py::object render_label(py::handle self, py::handle font, py::handle text) {
+  if (!PyUnicode_Check(text.ptr())) return font.attr("render")(text, true, rgb(0, 0, 0));
+  py::object cache = py::getattr(self, TZ_NAME("_tazu_labels"), py::none());
+  if (cache.is_none() || py::object(cache[py::int_(0)]).ptr() != font.ptr() ||
+      py::len(cache[py::int_(1)]) > 256) {
+    cache = py::make_tuple(font, py::dict());
+    TZ_SET(self, "_tazu_labels", cache);
+  }
+  py::dict rendered = cache[py::int_(1)];
+  PyObject* hit = PyDict_GetItemWithError(rendered.ptr(), text.ptr());  // borrowed
+  if (hit) return py::reinterpret_borrow<py::object>(hit);
+  if (PyErr_Occurred()) throw py::error_already_set();
+  py::object surface = font.attr("render")(text, true, rgb(0, 0, 0));
+  rendered[text] = surface;
+  return surface;
+}
+
 // Actual-board pixels as standard data, through the screen; a fit ratio of 1
 // needs no conversion.
 inline py::object to_standard(py::handle screen, py::object v) {

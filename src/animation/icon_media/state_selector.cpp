@@ -72,7 +72,7 @@ void draw(py::object self, py::object screen) {
               pyext::py_float(row_height)};
       if (contains_inclusive(row, mx, my)) surface.attr("fill")(rgb(150, 150, 150), row_rect);
     }
-    surface.attr("blit")(font.attr("render")(option, true, rgb(0, 0, 0)),
+    surface.attr("blit")(layout_py::render_label(self, font, option),
                          py::make_tuple(5, y_pos + py::int_(5)));
     ++i;
   }
