@@ -212,10 +212,18 @@ def test_looping_text_and_docstrings(make_icon):
     assert isinstance(animation.图标.__dict__["是否循环"], property)
 
 
-def test_user_sets_a_position_through_the_menu_and_dialog(screen, board, make_icon, ticks,
-                                                         monkeypatch):
+@pytest.mark.parametrize("ratio", [1, 2])
+def test_user_sets_a_position_through_the_menu_and_dialog(tmp_path, make_png, ticks, monkeypatch,
+                                                         ratio):
     """Pointer events through the host: double click, menu row, type, confirm."""
-    icon = make_icon(100, 80)
+    from tazu.host import 屏幕, 画板
+    from tazu.mix import 字典
+
+    # Large enough for the whole menu at ratio 2 (its rows are 60 pixels high).
+    screen = 屏幕(1280 * ratio, 720 * ratio, 适配比例=ratio)
+    board = 画板(screen, 临时文件夹=tmp_path / "tmp")
+    icon = animation.图标(字典({"文件": make_png(40, 30)}), board, 100, 80, 编号=1)
+    board.添加图标(icon)
     pointer = [(0, 0)]
     # The widgets read the pointer while a button is down.
     monkeypatch.setattr(pygame.mouse, "get_pos", lambda: pointer[0])
@@ -230,17 +238,19 @@ def test_user_sets_a_position_through_the_menu_and_dialog(screen, board, make_ic
 
     for now in (1000, 1100):
         ticks["now"] = now
-        send(pygame.MOUSEBUTTONDOWN, (110, 90))
-        send(pygame.MOUSEBUTTONUP, (110, 90))
+        send(pygame.MOUSEBUTTONDOWN, (110 * ratio, 90 * ratio))
+        send(pygame.MOUSEBUTTONUP, (110 * ratio, 90 * ratio))
     menu = icon.当前菜单
     row = icon.按钮列表.index("设置坐标")
     send(pygame.MOUSEBUTTONDOWN, (menu.start_x + 20, menu.option_start_y + row * menu.项高度 + 5))
     d = icon.图层坐标设置
     assert icon.当前菜单 is None and d.可见 and not board.画布激活
+    assert d.面板.element.rect.center == (640 * ratio, 360 * ratio)
     for box, text in ((d.X输入, "0"), (d.Y输入, "7")):
         send(pygame.MOUSEBUTTONDOWN, box.element.rect.center)
         send(pygame.MOUSEBUTTONUP, box.element.rect.center)
         screen.处理事件([pygame.event.Event(pygame.TEXTINPUT, text=text)])
     send(pygame.MOUSEBUTTONDOWN, d.完成按钮.element.rect.center)
     send(pygame.MOUSEBUTTONUP, d.完成按钮.element.rect.center)
-    assert (icon.矩形.左, icon.矩形.上) == (0, 7) and not d.可见 and board.画布激活
+    # Typed positions are standard data.
+    assert (icon.矩形.左, icon.矩形.上) == (0, 7 * ratio) and not d.可见 and board.画布激活

@@ -75,7 +75,7 @@ inline py::object to_standard(py::handle screen, py::object v) {
   return TZ_GET(screen, "实际画板转标准数据")(v);
 }
 
-// The left (or top) of a panel centred in the board's window. The platform's
+// The left and top of a panel centred in the board's window. The platform's
 // widgets take places and sizes in standard data and scale them to pixels, so
 // the window's pixel size is taken into standard data first.
 inline std::pair<py::int_, py::int_> centred_in_window(py::handle board, double panel_width,
