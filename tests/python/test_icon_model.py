@@ -149,6 +149,17 @@ def test_lock_refuses_user_transforms_only(Icon, make_board, info_for, two_tone,
         assert (icon.x, icon.y, icon.rotate_angle, icon.scale_ratio) == (0, 0, 0, 1)
 
 
+@pytest.mark.parametrize("bad, error", [("x", TypeError), (float("nan"), ValueError)])
+def test_a_refused_angle_leaves_the_icon_as_it_was(Icon, make_board, info_for, two_tone, bad, error):
+    icon = Icon(info_for(two_tone), make_board())
+    icon.旋转(30)
+    with pytest.raises(error):
+        icon.旋转(bad)
+    assert icon.rotate_angle == 30 and icon.报告当下(缩放备份=False)["旋转角度"] == 30
+    icon.缩放(2, 系统=True)
+    assert icon.scale_ratio == 2
+
+
 @pytest.fixture
 def base_calls(monkeypatch):
     """Records what the icon hands its base class."""
@@ -343,6 +354,20 @@ def test_rotate_gesture_on_a_locked_icon_keeps_the_new_centre_only(gesture_icon)
     assert icon.rotate_pivot == (300, 0)
     with pytest.raises(ZeroDivisionError):
         icon.鼠标旋转(Ev(坐标=(280, 0)), 精度=0)
+
+
+@pytest.mark.parametrize("call", [
+    lambda i: i.设置相对坐标("0", 0, 100, 200),
+    lambda i: i.鼠标缩放(Ev(纵坐标="5")),
+    lambda i: i.鼠标旋转(Ev(坐标=("280", 0)), 旋转中心=(300, 0)),
+    lambda i: i.鼠标旋转(Ev(坐标=(280, 0)), 精度="2", 旋转中心=(300, 0)),
+])
+def test_numbers_given_as_text_fail_as_arithmetic_does(gesture_icon, call):
+    icon = gesture_icon()
+    before = (icon.x, icon.y, icon.rotate_angle, icon.scale_ratio, icon.相对坐标)
+    with pytest.raises(TypeError):
+        call(icon)
+    assert (icon.x, icon.y, icon.rotate_angle, icon.scale_ratio, icon.相对坐标) == before
 
 
 @pytest.mark.parametrize("amount, result", [(-5, None), (-7, None), (5, 1.0), (10, 1.5)])

@@ -222,3 +222,35 @@ def test_pictures_of_any_mode_can_be_optimised(new, board, tmp_path, mode):
     Image.new(mode, (16, 16)).save(path)
     icon = new(path, 预览=True)
     assert os.path.dirname(icon.get_optimize_file(path, force=True)).endswith("optimize_png")
+
+
+@pytest.mark.parametrize("kind, t, result, frame", [
+    ("gif", 1e20, True, 4), ("gif", 1e17, True, 4), ("video", 1e20, False, None)])
+def test_far_playback_times_end_like_any_time_past_the_end(new, make_gif, make_video, kind, t,
+                                                          result, frame):
+    icon = new(make_gif(5) if kind == "gif" else make_video(5))
+    shown = icon.image
+    assert icon.更新内容(0, t) is result
+    if frame is None:
+        assert icon.image is shown
+    else:
+        assert close(icon.image.get_at((5, 5)), frame_colour(frame))
+
+
+@pytest.mark.parametrize("missing", ["gone.png", "gone.avi", "folder"])
+def test_replacing_with_an_unusable_file_keeps_the_layer(new, make_video, tmp_path, said, missing):
+    source = make_video(3)
+    icon = new(source)
+    shown, kind = icon.image, icon.type
+    path = str(tmp_path if missing == "folder" else tmp_path / missing)
+    assert icon.替换图片(path) is False
+    assert said[-1].endswith(path) and icon.image is shown
+    assert (icon._文件, icon.type) == (source, kind)
+    assert icon.更新内容(0, 0.04) is True
+
+
+@pytest.mark.parametrize("kind", ["gif", "video"])
+def test_a_playback_time_given_as_text_fails_as_arithmetic_does(new, make_gif, make_video, kind):
+    icon = new(make_gif(5) if kind == "gif" else make_video(5))
+    with pytest.raises(TypeError):
+        icon.更新内容(0, "0.1")

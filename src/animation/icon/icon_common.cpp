@@ -13,8 +13,6 @@ void set_icon_class(py::object cls) {
   g_icon_class = cls.release().ptr();
 }
 
-py::handle icon_class() { return g_icon_class; }
-
 py::object base(py::handle self) {
   PyObject* s = PyObject_CallFunctionObjArgs(reinterpret_cast<PyObject*>(&PySuper_Type),
                                              g_icon_class, self.ptr(), nullptr);
@@ -60,6 +58,14 @@ py::object item(py::handle obj, long i) {
   PyObject* v = PyObject_GetItem(obj.ptr(), key.ptr());
   if (!v) throw py::error_already_set();
   return py::reinterpret_steal<py::object>(v);
+}
+
+double num(py::handle obj) {
+  if (!PyNumber_Check(obj.ptr())) {
+    PyErr_Format(PyExc_TypeError, "a number is required, not '%s'", Py_TYPE(obj.ptr())->tp_name);
+    throw py::error_already_set();
+  }
+  return pyext::py_float(obj);
 }
 
 py::object trunc_int(double v) {

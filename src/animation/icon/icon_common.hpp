@@ -12,7 +12,6 @@ namespace tazu::icon {
 
 // The class object of 图标, set once it is created.
 void set_icon_class(py::object cls);
-py::handle icon_class();
 
 // super(图标, self): the next class after 图标 in self's method order.
 py::object base(py::handle self);
@@ -40,8 +39,9 @@ std::array<py::object, N> unpack(py::handle obj);
 // obj[i] as Python's subscription does.
 py::object item(py::handle obj, long i);
 
-// A number read for the core, as float(x) would read it.
-inline double num(py::handle obj) { return pyext::py_float(obj); }
+// A number read for the core. Text is refused as Python's arithmetic refuses
+// it, rather than read the way float("1.5") would.
+double num(py::handle obj);
 
 // int(v) for a double: truncation toward zero, errors for NaN and infinities.
 py::object trunc_int(double v);

@@ -34,8 +34,16 @@ void rotate(py::object self, py::object angle, py::object axis, py::object initi
       axis = py::make_tuple(ax, to_board(screen, item(axis, 1)));
     }
   }
+  py::object previous = TZ_GET(self, "rotate_angle");
   TZ_SET(self, "rotate_angle", angle);
-  TZ_GET(base(self), "旋转")(py::arg("角度") = angle, py::arg("旋转轴位置") = axis);
+  try {
+    TZ_GET(base(self), "旋转")(py::arg("角度") = angle, py::arg("旋转轴位置") = axis);
+  } catch (py::error_already_set&) {
+    // An angle the picture refused must not stay behind: every later transform
+    // and report would carry it.
+    TZ_SET(self, "rotate_angle", previous);
+    throw;
+  }
 }
 
 void scale(py::object self, py::object ratio, py::object initial, py::object system,

@@ -2,6 +2,7 @@
 // derived pictures in the board's temporary folder, and the frame shown at a
 // moment of playback.
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "icon/icon_common.hpp"
@@ -222,14 +223,25 @@ py::object gif_first_frame(py::object self, py::object gif) {
 }
 
 py::object replace_picture(py::object self, py::object path) {
+  py::object previous = TZ_GET(self, "_文件");
   TZ_SET(self, "_文件", path);
   py::object final_file = TZ_GET(self, "处理文件")(TZ_GET(self, "_文件"), TZ_GET(self, "系统"));
+  // A file that cannot be shown leaves the layer on the one it shows, so a
+  // saved record never names a file the picture did not come from.
+  if (final_file.is_none()) TZ_SET(self, "_文件", previous);
   return TZ_GET(base(self), "替换图片")(final_file);
 }
 
 py::object refresh_picture(py::object self, py::object path) {
   TZ_SET(self, "_文件", path);
   return TZ_GET(base(self), "刷新图片")(path);
+}
+
+// int(time * rate) as a whole double: any finite time is a frame before, in or
+// past the media, however far; NaN and infinities fail as int() does.
+double frame_index(double at) {
+  if (!std::isfinite(at)) trunc_int(at);
+  return std::trunc(at);
 }
 
 void show(py::handle self, py::handle surface) {
@@ -240,11 +252,9 @@ void show(py::handle self, py::handle surface) {
 bool update_video(py::object self, py::object current_time) {
   py::object cap = TZ_GET(self, "video_cap");
   if (!pyext::truthy(cap)) return false;
-  double want = num(current_time) * num(TZ_GET(self, "video_fps"));
-  long frame_count = PyLong_AsLong(trunc_int(want).ptr());
-  if (PyErr_Occurred()) throw py::error_already_set();
-  if (frame_count < 0) frame_count = 0;
-  if (frame_count > TZ_GET(self, "video_frame_num").cast<long>()) return false;
+  double want = frame_index(num(current_time) * num(TZ_GET(self, "video_fps")));
+  if (want > num(TZ_GET(self, "video_frame_num"))) return false;
+  long frame_count = static_cast<long>(std::max(0.0, want));
 
   long shown = attr_long(self, TZ_NAME("_tazu_video_shown"), -1);
   py::object surface = getattr_or(self, TZ_NAME("_tazu_video_surface"), py::none());
@@ -289,9 +299,8 @@ void update_gif(py::object self, py::object current_time) {
   // A "gif" that is a still picture keeps the picture it was given.
   if (!pyext::truthy(frames)) return;
   long last = TZ_GET(TZ_GET(self, "gif_cap"), "n_frames").cast<long>() - 1;
-  long at = PyLong_AsLong(trunc_int(num(current_time) * 10).ptr());
-  if (PyErr_Occurred()) throw py::error_already_set();
-  long frame_count = std::max(0L, std::min(last, at));
+  double at = frame_index(num(current_time) * 10);
+  long frame_count = static_cast<long>(std::max(0.0, std::min(static_cast<double>(last), at)));
   // Each frame is converted once and kept.
   py::object cache = getattr_or(self, TZ_NAME("_tazu_gif_surfaces"), py::none());
   if (!PyDict_Check(cache.ptr())) {
