@@ -205,10 +205,12 @@ def test_position_dialog_defaults_are_standard_data(make_icon, board2):
     assert 位置(icon) == (100, 80)
 
 
-@pytest.mark.parametrize("b, typed, ratio", [
-    ("board", "1.5", 1.5), ("board", "0", None), ("board", "x", None), ("board2", "1.5", 3.0),
+@pytest.mark.parametrize("b, typed, ratio, shown", [
+    ("board", "1.5", 1.5, "1.5"), ("board", "0", None, "1.5"), ("board", "x", None, "1.5"),
+    # The typed scale is multiplied by the display scale, so the prompt is divided by it.
+    ("board2", "1.5", 3.0, "0.75"),
 ])
-def test_scale_dialog(request, screen, make_icon, monkeypatch, b, typed, ratio):
+def test_scale_dialog(request, screen, make_icon, monkeypatch, b, typed, ratio, shown):
     b = request.getfixturevalue(b)
     icon = make_icon(b=b)
     got = []
@@ -216,9 +218,26 @@ def test_scale_dialog(request, screen, make_icon, monkeypatch, b, typed, ratio):
     icon.scale_ratio = 1.5
     icon.设置比例()
     first = icon.图层比例设置
-    assert first.输入.element.placeholder_text == "当前比例： 1.5" and first.可见
+    assert first.输入.element.placeholder_text == "当前比例： " + shown and first.可见
     icon.设置比例()
     assert icon.图层比例设置 is not first and not first.面板.element.alive()
     icon.图层比例设置.输入.设置文本(typed)
     icon.图层比例设置.获得文本()
     assert got == ([ratio] if ratio else [])
+
+
+@pytest.mark.parametrize("ratio", [1, 2, 1.5])
+def test_confirming_the_prompted_scale_keeps_the_size(tmp_path, make_png, ratio):
+    from tazu.host import 屏幕, 画板
+    from tazu.mix import 字典
+
+    b = 画板(屏幕(1280, 720, 适配比例=ratio), 临时文件夹=tmp_path / "tmp")
+    icon = animation.图标(字典({"文件": make_png(40, 30)}), b, 10, 10, 编号=1)
+    b.添加图标(icon)
+    b.选择(icon)
+    icon.缩放(1.2)
+    size = icon.矩形.宽
+    icon.设置比例()
+    prompt = icon.图层比例设置.输入.element.placeholder_text
+    icon.成功设置比例(prompt.removeprefix("当前比例： "))
+    assert icon.矩形.宽 == pytest.approx(size, abs=1)

@@ -155,8 +155,17 @@ void position_set(py::object self, py::object x_text, py::object y_text) {
   TZ_GET(board, "坐标调整")(x, y);
 }
 
+// The scale shown in the prompt is in the unit the user types: the typed value
+// is multiplied by the display scale before it is applied.
+py::object typed_scale(py::object self) {
+  py::object scale = TZ_GET(self, "scale_ratio");
+  py::object display = TZ_GET(TZ_GET(TZ_GET(self, "画板"), "屏幕"), "_fit_ratio");
+  if (pyext::py_eq(display, py::int_(1))) return scale;
+  return TZ_G("round")(scale / display, 4);
+}
+
 void set_scale(py::object self) {
-  py::str prompt = py::str("当前比例： ") + py::str(TZ_GET(self, "scale_ratio"));
+  py::str prompt = py::str("当前比例： ") + py::str(typed_scale(self));
   // A new dialog each time so the prompt shows the present scale; the old
   // one's widgets are released rather than left hidden in the UI manager.
   py::object old = TZ_GET(self, "图层比例设置");
