@@ -1,5 +1,10 @@
 #include "pyclass.hpp"
 
+#include <pybind11/detail/function_record_pyobject.h>
+
+#include <cstdlib>
+#include <cstring>
+
 namespace tazu::pyext {
 
 namespace {
@@ -69,6 +74,25 @@ py::object ClassBuilder::as_method(const py::cpp_function& f) {
   PyObject* m = PyInstanceMethod_New(f.ptr());
   if (!m) throw py::error_already_set();
   return py::reinterpret_steal<py::object>(m);
+}
+
+void ClassBuilder::present_as_init(const py::cpp_function& f) {
+  // pybind11 decides whether a function is its own constructor from the name
+  // it is built with, only at that moment; renaming afterwards is safe.
+  auto* func = reinterpret_cast<PyCFunctionObject*>(f.ptr());
+  auto* rec = py::detail::function_record_ptr_from_PyObject(PyCFunction_GET_SELF(f.ptr()));
+  if (!rec) return;
+  const std::string old_name = rec->name;
+  std::free(rec->name);
+  rec->name = strdup("__init__");
+  func->m_ml->ml_name = rec->name;
+  const char* doc = func->m_ml->ml_doc;
+  if (doc && std::strncmp(doc, old_name.c_str(), old_name.size()) == 0) {
+    std::string renamed = "__init__" + std::string(doc + old_name.size());
+    char* copy = strdup(renamed.c_str());
+    std::free(const_cast<char*>(doc));
+    func->m_ml->ml_doc = copy;
+  }
 }
 
 void ClassBuilder::put(const char* name, py::object v) { ns_[py::str(name)] = std::move(v); }

@@ -68,8 +68,9 @@ class ClassBuilder {
   ClassBuilder& method(const char* name, Func&& f, const Extra&... extra) {
     // pybind11 treats a function named __init__ as its own constructor; give it
     // another internal name and install it under __init__.
-    std::string internal = std::string(name) == "__init__" ? "_tazu_init_" : name;
-    py::cpp_function cf(std::forward<Func>(f), py::name(internal.c_str()), extra...);
+    const bool init = std::string(name) == "__init__";
+    py::cpp_function cf(std::forward<Func>(f), py::name(init ? "_tazu_init_" : name), extra...);
+    if (init) present_as_init(cf);
     put(name, as_method(cf));
     return *this;
   }
@@ -103,6 +104,8 @@ class ClassBuilder {
 
  private:
   static py::object as_method(const py::cpp_function& f);
+  // Once built, the constructor shows the name __init__ (name, docstring, errors).
+  static void present_as_init(const py::cpp_function& f);
   void put(const char* name, py::object v);
 
   py::module_ module_;

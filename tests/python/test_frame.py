@@ -110,6 +110,9 @@ def test_class_members_in_documented_order(name):
     assert properties == PROPERTIES.get(name, set())
     for prop in properties:
         assert vars(cls)[prop].fset is None
+    init = vars(cls)["__init__"]
+    assert init.__name__ == "__init__"
+    assert "_tazu" not in (init.__doc__ or "")
 
 
 def test_icon_is_unhashable_like_a_python_class_with_eq():
