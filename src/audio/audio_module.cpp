@@ -47,7 +47,9 @@ ta::Buffer from_array(py::array_t<float, py::array::c_style | py::array::forceca
 }  // namespace
 
 PYBIND11_MODULE(_audio, m) {
-  m.doc() = "tazu audio engine: float PCM, WAV files, fades, gain, compressor, silence shortening";
+  m.doc() =
+      "tazu audio engine: float PCM, WAV files, fades, gain, compressor, limiter, silence "
+      "shortening";
   py::register_exception<ta::FileError>(m, "AudioFileError", PyExc_OSError);
 
   py::class_<ta::Buffer>(m, "Buffer")
@@ -64,11 +66,18 @@ PYBIND11_MODULE(_audio, m) {
       .def("gain", &ta::gain_db, py::arg("db"))
       .def(
           "compress",
-          [](ta::Buffer& b, double threshold_db, double ratio, double attack_ms,
-             double release_ms) {
-            ta::compress(b, {threshold_db, ratio, attack_ms, release_ms});
+          [](ta::Buffer& b, double threshold_db, double ratio, double attack_ms, double release_ms,
+             bool keep_peak) {
+            ta::compress(b, {threshold_db, ratio, attack_ms, release_ms, keep_peak});
           },
-          py::arg("threshold_db"), py::arg("ratio"), py::arg("attack_ms"), py::arg("release_ms"))
+          py::arg("threshold_db"), py::arg("ratio"), py::arg("attack_ms"), py::arg("release_ms"),
+          py::arg("keep_peak") = true)
+      .def(
+          "limit",
+          [](ta::Buffer& b, double ceiling_db, double lookahead_ms, double release_ms) {
+            ta::limit(b, {ceiling_db, lookahead_ms, release_ms});
+          },
+          py::arg("ceiling_db"), py::arg("lookahead_ms") = 5.0, py::arg("release_ms") = 80.0)
       .def(
           "shorten_silence",
           [](ta::Buffer& b, double threshold_db, double min_silence_ms, double noise_floor_db) {

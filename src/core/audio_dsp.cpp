@@ -69,6 +69,7 @@ void compress(Buffer& b, const CompressorSettings& s) {
   const int ch = b.channels;
   const std::size_t n = b.frames();
   float* x = b.samples.data();
+  const double peak_before = s.keep_peak ? std::pow(10.0, peak_db(b) / 20.0) : 0.0;
   double env = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
     double peak = std::fabs(x[i * ch]);
@@ -78,6 +79,69 @@ void compress(Buffer& b, const CompressorSettings& s) {
     if (env > thr) {
       const float g = float(std::pow(env / thr, slope));
       for (int c = 0; c < ch; ++c) x[i * ch + c] *= g;
+    }
+  }
+  if (s.keep_peak && peak_before > 0) {
+    const double peak_after = std::pow(10.0, peak_db(b) / 20.0);
+    if (peak_after > 0) {
+      const float makeup = float(peak_before / peak_after);
+      for (float& v : b.samples) v *= makeup;
+    }
+  }
+}
+
+void limit(Buffer& b, const LimiterSettings& s) {
+  check_finite(s.ceiling_db, "limiter ceiling");
+  check_finite(s.lookahead_ms, "look-ahead time");
+  check_finite(s.release_ms, "release time");
+  if (s.lookahead_ms < 0 || s.release_ms < 0)
+    throw std::invalid_argument("look-ahead and release times must not be negative");
+  const double ceiling = db_to_amp(s.ceiling_db);
+  const int ch = b.channels;
+  const std::size_t n = b.frames();
+  float* x = b.samples.data();
+
+  // Gain each frame needs on its own to stay under the ceiling.
+  std::vector<double> need(n, 1.0);
+  bool over = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    double peak = std::fabs(x[i * ch]);
+    if (ch == 2) peak = std::max(peak, double(std::fabs(x[i * ch + 1])));
+    if (peak > ceiling) {
+      need[i] = ceiling / peak;
+      over = true;
+    }
+  }
+  if (!over) return;
+
+  // Lowest need over the coming look-ahead window (a sliding minimum), then a
+  // slow rise afterwards, then the mean over the past window. Every window that
+  // averages into a peak's gain contains that peak, so the peak ends at or
+  // under the ceiling while the gain moves smoothly.
+  const std::size_t win = std::max<std::size_t>(1, std::size_t(s.lookahead_ms * b.rate / 1000.0));
+  const double rel = s.release_ms > 0 ? std::exp(-1000.0 / (s.release_ms * b.rate)) : 0.0;
+  std::vector<std::size_t> q(n);  // indices with increasing need, front = minimum
+  std::size_t head = 0, tail = 0, next = 0;
+  std::vector<double> held(n);
+  double last = 1.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    for (; next < std::min(n, i + win); ++next) {
+      while (tail > head && need[q[tail - 1]] >= need[next]) --tail;
+      q[tail++] = next;
+    }
+    while (q[head] < i) ++head;
+    const double m = need[q[head]];
+    last = m < last ? m : m + (last - m) * rel;
+    if (last > 1.0 - 1e-4) last = 1.0;  // back to unity: within a thousandth of a dB
+    held[i] = last;
+  }
+  double sum = double(win);  // frames before the start count as gain 1
+  for (std::size_t i = 0; i < n; ++i) {
+    sum += held[i] - (i >= win ? held[i - win] : 1.0);
+    const double g = std::min(1.0, sum / double(win));
+    for (int c = 0; c < ch; ++c) {
+      const double v = x[i * ch + c] * g;
+      x[i * ch + c] = float(std::clamp(v, -ceiling, ceiling));
     }
   }
 }

@@ -155,7 +155,7 @@ TEST(AudioDsp, GainInDecibels) {
 TEST(AudioDsp, CompressorFollowsRatioAboveThreshold) {
   // A loud tone at -6 dBFS into threshold -30, ratio 4: steady state -24 dBFS.
   Buffer b = tone(1.0, 24000, 300, std::pow(10, -6 / 20.0));
-  compress(b, {-30, 4, 10, 100});
+  compress(b, {-30, 4, 10, 100, false});
   Buffer tail;
   tail.rate = b.rate;
   tail.samples.assign(b.samples.begin() + 12000, b.samples.end());
@@ -166,6 +166,82 @@ TEST(AudioDsp, CompressorFollowsRatioAboveThreshold) {
   compress(quiet, {-30, 4, 10, 100});
   EXPECT_EQ(quiet.samples, copy.samples);
   EXPECT_THROW(compress(quiet, {-30, 0.5, 10, 100}), std::invalid_argument);
+}
+
+TEST(AudioDsp, CompressorKeepsThePeakAndLiftsQuietParts) {
+  // Loud then quiet speech-like levels (the loud part rising like a syllable):
+  // the peak stays where it was, the quiet part comes closer to it instead of
+  // everything getting quieter.
+  Buffer loud = tone(0.5, 24000, 300, std::pow(10, -3 / 20.0));
+  fade_in(loud, 0.05);
+  Buffer b = concat({loud, tone(0.5, 24000, 300, std::pow(10, -27 / 20.0))});
+  const double before = peak_db(b);
+  compress(b, {-40, 6, 10, 100});
+  EXPECT_NEAR(peak_db(b), before, 1e-3);
+  Buffer quiet;
+  quiet.rate = 24000;
+  quiet.samples.assign(b.samples.begin() + 18000, b.samples.end());
+  EXPECT_GT(peak_db(quiet), -20.0);  // was -27
+  Buffer silent = silence(0.5, 24000, 1);
+  compress(silent, {-40, 6, 10, 100});
+  EXPECT_EQ(peak_db(silent), -INFINITY);
+}
+
+struct LimitCase {
+  double level_db, ceiling_db;
+  int channels;
+};
+void PrintTo(const LimitCase& c, std::ostream* os) {
+  *os << c.level_db << " dBFS into " << c.ceiling_db << " dBFS, " << c.channels << " channel(s)";
+}
+class Limiter : public ::testing::TestWithParam<LimitCase> {};
+
+TEST_P(Limiter, PeaksStayUnderTheCeilingAndQuietPartsAreUntouched) {
+  const auto c = GetParam();
+  const int rate = 22050;
+  // A burst over the ceiling between quiet stretches.
+  Buffer b = concat({tone(0.3, rate, 220, 0.05, c.channels),
+                     tone(0.2, rate, 220, std::pow(10, c.level_db / 20.0), c.channels),
+                     tone(1.2, rate, 220, 0.05, c.channels)});
+  const Buffer before = b;
+  limit(b, {c.ceiling_db, 5, 80});
+  const float ceiling = float(std::pow(10, c.ceiling_db / 20.0));
+  for (float s : b.samples) ASSERT_LE(std::fabs(s), ceiling);
+  // Well before the burst (beyond the look-ahead) and well after it (beyond the
+  // release) nothing changes.
+  for (std::size_t i = 0; i < std::size_t(0.25 * rate) * c.channels; ++i)
+    ASSERT_EQ(b.samples[i], before.samples[i]);
+  for (std::size_t i = std::size_t(1.4 * rate) * c.channels; i < b.samples.size(); ++i)
+    ASSERT_EQ(b.samples[i], before.samples[i]);
+  // The burst is turned down, not clipped: one smooth gain keeps its shape.
+  const std::size_t mid = std::size_t(0.4 * rate) * c.channels;
+  float lo = 10, hi = 0;
+  for (std::size_t i = mid - 1000 * c.channels; i < mid + 1000 * c.channels; ++i) {
+    if (std::fabs(before.samples[i]) < 0.5f * std::fabs(float(std::pow(10, c.level_db / 20.0))))
+      continue;
+    lo = std::min(lo, b.samples[i] / before.samples[i]);
+    hi = std::max(hi, b.samples[i] / before.samples[i]);
+  }
+  EXPECT_LT(hi - lo, 0.01f * hi);
+  Buffer burst;
+  burst.rate = rate;
+  burst.channels = c.channels;
+  burst.samples.assign(b.samples.begin() + mid - 2000 * c.channels,
+                       b.samples.begin() + mid + 2000 * c.channels);
+  EXPECT_NEAR(peak_db(burst), c.ceiling_db, 0.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, Limiter,
+                         ::testing::Values(LimitCase{6, -1, 1}, LimitCase{0, -1, 2},
+                                           LimitCase{-0.5, -1, 1}, LimitCase{20, -3, 1}));
+
+TEST(AudioDsp, LimiterLeavesSoundUnderTheCeilingAlone) {
+  Buffer b = tone(0.5, 22050, 220, 0.5, 2);
+  const Buffer before = b;
+  limit(b, {-1, 5, 80});
+  EXPECT_EQ(b.samples, before.samples);
+  EXPECT_THROW(limit(b, {NAN, 5, 80}), std::invalid_argument);
+  EXPECT_THROW(limit(b, {-1, -5, 80}), std::invalid_argument);
 }
 
 TEST(AudioDsp, CompressorReleaseIsGradual) {

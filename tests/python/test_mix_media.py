@@ -80,6 +80,17 @@ def test_file_helpers(tmp_path):
     assert list(报数("ab")) == [(0, "a"), (1, "b")]
 
 
+# A missing folder setting must not become a folder named "None".
+@pytest.mark.parametrize("parts", [("folder", None), (None, "a.wav"), ("a", "b", None)])
+def test_path_refuses_missing_parts(parts):
+    with pytest.raises(TypeError, match="路径"):
+        路径(*parts)
+
+
+def test_path_joins_numbers_and_path_objects(tmp_path):
+    assert 路径(tmp_path, 3, "a.wav") == os.path.join(str(tmp_path), "3", "a.wav")
+
+
 def test_font_renders_a_placeable_component():
     text = 游戏字体(大小=20).渲染("第一行\n二")
     assert text.宽 > 40 and text.高 > 40  # two lines

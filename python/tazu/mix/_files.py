@@ -54,6 +54,8 @@ def 删除(path) -> bool:
 def 路径(*parts) -> str:
     if not parts:
         raise TypeError("路径至少需要一个部分")
+    if any(p is None for p in parts):
+        raise TypeError(f"路径的部分不能为 None：{parts!r}")
     return os.path.join(*(os.fspath(p) if isinstance(p, os.PathLike) else str(p) for p in parts))
 
 

@@ -3,7 +3,9 @@
 Audio objects hold float PCM (mono or stereo, any sample rate) in the engine of
 `tazu._audio` and change themselves in place. Units:
 
-- levels and thresholds in dBFS (0 = full scale, speech peaks near -3);
+- levels and thresholds in dBFS (0 = full scale, speech peaks near -3); the
+  compressor keeps a clip's peak level and a raise of level is limited at -1
+  dBFS, so compression followed by 信号增强 gives narration at a normal level;
 - DSP times (attack, release, minimum silence) in milliseconds;
 - durations and fade lengths in seconds;
 - waveform picture sizes in inches at 100 pixels per inch, (15, 10) = 1500 x 1000.
@@ -92,17 +94,27 @@ class 音频:
         )
         return self
 
-    def 压缩(self, 阈值=-20, 比例=4, 启动时间=10, 释放时间=100):
+    def 压缩(self, 阈值=-20, 比例=4, 启动时间=10, 释放时间=100, 保持峰值=True):
         """Compress above 阈值 (dBFS) by 比例 (ratio : 1), with a level detector of
-        启动时间 / 释放时间 (attack / release, ms). No make-up gain: see 信号增强."""
+        启动时间 / 释放时间 (attack / release, ms). With 保持峰值 the clip is then
+        brought back to its own peak level (automatic make-up gain): the loud
+        parts stay where they were and the quiet ones come up, instead of the
+        whole clip getting quieter."""
         self._buf.compress(
-            _number(阈值, "阈值"), _number(比例, "比例"), _number(启动时间, "启动时间"), _number(释放时间, "释放时间")
+            _number(阈值, "阈值"), _number(比例, "比例"), _number(启动时间, "启动时间"), _number(释放时间, "释放时间"),
+            bool(保持峰值),
         )
         return self
 
-    def 信号增强(self, 增益=6):
-        """Raise the level by 增益 dB (negative lowers it). Saving clips at full scale."""
-        self._buf.gain(_number(增益, "增益"))
+    def 信号增强(self, 增益=6, 上限=-1):
+        """Raise the level by 增益 dB (negative lowers it). Peaks that a raise
+        would push over 上限 (dBFS) are held there by a look-ahead limiter
+        instead of being clipped when the clip is saved."""
+        gain = _number(增益, "增益")
+        ceiling = _number(上限, "上限")
+        self._buf.gain(gain)
+        if gain > 0:
+            self._buf.limit(ceiling)
         return self
 
     def 淡入(self, 时长=0.1):

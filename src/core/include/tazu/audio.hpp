@@ -61,12 +61,27 @@ struct CompressorSettings {
   double ratio = 4.0;
   double attack_ms = 10.0;
   double release_ms = 100.0;
+  bool keep_peak = true;  // automatic make-up gain
 };
 
 // Feed-forward compressor: a peak detector smoothed with attack/release time
 // constants, linked across channels; above the threshold the level rises by
-// 1/ratio of what the input rises. No make-up gain (gain_db does that).
+// 1/ratio of what the input rises. With keep_peak the result is scaled back to
+// the input's peak level, so compression evens the level out instead of making
+// the whole clip quieter.
 void compress(Buffer& b, const CompressorSettings& s);
+
+struct LimiterSettings {
+  double ceiling_db = -1.0;
+  double lookahead_ms = 5.0;
+  double release_ms = 80.0;
+};
+
+// Look-ahead peak limiter, linked across channels: no sample ends above the
+// ceiling. The gain starts falling a look-ahead ahead of a peak and recovers
+// over the release time; sound that stays under the ceiling is left exactly as
+// it was.
+void limit(Buffer& b, const LimiterSettings& s);
 
 struct SilenceSettings {
   double threshold_db = -40.0;    // quieter than this counts as silence
