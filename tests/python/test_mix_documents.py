@@ -36,6 +36,15 @@ def test_bom_gbk_empty_and_short_rows(tmp_path):
     assert 阅读结构化文档(str(empty)) == []
 
 
+@pytest.mark.parametrize("odd", ["\u2028", "\u2029", "\x0c", "\x1c", "\x85"])
+@pytest.mark.parametrize("sep", [",", "\t"])
+def test_table_rows_end_only_at_line_breaks(tmp_path, odd, sep):
+    path = tmp_path / "分镜.csv"
+    path.write_text(f"序号{sep}文案\r\n1{sep}甲{odd}乙\r\n2{sep}\"丙{odd}丁\"\n", encoding="utf-8")
+    assert 阅读结构化文档(str(path)) == [{"序号": "1", "文案": f"甲{odd}乙"},
+                                         {"序号": "2", "文案": f"丙{odd}丁"}]
+
+
 @pytest.mark.parametrize(
     "content, line, reason",
     [

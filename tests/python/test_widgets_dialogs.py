@@ -172,6 +172,11 @@ def test_dropdown_centred_in_window(board):
     assert d.面板.clip.rect.topleft == (440, 160)
 
 
+def test_dropdown_centred_at_fit_ratio_two(board2):
+    d = animation.下拉选项输入框(board2, ["a"], 居中=True)
+    assert d.面板.clip.rect.center == (640, 360)
+
+
 def test_dropdown_scaled_to_the_board(board2):
     d = animation.下拉选项输入框(board2, ["a"], 横坐标=0, 纵坐标=0)
     assert d.clip.relative_rect == pygame.Rect(100, 300, 600, 140)

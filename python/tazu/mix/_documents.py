@@ -2,6 +2,7 @@
 from __future__ import annotations
 
 import csv
+import io
 import json
 import os
 import re
@@ -96,12 +97,14 @@ def _read_json_objects(path, text):
 
 
 def _read_table(path, text):
-    lines = text.splitlines()
+    # Only \r and \n end a row: str.splitlines would also cut cells at
+    # characters such as U+2028 that narration text may hold.
+    lines = io.StringIO(text, newline="").readlines()
     header_at = next((n for n, line in enumerate(lines) if line.strip()), None)
     if header_at is None:
         return 列表()
     delimiter = "\t" if "\t" in lines[header_at] else ","
-    reader = csv.reader(text.splitlines(keepends=True), delimiter=delimiter, strict=True)
+    reader = csv.reader(lines, delimiter=delimiter, strict=True)
     records = 列表()
     header = None
     try:

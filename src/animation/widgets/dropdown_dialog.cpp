@@ -1,5 +1,6 @@
 // 下拉选项输入框: a panel with a prompt, a pygame_gui drop-down and a "完成"
 // button that only hides it; the owner reads the choice from `clip`.
+#include "icon_media/layout_py.hpp"
 #include "pyclass.hpp"
 #include "register.hpp"
 
@@ -34,9 +35,11 @@ void init(py::object self, py::object board, py::object options, py::object left
   py::object screen = TZ_GET(self, "屏幕");
 
   if (pyext::truthy(centred)) {
-    py::object size = py::int_(kPanelSize), two = py::int_(2);
-    left = pyext::py_int((TZ_GET(board, "窗口宽度") - size) / two);
-    top = pyext::py_int((TZ_GET(board, "窗口高度") - size) / two);
+    // The panel's place is standard data to the platform's widgets, so the
+    // window is measured in standard data too (no change at fit ratio 1).
+    auto [x, y] = layout_py::centred_in_window(board, kPanelSize, kPanelSize);
+    left = x;
+    top = y;
   }
   py::object panel = TZ_G("游戏面板")(screen, py::arg("横坐标") = left, py::arg("纵坐标") = top,
                                       py::arg("宽度") = kPanelSize, py::arg("高度") = kPanelSize,
