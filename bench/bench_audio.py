@@ -64,7 +64,7 @@ def bench_dsp(folder):
     ops = {
         "静音缩短 (silence shortening)": lambda c: c.静音缩短(静音阈值=-45, 最短静音时长=100, 降噪阈值=-35),
         "压缩 (compressor)": lambda c: c.压缩(阈值=-40, 比例=6, 启动时间=10, 释放时间=100),
-        "信号增强 (gain)": lambda c: c.信号增强(增益=6),
+        "信号增强 (gain, limited at -1 dBFS)": lambda c: c.信号增强(增益=6),
         "淡入+淡出 (fades 0.1 s)": lambda c: (c.淡入(0.1), c.淡出(0.1)),
         "合并音频 (join with a 22.05 kHz clip)": lambda c: 合并音频([c, 新建静音音频(时长=1.0)]),
         "保存 (16-bit WAV)": lambda c: c.保存(os.path.join(folder, "out.wav")),

@@ -101,48 +101,43 @@ void limit(Buffer& b, const LimiterSettings& s) {
   const std::size_t n = b.frames();
   float* x = b.samples.data();
 
-  // Gain each frame needs on its own to stay under the ceiling.
-  std::vector<double> need(n, 1.0);
-  bool over = false;
-  for (std::size_t i = 0; i < n; ++i) {
+  // Gain a frame needs on its own to stay under the ceiling.
+  auto need = [&](std::size_t i) {
     double peak = std::fabs(x[i * ch]);
     if (ch == 2) peak = std::max(peak, double(std::fabs(x[i * ch + 1])));
-    if (peak > ceiling) {
-      need[i] = ceiling / peak;
-      over = true;
-    }
-  }
+    return peak > ceiling ? ceiling / peak : 1.0;
+  };
+  bool over = false;
+  for (std::size_t i = 0; i < n && !over; ++i) over = need(i) < 1.0;
   if (!over) return;
 
   // Lowest need over the coming look-ahead window (a sliding minimum), then a
   // slow rise afterwards, then the mean over the past window. Every window that
   // averages into a peak's gain contains that peak, so the peak ends at or
-  // under the ceiling while the gain moves smoothly.
+  // under the ceiling while the gain moves smoothly. Only a window's worth of
+  // values is kept: frames ahead are read before they are changed.
   const std::size_t win = std::max<std::size_t>(1, std::size_t(s.lookahead_ms * b.rate / 1000.0));
   const double rel = s.release_ms > 0 ? std::exp(-1000.0 / (s.release_ms * b.rate)) : 0.0;
-  std::vector<std::size_t> q(n);  // indices with increasing need, front = minimum
-  std::size_t head = 0, tail = 0, next = 0;
-  std::vector<double> held(n);
-  double last = 1.0;
+  std::vector<std::size_t> q(win + 1);  // ring of frame indices, needs increasing
+  std::vector<double> ahead(win), held(win, 1.0);
+  std::size_t head = 0, tail = 0, next = 0;  // q holds positions head..tail-1
+  double last = 1.0, sum = double(win);      // frames before the start count as gain 1
   for (std::size_t i = 0; i < n; ++i) {
     for (; next < std::min(n, i + win); ++next) {
-      while (tail > head && need[q[tail - 1]] >= need[next]) --tail;
-      q[tail++] = next;
+      const double v = need(next);
+      ahead[next % win] = v;
+      while (tail > head && ahead[q[(tail - 1) % q.size()] % win] >= v) --tail;
+      q[tail++ % q.size()] = next;
     }
-    while (q[head] < i) ++head;
-    const double m = need[q[head]];
+    while (q[head % q.size()] < i) ++head;
+    const double m = ahead[q[head % q.size()] % win];
     last = m < last ? m : m + (last - m) * rel;
     if (last > 1.0 - 1e-4) last = 1.0;  // back to unity: within a thousandth of a dB
-    held[i] = last;
-  }
-  double sum = double(win);  // frames before the start count as gain 1
-  for (std::size_t i = 0; i < n; ++i) {
-    sum += held[i] - (i >= win ? held[i - win] : 1.0);
+    sum += last - held[i % win];
+    held[i % win] = last;
     const double g = std::min(1.0, sum / double(win));
-    for (int c = 0; c < ch; ++c) {
-      const double v = x[i * ch + c] * g;
-      x[i * ch + c] = float(std::clamp(v, -ceiling, ceiling));
-    }
+    for (int c = 0; c < ch; ++c)
+      x[i * ch + c] = float(std::clamp(x[i * ch + c] * g, -ceiling, ceiling));
   }
 }
 
