@@ -56,7 +56,7 @@ py::object bars_of(const py::array& a, std::int64_t start, std::int64_t end, std
 py::object calc_audio_bar_heights(py::object audio_data, py::object sample_rate,
                                   py::object current_start_time, py::object current_end_time,
                                   py::object count) {
-  py::module_ np = py::module_::import("numpy");
+  py::object np = TZ_G("numpy");
   // Arrays are read where they are; anything else (a list of samples) is
   // turned into one first.
   py::array a = py::isinstance<py::array>(audio_data)

@@ -40,7 +40,7 @@ void init(py::object self, py::object board, py::object rect, py::object text, p
 
   py::object ratio = TZ_GET(TZ_GET(board, "屏幕"), "适配比例");
   if (!pyext::py_eq(ratio, py::int_(1))) TZ_GET(rect, "set_scale_ratio")(ratio);
-  py::object super = py::module_::import("builtins").attr("super");
+  py::object super = TZ_G("super");
   py::handle cls(g_class);
   TZ_GET(super(cls, self), "__init__")(py::arg("矩形") = rect);
 }
