@@ -44,16 +44,18 @@ def character(path: str) -> None:
 def spinner_gif(path: str, frames: int = 12) -> None:
     pictures = []
     for k in range(frames):
-        img = Image.new("RGB", (120, 120), (255, 255, 255))
+        img = Image.new("RGBA", (120, 120), (0, 0, 0, 0))
         d = ImageDraw.Draw(img)
         a = 2 * math.pi * k / frames
         for j in range(6):
             b = a + j * math.pi / 3
             x, y = 60 + 40 * math.cos(b), 60 + 40 * math.sin(b)
             shade = int(255 * j / 6)
-            d.ellipse([x - 10, y - 10, x + 10, y + 10], fill=(shade, 80, 255 - shade))
+            d.ellipse([x - 10, y - 10, x + 10, y + 10], fill=(shade, 80, 255 - shade, 255))
         pictures.append(img)
-    pictures[0].save(path, save_all=True, append_images=pictures[1:], duration=80, loop=0)
+    # transparent background, so the spinner turns without a box around it
+    pictures[0].save(path, save_all=True, append_images=pictures[1:], duration=80, loop=0,
+                     disposal=2)
 
 
 def ball_video(path: str, seconds: float = 6.4, fps: int = 25) -> None:

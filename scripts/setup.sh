@@ -7,6 +7,12 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 apt_packages=(espeak-ng libsndfile1-dev libsamplerate0-dev libgtest-dev pkg-config fonts-wqy-microhei xvfb)
+# A bare Debian machine may lack the compiler or venv; machines that have them skip these.
+command -v g++ >/dev/null 2>&1 || apt_packages+=(build-essential)
+command -v python3 >/dev/null 2>&1 || apt_packages+=(python3 python3-dev)
+python3 -c 'import ensurepip, venv' >/dev/null 2>&1 || apt_packages+=(python3-venv)
+python3 -c 'import os, sysconfig, sys; sys.exit(not os.path.exists(os.path.join(sysconfig.get_paths()["include"], "Python.h")))' \
+  >/dev/null 2>&1 || apt_packages+=(python3-dev)
 missing=()
 for p in "${apt_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
