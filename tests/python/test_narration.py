@@ -237,6 +237,13 @@ def test_shot_with_pauses(cfg, calls, capsys):
     assert sorted(os.listdir("声音")) == ["9-你好s世界.wav", "原始"]
 
 
+def test_single_pause_uses_the_default_length_and_is_not_joined(cfg, calls, monkeypatch):
+    monkeypatch.setattr(A, "合并音频", lambda clips: pytest.fail("one part needs no joining"))
+    A.朗读声音(cfg, "<s><s><s>", "6-x", shot(序号=6))
+    assert calls["朗读文本"] == []
+    assert 抓取音频("声音/6-x.wav").时长 == pytest.approx(1.5, abs=1e-3)
+
+
 def test_existing_narration_is_kept(cfg, calls, capsys):
     with open("声音/1-x.wav", "wb") as f:
         f.write(b"old")
