@@ -259,6 +259,19 @@ def load_config(path: str) -> types.SimpleNamespace:
     return types.SimpleNamespace(**data)
 
 
+def _shot_numbers(config, wanted) -> list:
+    """The values of 序号 in the storyboards that read as `wanted`, one per spelling."""
+    from tazu import mix
+
+    found = []
+    for name in mix.遍历文件夹(config.分镜文件夹):
+        for shot in mix.阅读结构化文档(mix.路径(config.分镜文件夹, name)):
+            number = shot.获取("序号")
+            if str(number).strip() == str(wanted).strip() and number not in found:
+                found.append(number)
+    return found
+
+
 def voice(config_path: str, shot_number=None, sounds=None) -> list[str]:
     from tazu import animation, mix
 
@@ -270,7 +283,13 @@ def voice(config_path: str, shot_number=None, sounds=None) -> list[str]:
     if shot_number is None:
         animation.生成全部声音(config)
     else:
-        animation.生成指定声音(config, mix.字典({"序号": shot_number}))
+        numbers = _shot_numbers(config, shot_number)
+        if not numbers:
+            raise CommandError(f"no shot numbered {shot_number} in {config.分镜文件夹}")
+        # CSV documents hold numbers as text and JSON ones as numbers: ask for
+        # the number as each document spells it.
+        for number in numbers:
+            animation.生成指定声音(config, mix.字典({"序号": number}))
     made = sorted(n for n in set(os.listdir(config.声音文件夹)) - before if n.endswith(".wav"))
     for name in made:
         print("narration:", os.path.join(config.声音文件夹, name))
@@ -338,10 +357,7 @@ def main(argv=None) -> int:
         if args.command == "render":
             render(args.shot, args.out, args.fps, args.video)
         elif args.command == "voice":
-            number = args.shot
-            if number is not None and number.strip().lstrip("-").isdigit():
-                number = int(number)
-            voice(args.config, number, args.sounds)
+            voice(args.config, args.shot, args.sounds)
         else:
             demo(args.out, args.fps)
     except CommandError as e:

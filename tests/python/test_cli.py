@@ -117,3 +117,18 @@ def test_render_moves_a_layer_between_frames(tmp_path):
         assert abs(box[0] - left) <= 1 and abs(box[1] - (left + 39)) <= 1
         assert box[2] == 100 and box[3] == 119
     assert not [n for n in os.listdir(out) if n.startswith(".tmp")]
+
+
+def test_voice_finds_a_shot_number_written_as_text_in_csv(tmp_path):
+    boards, people = tmp_path / "boards", tmp_path / "people"
+    boards.mkdir()
+    people.mkdir()
+    (boards / "一.csv").write_text("序号,文案,角色,类型\n1,你好,,普通\n2,再见,,普通\n", encoding="utf-8")
+    (people / "角色.txt").write_text('[{"角色": "甲", "别名": ""}]', encoding="utf-8")
+    cfg = {"分镜文件夹": "boards", "角色文件夹": "people", "声音文件夹": "sounds",
+           "朗读音量": 100, "音色": "cmn", "音调": 50, "情感": "平静", "语速": 175}
+    p = tmp_path / "config.json"
+    p.write_text(json.dumps(cfg, ensure_ascii=False), encoding="utf-8")
+    assert cli.voice(str(p), "1") == ["1-你好.wav"]
+    with pytest.raises(cli.CommandError, match="no shot numbered 7"):
+        cli.voice(str(p), "7")
