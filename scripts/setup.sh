@@ -32,7 +32,7 @@ stamp=.venv/.tazu-deps
 if [ ! -f "$stamp" ] || [ pyproject.toml -nt "$stamp" ]; then
   $py -m pip install -q --upgrade pip >/dev/null
   $py -m pip install -q numpy pygame-ce pygame_gui opencv-python-headless Pillow \
-    pytest pybind11 scikit-build-core cmake ninja
+    pytest "pybind11>=3.0,<4" scikit-build-core cmake ninja
   touch "$stamp"
 fi
 
