@@ -4,10 +4,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 py=${PYTHON:-.venv/bin/python}
 build=${TAZU_BUILD_DIR:-build/dev}
+# The virtual environment's cmake, so the build does not depend on what the machine has.
+cmake=$(dirname "$py")/cmake
+[ -x "$cmake" ] || cmake=cmake
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAZU_INPLACE=ON \
+  "$cmake" -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAZU_INPLACE=ON \
     -DPython_EXECUTABLE="$($py -c 'import sys; print(sys.executable)')" \
     -Dpybind11_DIR="$($py -m pybind11 --cmakedir)" \
     -DCMAKE_MAKE_PROGRAM="$($py -c 'import ninja, os; print(os.path.join(ninja.BIN_DIR, "ninja"))')" >/dev/null
 fi
-cmake --build "$build" -j "${TAZU_JOBS:-2}"
+"$cmake" --build "$build" -j "${TAZU_JOBS:-2}"

@@ -4,6 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 build=${TAZU_BUILD_DIR:-build/dev}
-ctest --test-dir "$build" --output-on-failure -j 2
+ctest=.venv/bin/ctest
+[ -x "$ctest" ] || ctest=ctest
+"$ctest" --test-dir "$build" --output-on-failure -j 2
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 .venv/bin/python -m pytest -q "$@"
