@@ -2,9 +2,11 @@
 
 Without pictures a small sample scene is made. Drag to move, right-drag to
 turn, wheel to scale, arrows to nudge, shift-click to multi-select, click twice
-for the context menu. The strip at the bottom shows the frames: click one to
-show it, right-click inside to cut it there, near an edge to stitch. --screenshot saves the window after --frames frames and
-quits, which is how the board is checked under Xvfb.
+for the context menu. 编辑文本 in a text layer's menu opens the text dialog.
+The strip at the bottom shows the frames: click one to show it, right-click
+inside to cut it there, near an edge to stitch. --screenshot saves the window
+after --frames frames and quits, which is how the board is checked under Xvfb;
+--edit-text starts with the sample text layer's dialog open.
 """
 from __future__ import annotations
 
@@ -45,6 +47,8 @@ def main(argv=None):
     parser.add_argument("--developer", action="store_true", help="draw group boxes and pivots")
     parser.add_argument("--screenshot", help="save the window to this PNG and quit")
     parser.add_argument("--frames", type=int, default=3, help="frames to run before the screenshot")
+    parser.add_argument("--edit-text", action="store_true",
+                        help="open the text dialog of the sample text layer")
     args = parser.parse_args(argv)
     for p in args.pictures:
         if not os.path.isfile(p):
@@ -64,6 +68,7 @@ def main(argv=None):
                实际画布高度=args.height - 60)
     board.设置帧(["镜头_起始_0", "镜头_走_2", "镜头_跑_1"])
     board.建立帧条(高度=50)
+    board.启用文本编辑()
     pictures = args.pictures or _sample_pictures(os.path.join(folder, "samples"))
 
     for i, path in enumerate(pictures):
@@ -83,9 +88,13 @@ def main(argv=None):
         text = 图标(字典({"文件": pictures[2]}), board, 横坐标=700, 纵坐标=380, 编号=4)
         board.添加图标(text)
         board.设置图标文本("你好，画板", 字体大小="56", 文本颜色="#203080", icon=text)
-        board.选择(square)
-        square.选中()
-        square.选中()  # twice within 300 ms: the context menu opens
+        if args.edit_text:
+            board.选择(text)
+            board.编辑文本()
+        else:
+            board.选择(square)
+            square.选中()
+            square.选中()  # twice within 300 ms: the context menu opens
 
     clock = pygame.time.Clock()
     frame = 0

@@ -14,8 +14,10 @@ import math
 import numbers
 import os
 import re
+import sys
 import tempfile
 import unicodedata
+import weakref
 
 import pygame
 
@@ -31,6 +33,44 @@ _小数文本 = re.compile(r"[+-]?(?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+)(?:[eE][+-]?[0
 复制偏移 = 20
 # Font size of a text layer without one, in standard data.
 默认字体大小 = 48
+
+
+# The pick button's own label, for a layer without a colour.
+取色按钮文字 = "选取颜色（默认黑）"
+
+
+def _解析颜色(colour):
+    """pygame Color of a text colour ("#203080", "203080", a name, (r, g, b)); None if none."""
+    if colour in ("", None):
+        return None
+    if isinstance(colour, str) and re.fullmatch(r"[0-9a-fA-F]{6}", colour):
+        colour = "#" + colour
+    try:
+        return pygame.Color(colour)
+    except (ValueError, TypeError):
+        return None
+
+
+_对话框类 = {}
+
+
+def _记下调色板的对话框类():
+    """The module's 字体输入框, remembering the colour picker it opened last.
+
+    Made from the class the module has now, so a host's replacement is used.
+    """
+    import tazu.animation as animation
+
+    base = animation.字体输入框
+    cls = _对话框类.get(base)
+    if cls is None:
+        def 开启选色(self):
+            base.开启选色(self)
+            picker = self.colour_picker
+            self._调色板 = None if picker is None else weakref.ref(picker)
+
+        cls = _对话框类[base] = type(base.__name__, (base,), {"开启选色": 开启选色})
+    return cls
 
 
 def _输出(*values):
@@ -120,6 +160,8 @@ class 画板:
         # Segment buttons of the frames along the bottom (建立帧条), or empty.
         self.帧条 = []
         self._帧条参数 = None
+        # The module's text dialog, made on first use by 打开字体输入框.
+        self.字体输入框 = None
 
     # ----- icons and selection ---------------------------------------------------
 
@@ -184,12 +226,18 @@ class 画板:
         multi-selection; a second press within 300 ms opens its menu) and a
         drag moves it. Right press and drag turns it about its centre. The
         wheel scales it, the arrow keys nudge it, Delete removes it. A grouped
-        icon moves and scales with its whole group.
+        icon moves and scales with its whole group. A colour chosen in the
+        text dialog's colour picker goes to that dialog.
         """
         self.最近事件 = e
+        t = e.类型
+        # The picker answers through the event queue; no picker exists before
+        # pygame_gui is loaded.
+        gui = sys.modules.get("pygame_gui")
+        if gui is not None and t == gui.UI_COLOUR_PICKER_COLOUR_PICKED:
+            return self._颜色已选(e)
         if not self.画布激活:
             return False
-        t = e.类型
         icon = self.选中图标
         # pygame also reports the wheel as buttons 4 and 5; they are no clicks.
         click = e.按钮 in (1, 3)
@@ -529,12 +577,10 @@ class 画板:
         n = self.确保正整数(size) if size not in ("", None) else None
         px = max(1, round(self.屏幕.标准数据转实际画板(n or 默认字体大小)))
         face = pygame.font.Font(self._字体文件(font), px)
-        try:
-            if isinstance(colour, str) and colour and re.fullmatch(r"[0-9a-fA-F]{6}", colour):
-                colour = "#" + colour
-            rgb = pygame.Color(colour) if colour not in ("", None) else pygame.Color(0, 0, 0)
-        except (ValueError, TypeError):
-            _输出(f"无法识别的文本颜色：{colour!r}，改用黑色")
+        rgb = _解析颜色(colour)
+        if rgb is None:
+            if colour not in ("", None):
+                _输出(f"无法识别的文本颜色：{colour!r}，改用黑色")
             rgb = pygame.Color(0, 0, 0)
         lines = [face.render(line, True, rgb) for line in text.split("\n")]
         width = max(s.get_width() for s in lines)
@@ -786,6 +832,78 @@ class 画板:
         if icon is None:
             return
         self._应用文本({}, icon, {"文本": 文本, "字体": 字体, "字体大小": 字体大小, "文本颜色": 文本颜色})
+
+    # ----- the text dialog --------------------------------------------------------------
+
+    def 启用文本编辑(self):
+        """Answer 编辑文本 with the module's text dialog instead of queuing it."""
+        self.动作处理["编辑文本"] = self.打开字体输入框
+
+    def 打开字体输入框(self, icon=None):
+        """Show the text dialog for the (selected) icon; returns the dialog.
+
+        One dialog, centred on the window, serves every text layer. It opens
+        with the icon's text, font and size filled in and the icon's colour as
+        the picker's start, so confirming unchanged keeps the layer as it is;
+        an emptied font or size field means the default. Confirming applies
+        the answer to this icon through 设置图标文本, even if the selection
+        moved on meanwhile.
+        """
+        if icon is None:
+            icon = self.选中图标
+        if icon is None:
+            _输出("请先选择要编辑文本的图层")
+            return None
+        dialog = self._文本对话框()
+        if dialog.colour_picker is not None:
+            # A picker left open belongs to the previous layer.
+            dialog.colour_picker.kill()
+        colour = _解析颜色(getattr(icon, "文本颜色", ""))
+        dialog.current_colour = colour or pygame.Color(0, 0, 0)
+        dialog.取色按钮.设置文本(
+            "修改颜色(" + dialog.color_to_hex(colour) + ")" if colour is not None else 取色按钮文字)
+        dialog.字体框.设置文本(getattr(icon, "字体", "") or "")
+        size = getattr(icon, "字体大小", "")
+        dialog.字体大小框.设置文本("" if size in ("", None) else str(size))
+        dialog.文本框.清理()
+        dialog.展现(getattr(icon, "文本", None), icon)
+        return dialog
+
+    def _文本对话框(self):
+        if self.字体输入框 is None:
+            conv = self.屏幕.实际画板转标准数据
+            # Widgets take standard data; centre the 1200 × 500 panel in the window.
+            x = max(0, int((conv(self.窗口宽度) - 1200) / 2))
+            y = max(0, int((conv(self.窗口高度) - 500) / 2))
+            self.字体输入框 = _记下调色板的对话框类()(self.屏幕, self._文本已确定, x, y)
+        return self.字体输入框
+
+    def _文本已确定(self, 文本, 字体, 文本颜色, 字体大小, 图标信息):
+        icon = 图标信息
+        if self._序号(icon) < 0:
+            _输出("图层已不在画板上，文本没有应用")
+            return
+        if 字体 and not os.path.isfile(字体) and not pygame.font.match_font(字体):
+            # Kept anyway: a machine that has the font will draw it.
+            _输出(f"找不到字体：{字体}，暂用默认字体")
+        if 文本颜色 is None:  # the picker was not opened: the colour stays
+            colour = getattr(icon, "文本颜色", "") or ""
+        else:
+            colour = "#{:02x}{:02x}{:02x}".format(*文本颜色)
+        self.设置图标文本(文本, 字体=字体 or "", 字体大小="" if 字体大小 is None else 字体大小,
+                     文本颜色=colour, icon=icon)
+
+    def _颜色已选(self, e):
+        dialog = self.字体输入框
+        raw = getattr(e, "event", e)
+        picker = getattr(dialog, "_调色板", None)
+        # The picker closes itself before its event arrives, so the dialog's
+        # colour_picker is already None: match the picker it opened last.
+        if picker is None or picker() is None or picker() is not getattr(raw, "ui_element", None):
+            return False
+        dialog._调色板 = None
+        dialog.关闭调色板(e)
+        return True
 
     def 替换图层(self, 路径, icon=None):
         """Give the (selected) icon another picture file."""

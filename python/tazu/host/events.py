@@ -23,6 +23,11 @@ class 事件:
         self.原始 = 原始
         self.界面处理 = False
 
+    @property
+    def event(self):
+        """The pygame event, under the name the module's dialogs read."""
+        return self.原始
+
     @classmethod
     def 来自(cls, e):
         """Wrap a pygame event."""
