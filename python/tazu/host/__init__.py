@@ -20,7 +20,9 @@ host supplying the same members can take their place. Choices this host makes:
   ones (`多选选中`). Those that need the user's answer (编辑文本,
   准备替换图层, 导入模板, 修改动作) go to a handler registered in
   `动作处理`, else wait in `待处理`; 设置图标文本, 替换图层 and 导入模板文件
-  apply the answers.
+  apply the answers. 启用文本编辑 answers 编辑文本 with the module's
+  字体输入框 (打开字体输入框); 处理事件 hands the colour its picker reports
+  back to that dialog.
 
 `python -m tazu.host` opens the board in a window.
 """
