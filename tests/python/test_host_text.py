@@ -83,15 +83,19 @@ def test_typed_text_picked_colour_and_size_redraw_the_layer(editing):
     assert (record["字体大小"], record["文本颜色"]) == (30, "#ff0000")
 
 
-@pytest.mark.parametrize("use_picker", ["no", "cancelled"])
+@pytest.mark.parametrize("use_picker", ["no", "cancelled", "left open"])
 def test_colour_stays_unless_one_is_chosen(editing, use_picker):
     board, icon = editing
     d = board.打开字体输入框()
-    if use_picker == "cancelled":
+    if use_picker != "no":
         click(board, d.取色按钮.element)
-        click(board, d.colour_picker.cancel_button)
-        assert d.colour_picker is None
+        picker = d.colour_picker
+        if use_picker == "cancelled":
+            click(board, picker.cancel_button)
+            assert d.colour_picker is None
     click(board, d.完成按钮.element)
+    if use_picker != "no":
+        assert not picker.alive()  # none left floating over the canvas
     assert (icon.文本, str(icon.字体大小), icon.文本颜色) == ("旧字", "56", "#203080")
     assert (32, 48, 128) in pixels(icon)
 

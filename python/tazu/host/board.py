@@ -859,7 +859,7 @@ class 画板:
             # A picker left open belongs to the previous layer.
             dialog.colour_picker.kill()
         colour = _解析颜色(getattr(icon, "文本颜色", ""))
-        dialog.current_colour = colour or pygame.Color(0, 0, 0)
+        dialog.current_colour = colour if colour is not None else pygame.Color(0, 0, 0)
         dialog.取色按钮.设置文本(
             "修改颜色(" + dialog.color_to_hex(colour) + ")" if colour is not None else 取色按钮文字)
         dialog.字体框.设置文本(getattr(icon, "字体", "") or "")
@@ -880,6 +880,10 @@ class 画板:
 
     def _文本已确定(self, 文本, 字体, 文本颜色, 字体大小, 图标信息):
         icon = 图标信息
+        picker = self.字体输入框.colour_picker if self.字体输入框 is not None else None
+        if picker is not None:
+            # The dialog is closed; a picker still open would float on alone.
+            picker.kill()
         if self._序号(icon) < 0:
             _输出("图层已不在画板上，文本没有应用")
             return
