@@ -699,28 +699,25 @@ class 画板:
 
     def 切割动作(self, 序号, 比例, 信息=None):
         """Cut frame 序号 at 比例 of its time; returns 信息 for the segment button."""
-        old = self.帧.键[序号] if isinstance(序号, int) and 0 <= 序号 < len(self.帧) else None
-        try:
-            first, second = self.帧.切割(序号, 比例)
-        except (ValueError, IndexError, TypeError) as e:
-            _输出(f"无法切割：{e}")
-            return 信息
-        _输出(f"已切割：{first} + {second}")
-        self._帧已变()
-        # A payload naming the frame follows it to its new key.
-        return second if old is not None and 信息 == old else 信息
+        return self._改帧(序号, 信息, "切割", lambda: self.帧.切割(序号, 比例),
+                          lambda keys: f"{keys[0]} + {keys[1]}", lambda keys: keys[1])
 
     def 缝合动作(self, 序号, 方向, 信息=None):
         """Join frame 序号 with its neighbour on 方向; returns 信息 for the segment button."""
+        return self._改帧(序号, 信息, "缝合", lambda: self.帧.缝合(序号, 方向),
+                          str, lambda kept: kept)
+
+    def _改帧(self, 序号, 信息, 动作, 改, 描述, 新键):
         old = self.帧.键[序号] if isinstance(序号, int) and 0 <= 序号 < len(self.帧) else None
         try:
-            kept = self.帧.缝合(序号, 方向)
+            result = 改()
         except (ValueError, IndexError, TypeError) as e:
-            _输出(f"无法缝合：{e}")
+            _输出(f"无法{动作}：{e}")
             return 信息
-        _输出(f"已缝合：{kept}")
+        _输出(f"已{动作}：{描述(result)}")
         self._帧已变()
-        return kept if old is not None and 信息 == old else 信息
+        # A payload naming the frame follows it to its new key.
+        return 新键(result) if old is not None and 信息 == old else 信息
 
     # ----- typed input ------------------------------------------------------------------
 
