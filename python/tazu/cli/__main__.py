@@ -1,0 +1,5 @@
+import sys
+
+from tazu.cli import main
+
+sys.exit(main())

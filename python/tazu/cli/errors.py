@@ -1,0 +1,5 @@
+"""The error type of the `tazu` command."""
+
+
+class CommandError(Exception):
+    """A problem with the user's input, reported without a traceback."""
