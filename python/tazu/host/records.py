@@ -7,7 +7,7 @@ import numbers
 import os
 import sys
 
-from .._common import 原子写入, 对
+from .._common import 原子写入, 对, 数字
 from ._support import 取, 有, 输出
 
 # Keys applied as they stand, without conversion.
@@ -47,8 +47,8 @@ class Records:
         else:
             pivot = icon.rotate_pivot
         angle = 取(记录, "旋转角度") if 有(记录, "旋转角度") else icon.rotate_angle
-        if angle is not None and (isinstance(angle, bool) or not isinstance(angle, numbers.Real)):
-            raise TypeError(f"旋转角度必须是数字，得到 {angle!r}")
+        if angle is not None:
+            数字(angle, "旋转角度", 严格=True, 有限=False)
         position = (number("横坐标"), number("纵坐标"))
         group_scale, base_scale = number("大盘缩放比例"), number("原始缩放比例")
         vector = box = None
