@@ -79,6 +79,11 @@ def 字体(大小):
 _字体缓存 = {}
 
 
+def 清字体缓存():
+    # Fonts die with pygame.font.quit(); a new window makes them anew.
+    _字体缓存.clear()
+
+
 class 状态栏:
     """The line under the toolbar: the last message for a while, else where the user is."""
 

@@ -38,6 +38,7 @@ from .screen import 屏幕
 class 编辑器(命令):
     def __init__(self, 路径=None, 适配比例=None, 配置=None):
         pygame.init()
+        chrome.清字体缓存()
         self.临时文件夹 = tempfile.mkdtemp(prefix="tazu-edit-")
         self.状态栏 = chrome.状态栏()
         self.配置路径 = 配置

@@ -109,6 +109,7 @@ class 文件命令:
             if icon is None or not any(i is icon for i in self.画板.图标列表):
                 self.提示("要替换的图层已不在画布上")
             elif self._是媒体(path) and self.画板.替换图层(path, icon):
+                self._从此换文件(icon.编号, os.path.abspath(path))
                 self.提示(f"已替换：{os.path.basename(path)}")
         elif 用途 == "模板":
             try:
@@ -118,6 +119,21 @@ class 文件命令:
                 return
             self.提示(f"已导入 {len(made)} 个图层")
         self._提交()
+
+    def _从此换文件(self, 编号, path):
+        """Replacing a layer's media replaces it from this frame on, where the
+        later frames still show the file it had here."""
+        doc = self.文档
+        index = doc.帧.当前
+        old = next((r.get("文件") for r in doc.图层(index) if r.get("编号") == 编号), None)
+        if not old:
+            return
+        old = doc.绝对路径(old)
+        new = doc.相对路径(path) if doc.路径 else path
+        for key in doc.帧.键[index + 1:]:
+            for record in doc.帧.数据[key]:
+                if record.get("编号") == 编号 and doc.绝对路径(record.get("文件", "")) == old:
+                    record["文件"] = new
 
     # ----- media in -----------------------------------------------------------
 

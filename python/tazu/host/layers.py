@@ -260,4 +260,5 @@ def _名称(record) -> str:
     if isinstance(text, str) and text.strip():
         line = text.strip().splitlines()[0]
         return line[:12] + ("…" if len(line) > 12 else "")
-    return os.path.basename(str(record.get("文件") or "")) or f"图层 {record.get('编号')}"
+    stem = os.path.splitext(os.path.basename(str(record.get("文件") or "")))[0]
+    return stem or f"图层 {record.get('编号')}"
