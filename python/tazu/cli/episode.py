@@ -237,7 +237,9 @@ def _clip_task(line: Line, config, settings, burn: bool, font: str, cache: str, 
     task = {
         "kind": "shot" if line.shot else "title",
         "shot": line.shot,
-        "text": plain_text(line.text) if not line.shot else "",
+        # a title card breaks its line where the narration pauses
+        "text": "\n".join(filter(None, (plain_text(part) for part in re.split(r"(?:<s>)+", line.text))))
+        if not line.shot else "",
         "duration": duration,
         "width": config.宽度,
         "height": config.高度,

@@ -85,19 +85,20 @@ class TitleCard:
             y += pic.get_height()
 
 
-def _save_png(rgb, path: str) -> None:
+def _save_png(rgb, path: str, shown: str) -> None:
     from PIL import Image
 
     try:
         Image.fromarray(rgb).save(path, format="PNG", compress_level=3)
     except OSError as e:
-        raise files.write_failed(path, e) from None
+        raise files.write_failed(shown, e) from None
 
 
 def play(drawable, target, moments, clip_times, encoder=None, frames_dir=None, burner=None,
-         fit=None, on_frame=None) -> int:
+         fit=None, on_frame=None, frames_name=None) -> int:
     """Draws `drawable` at each moment and hands every frame to the encoder
-    and the frame folder. Returns the number of frames."""
+    and the frame folder (named `frames_name` in messages). Returns the
+    number of frames."""
     count = 0
     for i, (moment, clip_time) in enumerate(zip(moments, clip_times)):
         drawable.draw(target, moment)
@@ -110,7 +111,8 @@ def play(drawable, target, moments, clip_times, encoder=None, frames_dir=None, b
         if encoder is not None:
             encoder.write(rgb)
         if frames_dir is not None:
-            _save_png(rgb, os.path.join(frames_dir, f"{i:04d}.png"))
+            name = f"{i:04d}.png"
+            _save_png(rgb, os.path.join(frames_dir, name), os.path.join(frames_name or frames_dir, name))
         count += 1
         if on_frame is not None:
             on_frame()
@@ -158,7 +160,7 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
         count = int(math.floor(shot.duration * settings.fps + 1e-9)) + 1
         moments = [min(i / settings.fps, shot.duration) for i in range(count)]
         encoder = VideoEncoder(video_path, width, height, settings)
-        play(shot, board.屏幕, moments, moments, encoder, temp_frames)
+        play(shot, board.屏幕, moments, moments, encoder, temp_frames, frames_name=frames_dir)
         encoder.close()
         encoder = None
         if temp_frames is not None:
