@@ -188,10 +188,8 @@ class VideoEncoder:
 _STOP = object()
 
 
-def encode_audio_stream(container, samples: numpy.ndarray) -> None:
-    """Encodes mono float samples at 48 kHz as AAC into an open container."""
-    import av
-
+def _add_audio_stream(container):
+    """A mono AAC stream at 48 kHz."""
     stream = container.add_stream("aac", rate=AUDIO_RATE, layout="mono")
     stream.bit_rate = 128000
     return stream
@@ -235,7 +233,7 @@ def join_clips(clips: list[str], path: str, samples: numpy.ndarray | None, cues=
             template = first.streams.video[0]
             video = out.add_stream_from_template(template)
             extradata = template.codec_context.extradata
-            audio = encode_audio_stream(out, samples) if samples is not None else None
+            audio = _add_audio_stream(out) if samples is not None else None
             subtitles = None
             if cues:
                 subtitles = out.add_stream("mov_text")

@@ -15,12 +15,13 @@ import os
 import re
 import time
 
+import tazu
 from tazu.cli import files
 from tazu.cli.encode import AUDIO_RATE, EncoderSettings, join_clips
 from tazu.cli.errors import CommandError
 from tazu.cli.progress import Progress
 from tazu.cli.render import colour, render_clip
-from tazu.cli.shots import read_json
+from tazu.cli.shots import load_shot, read_json
 from tazu.cli.subtitles import Cue, plain_text, read_vtt, srt_text, vtt_text
 from tazu.cli.voice import load_config
 from tazu.cli.workers import Runner, voice_line
@@ -194,7 +195,7 @@ def _media_of(doc, base: str, where: str, memo: dict) -> list:
     return sorted(set(found))
 
 
-def _narration(line: Line, config, progress: Progress) -> None:
+def _narration(line: Line) -> None:
     from tazu import mix
 
     if not line.narration or not os.path.isfile(line.narration):
@@ -224,9 +225,9 @@ def _voice_config(config) -> dict:
 def _clip_task(line: Line, config, settings, burn: bool, font: str, cache: str, memo: dict) -> dict:
     fps = settings.fps
     if line.shot:
-        doc = read_json(line.shot, "shot file")
+        doc = load_shot(line.shot)
         own = doc.get("时长", 1.0)
-        if not isinstance(own, (int, float)) or isinstance(own, bool) or not math.isfinite(own) or own <= 0:
+        if not math.isfinite(own):
             raise CommandError(f"{line.shot}: \"时长\" must be a positive number of seconds")
         duration = max(float(own), line.length + config.旁白后留白秒数 if line.narration else 0.0)
     else:
@@ -252,7 +253,8 @@ def _clip_task(line: Line, config, settings, burn: bool, font: str, cache: str, 
         "cues": cues,
     }
     key = {k: v for k, v in task.items() if k not in ("shot", "font")}
-    key.update(format=CLIP_FORMAT, settings=settings.key(), font=_digest_file(font, memo))
+    key.update(format=CLIP_FORMAT, version=tazu.__version__, settings=settings.key(),
+               font=_digest_file(font, memo))
     if line.shot:
         with open(line.shot, "rb") as f:
             key["document"] = hashlib.sha256(f.read()).hexdigest()
@@ -265,7 +267,7 @@ def _clip_task(line: Line, config, settings, burn: bool, font: str, cache: str, 
 
 def _check(result, where: str):
     if isinstance(result, CommandError):
-        raise CommandError(f"{where}: {result}")
+        raise CommandError(str(result))  # names its file already
     if isinstance(result, BaseException):
         raise CommandError(f"{where}: {type(result).__name__}: {result}") from result
     return result
@@ -356,7 +358,7 @@ def build(config_path: str, out: str = "out", jobs: int = 1, cluster: str | None
         finally:
             progress.close()
         for line in all_lines:
-            _narration(line, config, note)
+            _narration(line)
         tasks, missing = [], []
         for line in all_lines:
             task = _clip_task(line, config, settings, burn, font, cache, memo)

@@ -21,6 +21,8 @@ from tazu.cli.errors import CommandError
 
 _HOST = re.sub(r"[^A-Za-z0-9]+", "_", socket.gethostname()) or "host"
 _TEMP = re.compile(r"^\.tazu-(?P<host>[A-Za-z0-9_]+)-(?P<pid>\d+)-[0-9a-f]+-.*\.part$")
+# The platform's own writer names its temporary files .tazu-PID-HEX.tmp[.ext].
+_PLATFORM = re.compile(r"^\.tazu-(?P<pid>\d+)-[0-9a-f]{12}\.tmp(\.\w+)?$")
 # Left by earlier versions of the command: frames as NNNN.png.tmp.png, videos as .tmp-NAME.mp4.
 _LEGACY = (re.compile(r"^\d+\.png\.tmp\.png$"), re.compile(r"^\.tmp-.*\.mp4$"))
 
@@ -59,9 +61,12 @@ def clean_stale(folder: str) -> list[str]:
         return removed
     for name in names:
         m = _TEMP.match(name)
+        mp = _PLATFORM.match(name)
         stale = False
         if m:
             stale = m["host"] == _HOST and int(m["pid"]) != os.getpid() and not _alive(int(m["pid"]))
+        elif mp:
+            stale = int(mp["pid"]) != os.getpid() and not _alive(int(mp["pid"]))
         elif any(p.match(name) for p in _LEGACY):
             stale = True
         if stale:

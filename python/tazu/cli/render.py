@@ -151,7 +151,10 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
         files.clean_stale(parent)
         files.clean_stale(frames_dir)
         temp_frames = files.temp_path(frames_dir)
-        os.makedirs(temp_frames)
+        try:
+            os.makedirs(temp_frames)
+        except OSError as e:
+            raise files.write_failed(frames_dir, e) from None
     encoder = None
     started = time.perf_counter()
     try:
@@ -164,10 +167,11 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
         encoder.close()
         encoder = None
         if temp_frames is not None:
-            files.commit_folder(temp_frames, frames_dir)
+            try:
+                files.commit_folder(temp_frames, frames_dir)
+            except OSError as e:
+                raise files.write_failed(frames_dir, e) from None
             temp_frames = None
-    except OSError as e:
-        raise files.write_failed(out, e) from None
     finally:
         if encoder is not None:
             encoder.abort()
