@@ -126,6 +126,16 @@ def test_editing_one_shot_renders_only_that_shot(built, tmp_path):
     assert len(frames) == len(built["decoded"][0]) + 5
 
 
+def test_a_clip_spoilt_in_the_cache_is_made_again(built, tmp_path):
+    out = tmp_path / "out"
+    shutil.copytree(built["out"] / "cache", out / "cache")
+    clips = sorted((out / "cache" / "clips").iterdir())
+    clips[0].write_bytes(clips[0].read_bytes()[:3000])  # cut short behind the program's back
+    r = episode.build(str(built["config"]), str(out), quiet=True)
+    assert (r["rendered"], r["reused"]) == (1, 3)
+    assert same(decode(out / "第一集.mp4"), built["decoded"])
+
+
 def _onsets(samples, threshold=0.02, window=0.005):
     """Where sound starts after at least 0.15 s of quiet, in seconds."""
     n = int(48000 * window)

@@ -215,10 +215,20 @@ def _mov_text(text: str) -> bytes:
     return struct.pack(">H", len(data)) + data
 
 
-def join_clips(clips: list[str], path: str, samples: numpy.ndarray | None, cues=()) -> None:
+class DamagedClip(CommandError):
+    """A clip that cannot be read whole; the caller may make it again."""
+
+    def __init__(self, clip: str, why: str) -> None:
+        super().__init__(f"{clip}: damaged clip ({why})")
+        self.clip = clip
+
+
+def join_clips(clips: list[str], path: str, samples: numpy.ndarray | None, cues=(),
+               frames: list[int] | None = None) -> None:
     """Joins clips made with the same settings into one MP4 by copying their
     video packets, adds the sound track (mono float at 48 kHz, encoded once)
-    and a mov_text subtitle track of (start, end, text) cues in seconds."""
+    and a mov_text subtitle track of (start, end, text) cues in seconds.
+    `frames`, when given, is how many frames each clip must hold."""
     import av
 
     if not clips:
@@ -249,17 +259,21 @@ def join_clips(clips: list[str], path: str, samples: numpy.ndarray | None, cues=
                     raise CommandError(f"{clip}: encoded with other settings than {clips[0]}; "
                                        "remove the cache folder and build again")
                 end = offset
+                count = 0
                 for packet in src.demux(stream):
                     if packet.dts is None and packet.pts is None:
                         continue  # the demuxer's end marker
+                    count += 1
                     last = (packet.pts or 0) + (packet.duration or 0)
                     end = max(end, offset + last)
                     packet.pts += offset
                     packet.dts += offset
                     packet.stream = video
                     out.mux(packet)
-                frames = stream.frames
-                duration = int(round(frames / stream.average_rate / stream.time_base)) if frames else 0
+                if frames is not None and count != frames[k]:
+                    raise DamagedClip(clip, f"{count} of {frames[k]} frames")
+                held = stream.frames
+                duration = int(round(held / stream.average_rate / stream.time_base)) if held else 0
                 offset += max(duration, end - offset)
                 if k:
                     src.close()
@@ -278,6 +292,14 @@ def join_clips(clips: list[str], path: str, samples: numpy.ndarray | None, cues=
                 out.mux(packet)
         finally:
             out.close()
+    except av.FFmpegError as e:
+        files.discard(temp)
+        if isinstance(e, OSError) and e.filename in (temp, None) and e.errno not in (None, 0):
+            raise files.write_failed(path, e) from None
+        clip = e.filename if e.filename in clips else None
+        if clip:
+            raise DamagedClip(clip, e.strerror or str(e)) from None
+        raise CommandError(f"cannot make {path}: {e}") from None
     except OSError as e:
         files.discard(temp)
         raise files.write_failed(path, e) from None

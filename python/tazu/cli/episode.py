@@ -17,7 +17,7 @@ import time
 
 import tazu
 from tazu.cli import files
-from tazu.cli.encode import AUDIO_RATE, EncoderSettings, join_clips
+from tazu.cli.encode import AUDIO_RATE, DamagedClip, EncoderSettings, join_clips
 from tazu.cli.errors import CommandError
 from tazu.cli.progress import Progress
 from tazu.cli.render import colour, render_clip
@@ -57,6 +57,7 @@ class Line:
     duration: float = 0.0
     frames: int = 0
     clip: str = ""
+    task: dict | None = None
 
     @property
     def where(self) -> str:
@@ -362,7 +363,7 @@ def build(config_path: str, out: str = "out", jobs: int = 1, cluster: str | None
         tasks, missing = [], []
         for line in all_lines:
             task = _clip_task(line, config, settings, burn, font, cache, memo)
-            line.clip = task["out"]
+            line.clip, line.task = task["out"], task
             if os.path.isfile(task["out"]) or task["out"] in (t["out"] for t in tasks):
                 continue
             tasks.append(task)
@@ -395,8 +396,23 @@ def build(config_path: str, out: str = "out", jobs: int = 1, cluster: str | None
                     current = f.read().strip() == stamp
             if not current:
                 samples = _sound_track(lines, total, settings.fps)
-                join_clips([line.clip for line in lines], video, samples,
-                           [] if burn else [(c.start, c.end, c.text) for c in cues])
+                for attempt in range(len(lines) + 1):
+                    try:
+                        join_clips([line.clip for line in lines], video, samples,
+                                   [] if burn else [(c.start, c.end, c.text) for c in cues],
+                                   frames=[line.frames for line in lines])
+                        break
+                    except DamagedClip as e:
+                        # spoilt after it was made (this program writes clips whole): make it again
+                        files.discard(e.clip)
+                        if attempt == len(lines):
+                            raise
+                        note.note(f"{e}; rendering it again")
+                        task = next(line.task for line in lines if line.clip == e.clip)
+                        for _, res in Runner().run(render_clip, [task]):
+                            _check(res, e.clip)
+                        result["rendered"] += 1
+                        result["reused"] -= 1
                 files.write_text(sidecars[0], srt_text(cues))
                 files.write_text(sidecars[1], vtt_text(cues))
                 files.write_text(manifest, stamp + "\n")
