@@ -328,7 +328,7 @@ def test_close_with_unsaved_changes_asks(editor_of, shot):
     ed = d.editor
     d.click(d.centre(4))
     d.key(pygame.K_DOWN)
-    assert pygame.display.get_caption()[0].startswith("开场") and " *" in pygame.display.get_caption()[0]
+    assert "开场.json" in pygame.display.get_caption()[0] and " *" in pygame.display.get_caption()[0]
     d.post(pygame.QUIT)
     d.run()
     assert ed.运行中 and ed.询问窗 is not None

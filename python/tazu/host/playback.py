@@ -58,7 +58,7 @@ class 播放:
             # Timed as the episode build times it: the narration and its tail fit.
             duration = max(duration, 旁白.时长 + 旁白.留白)
         self.时长 = duration
-        self.镜头 = Shot(path, self.画板, duration=duration) if duration != 文档.时长 else Shot(path, self.画板)
+        self.镜头 = Shot(path, self.画板, duration=duration)
         self.帧时间 = 帧时间(list(文档.帧.键), self.时长)
         self.时刻 = min(max(0.0, 起点), self.时长)
         self._起 = None  # clock reading at moment 0 while playing
