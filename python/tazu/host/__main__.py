@@ -47,6 +47,12 @@ def main(argv=None, prog="python -m tazu.host") -> int:
 
     import pygame
 
+    from .editor import 准备显示
+
+    # The window's video and audio drivers are chosen here, before the command
+    # line package (headless by default) is imported.
+    准备显示()
+    pygame.init()
     from tazu.cli.errors import CommandError
 
     from .editor import 编辑器
@@ -58,6 +64,11 @@ def main(argv=None, prog="python -m tazu.host") -> int:
         editor = 编辑器(shot, 适配比例=ratio, 配置=args.config)
     except CommandError as e:
         print(f"{prog}: {e}", file=sys.stderr)
+        pygame.quit()
+        return 2
+    except pygame.error as e:
+        print(f"{prog}: cannot open a window ({e}); without a display, use "
+              "SDL_VIDEODRIVER=dummy with --screenshot", file=sys.stderr)
         pygame.quit()
         return 2
     for path in media:
