@@ -156,6 +156,14 @@ def test_frames_new_duplicate_delete_and_weights(editor_of, shot):
     ed._帧对话框.获得文本()
     assert ed.文档.帧.键[2] == "开场_奔跑_3"
     assert "正数" in ed.状态栏.当前消息()
+    # two clicks on a frame of the strip ask for its weight
+    d.click(d.strip_button(3))
+    d.click(d.strip_button(3))
+    assert ed._帧对话框.可见
+    ed._帧对话框.输入.设置文本("4")
+    ed._帧对话框.获得文本()
+    assert ed.文档.帧.键[3] == "开场_转身_4"
+    d.ctrl(pygame.K_z)
     d.ctrl(pygame.K_n)
     assert len(ed.文档.帧) == 5 and ed.文档.帧.当前 == 4
     assert ed.文档.图层(4) == ed.文档.图层(3)

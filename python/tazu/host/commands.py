@@ -25,6 +25,8 @@ _快捷 = {
     pygame.K_q: ("退出", "退出"),
     pygame.K_DELETE: ("删帧", "删帧"),
 }
+# Two clicks on one strip button closer than this edit the frame's weight.
+双击毫秒 = 400
 # What may run while a dialog is open.
 _对话框中可用 = {"保存", "另存为", "帮助", "退出"}
 
@@ -156,6 +158,16 @@ class 命令(文件命令):
         self.同步.载入(index)
         self.画板.标记帧条()
         self.历史.记下(self._状态())
+
+    def _帧条点击(self, 信息=None):
+        """A click on the strip shows its frame; a second quick one edits its weight."""
+        now = pygame.time.get_ticks()
+        last, self._上次帧条点击 = getattr(self, "_上次帧条点击", (None, -1000)), (信息, now)
+        if 信息 == last[0] and now - last[1] < 双击毫秒 and 信息 in self.文档.帧.键:
+            self.选择帧(信息)
+            self.编辑帧()
+            return
+        self.选择帧(信息)
 
     def 命令_上一帧(self):
         if self.文档.帧.当前:

@@ -115,7 +115,7 @@ class 编辑器(命令):
         self.文件对话框 = self.询问窗 = None
         self.同步 = 画布同步(board, doc)
         board.图层名称 = self.同步.命名
-        board.选帧处理 = self.选择帧
+        board.选帧处理 = self._帧条点击
         board.帧变化回调 = self._帧已切缝
         board.导出文件夹 = os.path.join(doc.文件夹, "模板") if doc.路径 else None
         board.启用文本编辑()
