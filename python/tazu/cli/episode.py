@@ -130,6 +130,8 @@ def _storyboards(config, progress: Progress) -> dict[str, list[Line]]:
             if number is None or number_key(number) == "":
                 raise CommandError(f"{path}: line {k + 1} has no \"序号\"")
             text = rec.获取("文案") or ""
+            if isinstance(text, (int, float)) and not isinstance(text, bool) and math.isfinite(text):
+                text = number_key(text)  # a line that is only a number is read as written
             if not isinstance(text, str):
                 raise CommandError(f"{path}: line {number}: \"文案\" must be text, not {text!r}")
             plain = {key: rec.获取(key) for key in ("序号", "文案", "角色", "类型")}
