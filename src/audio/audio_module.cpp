@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "tazu/audio.hpp"
+#include "tazu/files.hpp"
 
 namespace py = pybind11;
 namespace ta = tazu::audio;
@@ -110,6 +111,10 @@ PYBIND11_MODULE(_audio, m) {
         return ta::read_file(path);
       },
       py::arg("path"), "Reads an audio file; raises AudioFileError (an OSError).");
+  m.def("temp_path_beside", &tazu::files::temp_path_beside, py::arg("path"),
+        "Name for a file while it is written beside `path` (hidden, ends in .tmp).");
+  m.def("remove_stale_temp_files", &tazu::files::remove_stale_temp_files, py::arg("folder"),
+        "Removes temporary files of runs that are gone; returns their names.");
   m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));
   m.def(
       "join", [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },

@@ -20,7 +20,6 @@ import os
 import re
 import shutil
 import subprocess
-import uuid
 
 import numpy as np
 from PIL import Image, ImageDraw, ImageFont
@@ -142,6 +141,7 @@ class 音频:
         folder = os.path.dirname(path)
         if folder:
             os.makedirs(folder, exist_ok=True)
+        _sweep_once(folder)
         self._buf.write_wav(path, 格式)
         return self
 
@@ -163,7 +163,7 @@ class 音频:
             folder = os.path.dirname(path)
             if folder:
                 os.makedirs(folder, exist_ok=True)
-            tmp = _temp_beside(path, ".png")
+            tmp = _temp_beside(path)
             try:
                 image.save(tmp, format="PNG")
                 os.replace(tmp, path)
@@ -219,13 +219,24 @@ def _nice_step(raw):
     return 10 * power
 
 
-def _temp_beside(path, suffix):
-    # Same folder, so the final rename stays on one file system; a short name,
-    # because espeak-ng cuts long output paths; the writer creates the file, so
-    # it gets the usual permissions.
-    folder = os.path.dirname(path)
-    name = f".tazu-{os.getpid()}-{uuid.uuid4().hex[:12]}.tmp{suffix}"
-    return os.path.join(folder, name)
+_swept_folders = set()
+
+
+def _sweep_once(folder):
+    """The first time a process writes into a folder, the temporary files that
+    killed runs left there are removed (those of live writers stay)."""
+    folder = folder or "."
+    if folder not in _swept_folders:
+        _swept_folders.add(folder)
+        _audio.remove_stale_temp_files(folder)
+
+
+def _temp_beside(path):
+    """A temporary name in the folder of `path`: same folder, so the final
+    rename stays on one file system; short, because espeak-ng cuts long output
+    paths; ending in ".tmp", so no folder scan takes it for a finished file."""
+    _sweep_once(os.path.dirname(path))
+    return _audio.temp_path_beside(path)
 
 
 def _remove_quietly(path):
@@ -270,6 +281,16 @@ def 合并音频(音频列表) -> 音频:
 
 
 # ---- speech --------------------------------------------------------------------
+
+
+# Control characters (a NUL ends espeak-ng's input) and lone surrogates (no
+# UTF-8 form) are not speech; tab and line breaks become a space.
+_UNSPEAKABLE = re.compile("[\x00-\x08\x0e-\x1f\x7f-\x9f\ud800-\udfff]")
+_BREAKS = re.compile("[\t\n\v\f\r]")
+
+
+def _speakable(text):
+    return _BREAKS.sub(" ", _UNSPEAKABLE.sub("", text))
 
 
 class 朗读失败(RuntimeError):
@@ -398,12 +419,14 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
       calm/平静, serious/严肃 shift pitch, speed and volume; other names are
       spoken neutrally. 情感程度: strength in percent, 100 = as listed, up to 200.
 
+    Control characters are left out of the text (a NUL would end espeak-ng's
+    input), and so are lone surrogates; tabs and line breaks are spaces.
     The file is written under a temporary name and renamed, so it is complete or
     absent. Missing folders are created. Returns the path.
     """
     if 保存位置 is None:
         raise ValueError("朗读需要保存位置")
-    text = "" if 文本 is None else str(文本)
+    text = "" if 文本 is None else _speakable(str(文本))
     if not text.strip():
         raise ValueError("朗读的文本是空的")
     path = os.fspath(保存位置)
@@ -412,7 +435,7 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
         os.makedirs(folder, exist_ok=True)
     if shutil.which(_ESPEAK) is None:
         raise 朗读失败("找不到语音引擎 espeak-ng，请先安装（scripts/setup.sh 会安装它）")
-    tmp = _temp_beside(path, ".wav")
+    tmp = _temp_beside(path)
     try:
         # Run inside the folder so espeak-ng only sees the short file name.
         args = espeak_arguments(text, os.path.basename(tmp), 音色, 音量, 语速, 音调, 情感, 情感程度)
