@@ -5,7 +5,9 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "tazu/audio.hpp"
 #include "tazu/files.hpp"
@@ -113,6 +115,23 @@ PYBIND11_MODULE(_audio, m) {
       py::arg("path"), "Reads an audio file; raises AudioFileError (an OSError).");
   m.def("temp_path_beside", &tazu::files::temp_path_beside, py::arg("path"),
         "Name for a file while it is written beside `path` (hidden, ends in .tmp).");
+  m.def(
+      "write_file_atomically",
+      [](const std::string& path, const py::bytes& data) {
+        std::string content = data;
+        try {
+          py::gil_scoped_release nogil;
+          tazu::files::write_atomically(path, content);
+        } catch (const std::system_error& e) {
+          errno = e.code().value();
+          py::str name(path);
+          PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, name.ptr());
+          throw py::error_already_set();
+        }
+      },
+      py::arg("path"), py::arg("data"),
+      "Writes the bytes beside `path`, flushed to disk, then renames them into place; raises "
+      "OSError and leaves nothing when a write fails.");
   m.def("remove_stale_temp_files", &tazu::files::remove_stale_temp_files, py::arg("folder"),
         "Removes temporary files of runs that are gone; returns their names.");
   m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));

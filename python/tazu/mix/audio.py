@@ -387,7 +387,8 @@ def _check_voice(voice):
 
 
 def espeak_arguments(文本, 保存位置, 音色=None, 音量=None, 语速=None, 音调=None, 情感=None, 情感程度=None):
-    """The argument list `朗读` runs (the text itself goes to standard input)."""
+    """The argument list `朗读` runs (the text itself goes to standard input);
+    the WAV goes to 保存位置, or to standard output when it is None."""
     voice = 默认音色 if _blank(音色) else str(音色).strip()
     if voice.startswith("-") or any(c.isspace() for c in voice):
         raise ValueError(f"音色名称无效：{音色!r}")
@@ -401,8 +402,19 @@ def espeak_arguments(文本, 保存位置, 音色=None, 音量=None, 语速=None
     pitch = max(0, min(99, round(pitch + d_pitch)))
     return [
         _ESPEAK, "-v", voice, "-a", str(amplitude), "-s", str(speed), "-p", str(pitch),
-        "-w", 保存位置, "--stdin",
+        *(["--stdout"] if 保存位置 is None else ["-w", os.fspath(保存位置)]), "--stdin",
     ]
+
+
+def _finished_wav(data):
+    """espeak-ng's WAV from a pipe, whose header cannot give the sizes yet,
+    with the sizes filled in; None when it holds no sound or is not the
+    44-byte-header WAV that espeak-ng writes."""
+    if len(data) <= 44 or data[:4] != b"RIFF" or data[8:12] != b"WAVE" or data[36:40] != b"data":
+        return None
+    data = data[: 44 + (len(data) - 44) // 2 * 2]
+    return b"".join([data[:4], (len(data) - 8).to_bytes(4, "little"), data[8:40],
+                     (len(data) - 44).to_bytes(4, "little"), data[44:]])
 
 
 def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音调=None, 情感=None, 情感程度=None, 超时=120):
@@ -435,20 +447,17 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
         os.makedirs(folder, exist_ok=True)
     if shutil.which(_ESPEAK) is None:
         raise 朗读失败("找不到语音引擎 espeak-ng，请先安装（scripts/setup.sh 会安装它）")
-    tmp = _temp_beside(path)
+    args = espeak_arguments(text, None, 音色, 音量, 语速, 音调, 情感, 情感程度)
     try:
-        # Run inside the folder so espeak-ng only sees the short file name.
-        args = espeak_arguments(text, os.path.basename(tmp), 音色, 音量, 语速, 音调, 情感, 情感程度)
-        try:
-            done = subprocess.run(
-                args, input=text.encode("utf-8"), capture_output=True, timeout=超时, cwd=folder or None
-            )
-        except subprocess.TimeoutExpired:
-            raise 朗读失败(f"语音合成超时（{超时} 秒）：{text[:30]}") from None
-        message = done.stderr.decode("utf-8", "replace").strip()
-        if done.returncode != 0 or not os.path.isfile(tmp) or os.path.getsize(tmp) <= 44:
-            raise 朗读失败(f"语音合成失败（音色 {args[2]}）：{message or '没有产生声音'}")
-        os.replace(tmp, path)
-    finally:
-        _remove_quietly(tmp)
+        done = subprocess.run(args, input=text.encode("utf-8"), capture_output=True, timeout=超时)
+    except subprocess.TimeoutExpired:
+        raise 朗读失败(f"语音合成超时（{超时} 秒）：{text[:30]}") from None
+    message = done.stderr.decode("utf-8", "replace").strip()
+    wav = _finished_wav(done.stdout)
+    if done.returncode != 0 or wav is None:
+        raise 朗读失败(f"语音合成失败（音色 {args[2]}）：{message or '没有产生声音'}")
+    # espeak-ng reports no failed write (a full disk leaves a short file that
+    # looks whole), so it writes to a pipe and the file is written here.
+    _sweep_once(folder)
+    _audio.write_file_atomically(path, wav)
     return path

@@ -1,4 +1,6 @@
 // The character index, a shot's protagonist, a shot's media base name.
+#include <cerrno>
+
 #include "narration/narration.hpp"
 #include "pyclass.hpp"
 
@@ -17,9 +19,9 @@ std::string text_of(py::handle v) {
 }
 
 void raise_os_error(int err, const std::string& path) {
-  py::object error = py::module_::import("builtins")
-                         .attr("OSError")(err, std::generic_category().message(err), py::str(path));
-  PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
+  errno = err;
+  py::str name(path);
+  PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, name.ptr());
   throw py::error_already_set();
 }
 
