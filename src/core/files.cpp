@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -56,19 +57,13 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_hex(char c) { return is_digit(c) || (c >= 'a' && c <= 'f'); }
 bool is_word(char c) { return is_hex(c) || (c >= 'g' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool ends_with(std::string_view s, std::string_view end) {
-  return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
-}
-
-// The fields between the prefix and the suffix, split at "-".
-std::vector<std::string_view> fields_of(std::string_view name) {
+// The fields between the prefix and the end, split at "-": `tail` is what
+// follows the last field (".tmp", or ".tmp.wav" and the like).
+std::vector<std::string_view> fields_of(std::string_view name, std::string_view& tail) {
   std::string_view body = name.substr(kPrefix.size());
-  for (std::string_view end : {".tmp.wav", ".tmp.png", ".tmp"}) {
-    if (ends_with(body, end)) {
-      body.remove_suffix(end.size());
-      break;
-    }
-  }
+  const std::size_t tmp = body.rfind(kSuffix);
+  tail = tmp == std::string_view::npos ? std::string_view() : body.substr(tmp);
+  body = body.substr(0, tmp == std::string_view::npos ? body.size() : tmp);
   std::vector<std::string_view> out;
   for (std::size_t at = 0;;) {
     std::size_t dash = body.find('-', at);
@@ -84,18 +79,23 @@ struct Owner {
   long pid = 0;
 };
 
-// Whose temporary file a name is; names of earlier versions carry no machine
-// tag and count as this machine's.
+// Whose temporary file a name is. Names without a machine tag (those of the
+// platform's Python writer, ".tazu-{process}-{unique}.tmp[.ext]", and of
+// earlier versions) count as this machine's.
 bool owner_of(std::string_view name, Owner& owner) {
   if (name.substr(0, kPrefix.size()) != kPrefix) return false;
-  const bool current = ends_with(name, kSuffix);
-  if (!current && !ends_with(name, ".tmp.wav") && !ends_with(name, ".tmp.png")) return false;
-  auto f = fields_of(name);
+  std::string_view tail;
+  auto f = fields_of(name, tail);
+  const std::string_view ext = tail.substr(std::min(tail.size(), kSuffix.size()));
+  const bool plain = tail == kSuffix;
+  const bool with_ext =
+      ext.size() >= 2 && ext.size() <= 6 && ext[0] == '.' && all_of(ext.substr(1), is_word);
+  if (!plain && !with_ext) return false;
   std::string_view pid;
-  if (current && f.size() == 3 && f[0].size() == 8 && all_of(f[0], is_hex)) {
+  if (plain && f.size() == 3 && f[0].size() == 8 && all_of(f[0], is_hex)) {
     owner.this_machine = f[0] == machine_tag();
     pid = f[1];
-  } else if (!current && f.size() == 2) {
+  } else if (f.size() == 2) {
     owner.this_machine = true;
     pid = f[0];
   } else {

@@ -57,8 +57,10 @@ TEST_F(Files, TempNamesAreHiddenUniqueAndNoMedia) {
   EXPECT_TRUE(is_temp_name(name));
   EXPECT_TRUE(is_temp_name(".tazu-123-0.tmp.wav"));  // names of earlier versions
   EXPECT_TRUE(is_temp_name(".tazu-123-3fa9b0c1d2e4.tmp.png"));
+  EXPECT_TRUE(is_temp_name(".tazu-123-3fa9b0c1d2e4.tmp"));  // the platform's Python writer
   for (const char* other : {"x.wav", ".tazu-.tmp", ".tazu-abc.tmp", ".tazu-123-0.wav",
-                            ".tazu-zzzzzzzz-1-0.tmp", ".tazu-123-0.tmp.mp4", "tazu-1-2.tmp.wav"})
+                            ".tazu-zzzzzzzz-1-0.tmp", ".tazu-1-0.tmp.", ".tazu-1-0.tmpx",
+                            ".tazu-1-0.tmp.a/b", "tazu-1-2.tmp.wav", ".tazu-1-2-3-4.tmp"})
     EXPECT_FALSE(is_temp_name(other)) << other;
 }
 

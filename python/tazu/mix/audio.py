@@ -25,21 +25,13 @@ import numpy as np
 from PIL import Image, ImageDraw, ImageFont
 
 from .. import _audio
+from .._common import 原子写入
+from .._common import 数字 as _number
 
 __all__ = ["音频", "抓取音频", "新建静音音频", "合并音频", "朗读", "朗读失败"]
 
 # espeak-ng writes 22050 Hz mono; silences made at that rate join without resampling.
 默认采样率 = 22050
-
-
-def _number(value, name):
-    try:
-        result = float(value)
-    except (TypeError, ValueError):
-        raise ValueError(f"{name}必须是数字，得到的是 {value!r}") from None
-    if not math.isfinite(result):
-        raise ValueError(f"{name}必须是有限的数字，得到的是 {value!r}")
-    return result
 
 
 class 音频:
@@ -163,13 +155,9 @@ class 音频:
             folder = os.path.dirname(path)
             if folder:
                 os.makedirs(folder, exist_ok=True)
-            tmp = _temp_beside(path)
-            try:
+            _sweep_once(folder)
+            with 原子写入(path) as tmp:
                 image.save(tmp, format="PNG")
-                os.replace(tmp, path)
-            except BaseException:
-                _remove_quietly(tmp)
-                raise
         return image
 
 
@@ -229,21 +217,6 @@ def _sweep_once(folder):
     if folder not in _swept_folders:
         _swept_folders.add(folder)
         _audio.remove_stale_temp_files(folder)
-
-
-def _temp_beside(path):
-    """A temporary name in the folder of `path`: same folder, so the final
-    rename stays on one file system; short, because espeak-ng cuts long output
-    paths; ending in ".tmp", so no folder scan takes it for a finished file."""
-    _sweep_once(os.path.dirname(path))
-    return _audio.temp_path_beside(path)
-
-
-def _remove_quietly(path):
-    try:
-        os.remove(path)
-    except OSError:
-        pass
 
 
 # ---- making audio objects ------------------------------------------------------
