@@ -108,13 +108,12 @@ PYBIND11_MODULE(_audio, m) {
 
   m.def(
       "read",
-      [](const std::string& path) {
+      [](const std::string& path, std::size_t max_samples) {
         py::gil_scoped_release nogil;
-        return ta::read_file(path);
+        return ta::read_file(path, max_samples);
       },
-      py::arg("path"), "Reads an audio file; raises AudioFileError (an OSError).");
-  m.def("temp_path_beside", &tazu::files::temp_path_beside, py::arg("path"),
-        "Name for a file while it is written beside `path` (hidden, ends in .tmp).");
+      py::arg("path"), py::arg("max_samples") = ta::kMaxReadSamples,
+      "Reads an audio file; raises AudioFileError (an OSError) naming the file.");
   m.def(
       "write_file_atomically",
       [](const std::string& path, const py::bytes& data) {
