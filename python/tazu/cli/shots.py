@@ -8,7 +8,7 @@ import os
 
 from tazu.cli.errors import CommandError
 
-EXAMPLES = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", "..", "..", "examples"))
+EXAMPLES = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", "examples"))
 
 # Keys of a layer record with the values a compact shot document may leave out.
 RECORD_DEFAULTS = {
@@ -61,7 +61,7 @@ def complete_record(raw: dict, base: str, where: str) -> dict:
     if not os.path.exists(path):
         hint = ""
         if os.path.dirname(path) == os.path.join(EXAMPLES, "media"):
-            hint = " (the example media is made by `python examples/make_media.py` or `tazu demo`)"
+            hint = " (the example's media is made by `tazu demo` beside a copy of the example)"
         raise CommandError(f"{where}: media file not found: {path}{hint}")
     rec["文件"] = path
     for key in ("横坐标", "纵坐标", "缩放比例", "旋转角度"):
@@ -112,13 +112,15 @@ def load_shot(path: str) -> dict:
 class Shot:
     """A shot turned into layer sprites, ready to be drawn at any moment."""
 
-    def __init__(self, path: str, board) -> None:
+    def __init__(self, path: str, board, duration: float | None = None) -> None:
+        """`duration` stretches the shot's frames over another length than its
+        "时长" (an episode times a shot to its narration)."""
         from tazu import animation, mix
 
         self.path = path
         doc = load_shot(path)
         base = os.path.dirname(os.path.abspath(path))
-        self.duration = float(doc["时长"])
+        self.duration = float(doc.get("时长", 1.0) if duration is None else duration)
         self.background = tuple(doc.get("背景颜色", (0, 0, 0)))
         coords = mix.字典()
         for key, layers in doc["坐标字典"].items():
