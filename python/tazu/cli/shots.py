@@ -34,11 +34,9 @@ def _media_size(path: str) -> tuple[int, int]:
 
     if mix.是否视频(path):
         w, h = mix.抓取视频(path).尺寸
-        return int(w), int(h)
-    from PIL import Image
-
-    with Image.open(path) as img:
-        return img.size
+    else:
+        w, h = mix.抓取图片(path).尺寸  # upright, as the layer shows it
+    return int(w), int(h)
 
 
 def complete_record(raw: dict, base: str, where: str) -> dict:

@@ -127,7 +127,7 @@ class MenuActions:
         layer's file, so records and playback show it; mirroring it again
         returns to the original file.
         """
-        from tazu.mix import file_to_md5
+        from tazu.mix import file_to_md5, load_picture
 
         for icon in self._可改():
             if getattr(icon, "type", None) in ("video", "gif") or getattr(icon, "文本", None):
@@ -145,7 +145,7 @@ class MenuActions:
                 os.makedirs(folder, exist_ok=True)
                 target = os.path.join(folder, file_to_md5(source) + "_mirror.png")
                 if not os.path.exists(target):
-                    flipped = pygame.transform.flip(pygame.image.load(source), True, False)
+                    flipped = pygame.transform.flip(load_picture(source), True, False)
                     with 原子写入(target, ".png") as part:
                         pygame.image.save(flipped, part)
                 self._镜像来源[target] = source

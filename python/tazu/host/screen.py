@@ -243,13 +243,11 @@ class 屏幕:
         return pygame.draw.circle(self.screen, colour, (x, y), 半径, int(线条宽度))
 
     def pillow_to_image(self, image) -> pygame.Surface:
-        """A pygame Surface with the pixels of a Pillow image (alpha kept)."""
-        if image.mode not in ("RGB", "RGBA"):
-            image = image.convert("RGBA" if "A" in image.getbands() or image.mode == "P" else "RGB")
-        surface = pygame.image.frombytes(image.tobytes(), image.size, image.mode)
-        if pygame.display.get_init() and pygame.display.get_surface() is not None:
-            surface = surface.convert_alpha() if image.mode == "RGBA" else surface.convert()
-        return surface
+        """A pygame Surface with the pixels of a Pillow image, with per-pixel alpha
+        whatever the image's mode, so a turned frame keeps transparent corners."""
+        from tazu.mix import pillow_to_surface
+
+        return pillow_to_surface(image)
 
 
 Screen = 屏幕

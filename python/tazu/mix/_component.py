@@ -25,6 +25,7 @@ import pygame
 from .._common import 对 as _pair
 from .._common import 数字
 from ._containers import 游戏矩形
+from ._media import load_picture, with_alpha
 
 
 def rotate_vector(vector, degrees):
@@ -63,15 +64,7 @@ def _tidy(v):
 def _load_picture(path):
     if not isinstance(path, (str, os.PathLike)):
         raise TypeError(f"图片必须是文件路径或 pygame.Surface，得到 {path!r}")
-    if not os.path.isfile(path):
-        raise FileNotFoundError(f"图片文件不存在：{path}")
-    try:
-        surface = pygame.image.load(os.fspath(path))
-    except (pygame.error, OSError, ValueError) as e:
-        raise OSError(f"无法读取图片：{path}（{e}）") from e
-    if pygame.display.get_init() and pygame.display.get_surface() is not None:
-        surface = surface.convert_alpha()
-    return surface
+    return load_picture(path)
 
 
 def _placeholder(size):
@@ -249,7 +242,8 @@ class 游戏组件:
             if cache is not None and cache[0] is scaled and cache[1] == angle:
                 image = cache[2]
             else:
-                image = pygame.transform.rotate(scaled, angle)
+                # Turned without alpha, the corners would be filled with a colour.
+                image = pygame.transform.rotate(with_alpha(scaled), angle)
                 self._turned_cache = (scaled, angle, image)
         else:
             image = scaled
