@@ -1,10 +1,10 @@
 // The audio reader on hostile files: whatever libsndfile accepts must come back
-// as a usable buffer of a size the file can hold, and survive a WAV round trip.
+// as a usable buffer within the sample limit, and survive a WAV round trip
+// through a real file.
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "fuzz_input.hpp"
@@ -35,20 +35,21 @@ struct Cleanup {
 
 }  // namespace
 
+// A sample limit far below the default keeps every run quick; the limit is
+// checked the same way whatever its size.
+constexpr std::size_t kMaxSamples = std::size_t(1) << 22;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = (work_dir() / "in.audio").string();
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
-  }
+  static const char* const kName = "fuzz-input.audio";
   ta::Buffer b;
   try {
-    b = ta::read_file(path);
+    b = ta::read_memory(data, size, kName, kMaxSamples);
   } catch (const ta::FileError& e) {
     // The message names the file.
-    FUZZ_CHECK(std::strstr(e.what(), path.c_str()) != nullptr);
+    FUZZ_CHECK(std::strstr(e.what(), kName) != nullptr);
     return 0;
   }
+  FUZZ_CHECK(b.samples.size() <= kMaxSamples);
   FUZZ_CHECK(b.channels == 1 || b.channels == 2);
   FUZZ_CHECK(b.rate > 0 && b.rate <= 768000);
   FUZZ_CHECK(b.samples.size() % std::size_t(b.channels) == 0);

@@ -337,6 +337,28 @@ void layout_seeds() {
   }
 }
 
+// GIFs by hand: a 1x1 still, a two-frame loop, and one cut inside its
+// second frame.
+void gif_seeds() {
+  const std::string t = "fuzz_gif_scan";
+  const std::string head("GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff", 19);
+  const std::string control("\x21\xf9\x04\x05\x0a\x00\x00\x00", 8);
+  const std::string image("\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00", 15);
+  const std::string loop("\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+  const auto bytes = [](const std::string& s) {
+    return std::vector<std::uint8_t>(s.begin(), s.end());
+  };
+  save(t, "still.gif", bytes(head + control + image + ";"));
+  save(t, "loop.gif", bytes(head + loop + control + image + control + image + ";"));
+  const std::string whole = head + loop + control + image + control + image;
+  save(t, "cut.gif", bytes(whole.substr(0, whole.size() - 4)));
+  std::string local = image;
+  local[9] = '\x80';  // a local colour table of two entries
+  local.insert(10, std::string("\x00\x00\x00\xff\xff\xff", 6));
+  save(t, "local-table.gif",
+       bytes(std::string("GIF87a\x01\x00\x01\x00\x00\x00\x00", 13) + local + ";"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -351,5 +373,6 @@ int main(int argc, char** argv) {
   dsp_seeds();
   bars_seeds();
   layout_seeds();
+  gif_seeds();
   return 0;
 }

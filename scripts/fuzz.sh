@@ -18,9 +18,10 @@ shift || true
 targets=("$@")
 # The slower targets (audio through libsndfile and libsamplerate) get more of
 # the minute.
-declare -A default_seconds=([fuzz_narration]=8 [fuzz_playback]=8 [fuzz_dsp]=15 [fuzz_bars]=8
-                            [fuzz_layout]=6 [fuzz_audio_read]=15)
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_narration fuzz_playback fuzz_dsp fuzz_bars fuzz_layout fuzz_audio_read)
+declare -A default_seconds=([fuzz_narration]=7 [fuzz_playback]=7 [fuzz_dsp]=14 [fuzz_bars]=7
+                            [fuzz_layout]=5 [fuzz_audio_read]=14 [fuzz_gif_scan]=6)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_narration fuzz_playback fuzz_dsp fuzz_bars fuzz_layout
+                                     fuzz_audio_read fuzz_gif_scan)
 build=${TAZU_FUZZ_BUILD_DIR:-build/fuzz}
 
 # clang 14 with its sanitizer and libFuzzer runtimes, the symbolizer for
@@ -36,6 +37,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 cmake=.venv/bin/cmake
 [ -x "$cmake" ] || cmake=cmake
@@ -54,14 +58,16 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   "$cmake" -S fuzz -B "$build" "${generator[@]}" "${launcher[@]}" \
     -DCMAKE_CXX_COMPILER="$(command -v clang++-14 || command -v clang++)" >/dev/null
 fi
-"$cmake" --build "$build" -j "${TAZU_JOBS:-2}" -- "${targets[@]}" >/dev/null
+if ! "$cmake" --build "$build" -j "${TAZU_JOBS:-2}" -- "${targets[@]}" >"$work/build.log" 2>&1; then
+  cat "$work/build.log" >&2
+  exit 1
+fi
 
 symbolizer=/usr/lib/llvm-14/bin/llvm-symbolizer
 [ -x "$symbolizer" ] && export ASAN_SYMBOLIZER_PATH="$symbolizer"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS="suppressions=$(pwd)/fuzz/lsan.supp:print_suppressions=0"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 failed=()
 printf '%-16s %12s %8s  %s\n' target executions per_s result
 for t in "${targets[@]}"; do
