@@ -27,6 +27,9 @@ build=${TAZU_FUZZ_BUILD_DIR:-build/fuzz}
 # clang 14 with its sanitizer and libFuzzer runtimes, the symbolizer for
 # readable reports, and the libraries the core links.
 apt_packages=(clang-14 libclang-rt-14-dev llvm-14 libsndfile1-dev libsamplerate0-dev pkg-config)
+# Run on its own, before the set-up script has made .venv, it needs a build tool too.
+[ -x .venv/bin/cmake ] || command -v cmake >/dev/null 2>&1 || apt_packages+=(cmake)
+[ -x .venv/bin/ninja ] || command -v ninja >/dev/null 2>&1 || apt_packages+=(ninja-build)
 missing=()
 for p in "${apt_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
