@@ -1,5 +1,4 @@
 """Action keys, time weights, layer sprite construction, shaping and segments."""
-import math
 
 import numpy
 import pytest
@@ -112,7 +111,7 @@ def test_media_size_and_icon_dict(make_png):
 def test_unreadable_picture_fails(tmp_path):
     bad = tmp_path / "bad.png"
     bad.write_bytes(b"not a picture")
-    with pytest.raises(Exception):
+    with pytest.raises((OSError, ValueError)):
         animation.图层精灵(文件=str(bad))
 
 
