@@ -201,6 +201,30 @@ def test_repeated_key_and_bad_loop_count(make_png):
         assert s.混合模式 == "叠加"
 
 
+@pytest.mark.parametrize("edit, again_ok", [
+    (lambda h: None, False),                   # untouched: the key was shaped
+    (lambda h: h.remove("k_1"), True),          # the host forgot it
+    (lambda h: h.clear(), True),
+    (lambda h: h.__setitem__(0, "k_x"), True),  # replaced in place, same length
+    (lambda h: h.append(7), False),             # a non-text item: 索引 answers
+])
+def test_repeated_key_follows_the_history_list_as_the_host_edits_it(make_png, edit, again_ok):
+    path = make_png(20, 10)
+    s = sprite_for(record(path))
+    for i in range(1, 4):
+        s.塑造(f"k_{i}", record(path, i), 1)
+    edit(s.历史动作键列表)
+    if again_ok:
+        assert s.塑造("k_1", record(path, 9), 1) is True
+    else:
+        with pytest.raises(Exception, match="^历史动作键重复$"):
+            s.塑造("k_1", record(path, 9), 1)
+    s.历史动作键列表 = 列表(["k_2"])  # a replaced list
+    with pytest.raises(Exception, match="^历史动作键重复$"):
+        s.塑造("k_2", record(path), 1)
+    assert s.塑造("k_3", record(path), 1) is True
+
+
 def test_state_list_looped_twice(make_png):
     path = make_png(20, 10)
     own = record(path, 90, 0)
