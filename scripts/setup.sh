@@ -31,8 +31,8 @@ py=.venv/bin/python
 stamp=.venv/.tazu-deps
 if [ ! -f "$stamp" ] || [ pyproject.toml -nt "$stamp" ]; then
   $py -m pip install -q --upgrade pip >/dev/null
-  $py -m pip install -q numpy pygame-ce pygame_gui opencv-python-headless Pillow \
-    pytest "pybind11>=3.0,<4" scikit-build-core cmake ninja
+  $py -m pip install -q numpy pygame-ce pygame_gui opencv-python-headless Pillow "av>=14" tqdm \
+    pytest "dask[distributed]" "pybind11>=3.0,<4" scikit-build-core cmake ninja
   touch "$stamp"
 fi
 

@@ -105,11 +105,12 @@ PYBIND11_MODULE(_audio, m) {
 
   m.def(
       "read",
-      [](const std::string& path) {
+      [](const std::string& path, std::size_t max_samples) {
         py::gil_scoped_release nogil;
-        return ta::read_file(path);
+        return ta::read_file(path, max_samples);
       },
-      py::arg("path"), "Reads an audio file; raises AudioFileError (an OSError).");
+      py::arg("path"), py::arg("max_samples") = ta::kMaxReadSamples,
+      "Reads an audio file; raises AudioFileError (an OSError) naming the file.");
   m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));
   m.def(
       "join", [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },

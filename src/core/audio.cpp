@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -44,37 +46,138 @@ void check_format(int rate, int channels) {
                                 std::to_string(channels) + " channels");
 }
 
-Buffer read_file(const std::string& path) {
-  SF_INFO info{};
-  SndHandle f(sf_open(path.c_str(), SFM_READ, &info));
-  if (!f) throw FileError("cannot read audio file " + path + ": " + sf_strerror(nullptr));
-  if (info.channels <= 0 || info.samplerate <= 0 || info.samplerate > kMaxRate)
-    throw FileError("audio file " + path + " has an unusable format");
+namespace {
 
-  std::vector<float> raw(std::size_t(info.frames) * info.channels);
-  sf_count_t got = sf_readf_float(f.get(), raw.data(), info.frames);
-  if (got < 0) got = 0;
-  raw.resize(std::size_t(got) * info.channels);
+// Bytes per sample of the uncompressed encodings, 0 for compressed ones.
+int pcm_bytes(int format) {
+  switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+      return 1;
+    case SF_FORMAT_PCM_16:
+      return 2;
+    case SF_FORMAT_PCM_24:
+      return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+      return 4;
+    case SF_FORMAT_DOUBLE:
+      return 8;
+    default:
+      return 0;
+  }
+}
+
+// Decodes an open file block by block until the decoder has no more. The header's
+// frame count only sizes the first allocation, and only as far as the file's
+// size makes it plausible: compressed headers can claim any length.
+Buffer read_open(SNDFILE* f, const SF_INFO& info, const std::string& name, std::uint64_t file_bytes,
+                 std::size_t max_samples) {
+  if (info.channels <= 0 || info.samplerate <= 0 || info.samplerate > kMaxRate)
+    throw FileError("audio file " + name + " has an unusable format");
+  const std::size_t in_ch = std::size_t(info.channels);
+  const std::size_t out_ch = std::min<std::size_t>(in_ch, 2);
+  const std::size_t max_frames = max_samples / in_ch;
+
+  std::uint64_t plausible = file_bytes;  // a frame per byte for compressed data
+  if (int bytes = pcm_bytes(info.format)) plausible = file_bytes / (std::uint64_t(bytes) * in_ch);
+  std::uint64_t hint = info.frames > 0 ? std::uint64_t(info.frames) : 0;
+  hint = std::min({hint, plausible, std::uint64_t(max_frames)});
 
   Buffer b;
   b.rate = info.samplerate;
-  if (info.channels <= 2) {
-    b.channels = info.channels;
-    b.samples = std::move(raw);
-    return b;
+  b.channels = int(out_ch);
+  b.samples.reserve(std::size_t(hint) * out_ch);
+
+  // About 64k samples a block, whatever the channel count.
+  const std::size_t block_frames = std::max<std::size_t>(1, (std::size_t(1) << 16) / in_ch);
+  std::vector<float> block(block_frames * in_ch);
+  const int left_count = (info.channels + 1) / 2, right_count = info.channels / 2;
+  std::size_t frames = 0;
+  for (;;) {
+    sf_count_t got = sf_readf_float(f, block.data(), sf_count_t(block_frames));
+    if (got <= 0) break;
+    if (frames + std::size_t(got) > max_frames)
+      throw FileError("audio file " + name + " is too long: more than " +
+                      std::to_string(max_samples) + " samples");
+    frames += std::size_t(got);
+    // Grow by doubling, but never past the limit.
+    const std::size_t need = frames * out_ch;
+    if (need > b.samples.capacity())
+      b.samples.reserve(std::min(std::max(need, 2 * b.samples.capacity()), max_frames * out_ch));
+    if (in_ch <= 2) {
+      b.samples.insert(b.samples.end(), block.begin(), block.begin() + got * sf_count_t(in_ch));
+      continue;
+    }
+    // More channels: even-numbered ones go left, odd ones right.
+    for (sf_count_t i = 0; i < got; ++i) {
+      float l = 0, r = 0;
+      for (std::size_t c = 0; c < in_ch; ++c) (c % 2 == 0 ? l : r) += block[i * in_ch + c];
+      b.samples.push_back(l / left_count);
+      b.samples.push_back(r / right_count);
+    }
   }
-  // More channels: even-numbered ones go left, odd ones right.
-  const int in_ch = info.channels;
-  b.channels = 2;
-  b.samples.assign(std::size_t(got) * 2, 0.0f);
-  const int left_count = (in_ch + 1) / 2, right_count = in_ch / 2;
-  for (sf_count_t i = 0; i < got; ++i) {
-    float l = 0, r = 0;
-    for (int c = 0; c < in_ch; ++c) (c % 2 == 0 ? l : r) += raw[i * in_ch + c];
-    b.samples[2 * i] = l / left_count;
-    b.samples[2 * i + 1] = r / right_count;
-  }
+  // A decoder that fails part-way leaves what it decoded before; one that
+  // decodes nothing at all is an error, unless the file says it is empty.
+  if (frames == 0 && sf_error(f) != SF_ERR_NO_ERROR)
+    throw FileError("cannot decode audio file " + name + ": " + sf_strerror(f));
+  b.samples.shrink_to_fit();
   return b;
+}
+
+// libsndfile's virtual I/O over a block of memory.
+struct MemoryFile {
+  const unsigned char* data;
+  sf_count_t size;
+  sf_count_t pos = 0;
+};
+
+sf_count_t mem_length(void* u) { return static_cast<MemoryFile*>(u)->size; }
+
+sf_count_t mem_seek(sf_count_t offset, int whence, void* u) {
+  auto* m = static_cast<MemoryFile*>(u);
+  sf_count_t base = whence == SEEK_CUR ? m->pos : whence == SEEK_END ? m->size : 0;
+  sf_count_t to = base + offset;
+  if (to < 0 || to > m->size) return -1;
+  return m->pos = to;
+}
+
+sf_count_t mem_read(void* ptr, sf_count_t count, void* u) {
+  auto* m = static_cast<MemoryFile*>(u);
+  if (count <= 0) return 0;
+  sf_count_t n = std::min(count, m->size - m->pos);
+  std::memcpy(ptr, m->data + m->pos, std::size_t(n));
+  m->pos += n;
+  return n;
+}
+
+sf_count_t mem_write(const void*, sf_count_t, void*) { return 0; }
+
+sf_count_t mem_tell(void* u) { return static_cast<MemoryFile*>(u)->pos; }
+
+}  // namespace
+
+Buffer read_file(const std::string& path, std::size_t max_samples) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) throw FileError("audio file " + path + " is a folder");
+  SF_INFO info{};
+  SndHandle f(sf_open(path.c_str(), SFM_READ, &info));
+  if (!f) throw FileError("cannot read audio file " + path + ": " + sf_strerror(nullptr));
+  std::uintmax_t bytes = fs::file_size(path, ec);
+  if (ec) bytes = std::numeric_limits<std::uint64_t>::max();
+  return read_open(f.get(), info, path, bytes, max_samples);
+}
+
+Buffer read_memory(const void* data, std::size_t size, const std::string& name,
+                   std::size_t max_samples) {
+  SF_VIRTUAL_IO io{&mem_length, &mem_seek, &mem_read, &mem_write, &mem_tell};
+  MemoryFile m{static_cast<const unsigned char*>(data), sf_count_t(size)};
+  SF_INFO info{};
+  SndHandle f(sf_open_virtual(&io, SFM_READ, &info, &m));
+  if (!f) throw FileError("cannot read audio file " + name + ": " + sf_strerror(nullptr));
+  return read_open(f.get(), info, name, size, max_samples);
 }
 
 void write_wav(const Buffer& buffer, const std::string& path, SampleFormat format) {

@@ -32,8 +32,18 @@ def test_missing_or_unreadable_files_raise(tmp_path, content):
     path = tmp_path / "bad.wav"
     if content is not None:
         path.write_bytes(content)
-    with pytest.raises(OSError):
+    with pytest.raises(OSError) as e:
         抓取音频(str(path))
+    assert str(path) in str(e.value)
+
+
+def test_a_cut_off_file_gives_the_part_before_the_cut(speech, tmp_path):
+    whole = 抓取音频(speech)
+    data = open(speech, "rb").read()
+    path = tmp_path / "cut.wav"
+    path.write_bytes(data[: len(data) // 2])
+    part = 抓取音频(str(path))
+    assert 0.4 * whole.时长 < part.时长 < 0.6 * whole.时长
 
 
 def test_empty_wav_has_zero_length(tmp_path):

@@ -95,10 +95,10 @@ def _red_columns(png):
     return (cols.min(), cols.max(), rows.min(), rows.max()) if cols.size else None
 
 
-def test_render_moves_a_layer_between_frames(tmp_path):
+def _moving_shot(tmp_path, seconds=1.0):
     _png(tmp_path / "a.png", (40, 20))
     shot = {
-        "时长": 1.0, "宽度": 320, "高度": 240,
+        "时长": seconds, "宽度": 320, "高度": 240,
         "坐标字典": {
             "镜_起_1": [{"编号": 1, "文件": "a.png", "横坐标": 0, "纵坐标": 100}],
             "镜_走_1": [{"编号": 1, "文件": "a.png", "横坐标": 200, "纵坐标": 100}],
@@ -106,17 +106,140 @@ def test_render_moves_a_layer_between_frames(tmp_path):
     }
     p = tmp_path / "shot.json"
     p.write_text(json.dumps(shot, ensure_ascii=False), encoding="utf-8")
+    return p
+
+
+def _decoded(video):
+    import av
+
+    with av.open(str(video)) as c:
+        return [f.to_ndarray(format="rgb24") for f in c.decode(video=0)]
+
+
+def test_render_moves_a_layer_between_frames(tmp_path):
+    p = _moving_shot(tmp_path)
     out = tmp_path / "out"
-    r = cli.render(str(p), str(out), fps=2, video=True, quiet=True)
-    assert r["frames"] == 3
-    assert os.path.getsize(r["video"]) > 0
-    boxes = [_red_columns(out / "shot" / f"{i:04d}.png") for i in range(3)]
+    r = cli.render(str(p), str(out), fps=2, frames_dir=str(out / "frames"), quiet=True)
+    assert r["frames"] == 3 and r["video"] == str(out / "shot.mp4")
+    boxes = [_red_columns(out / "frames" / f"{i:04d}.png") for i in range(3)]
     # start, half way, end: the 40x20 picture slides 200 pixels to the right
     for box, left in zip(boxes, (0, 100, 200)):
         assert box is not None
         assert abs(box[0] - left) <= 1 and abs(box[1] - (left + 39)) <= 1
         assert box[2] == 100 and box[3] == 119
-    assert not [n for n in os.listdir(out) if n.startswith(".tmp")]
+    # The video holds the same pictures, H.264 in MP4.
+    import av
+
+    with av.open(r["video"]) as c:
+        assert c.streams.video[0].codec_context.name == "h264"
+        assert c.streams.video[0].codec_context.pix_fmt == "yuv420p"
+    frames = _decoded(r["video"])
+    assert len(frames) == 3
+    assert frames[1][110, 120].tolist() == pytest.approx([255, 0, 0], abs=12)
+    assert frames[1][110, 90].tolist() == pytest.approx([0, 0, 0], abs=12)
+    assert sorted(os.listdir(out)) == ["frames", "shot.mp4"]
+
+
+def test_render_writes_no_frames_unless_asked(tmp_path):
+    p = _moving_shot(tmp_path)
+    cli.render(str(p), str(tmp_path / "out"), fps=2, quiet=True)
+    assert os.listdir(tmp_path / "out") == ["shot.mp4"]
+
+
+def test_a_shorter_render_replaces_the_frames_as_a_whole(tmp_path):
+    p = _moving_shot(tmp_path, seconds=2.0)
+    out, frames = tmp_path / "out", tmp_path / "out" / "frames"
+    cli.render(str(p), str(out), fps=4, frames_dir=str(frames), quiet=True)
+    assert len(os.listdir(frames)) == 9
+    p.write_text(p.read_text(encoding="utf-8").replace('"时长": 2.0', '"时长": 1.0'), encoding="utf-8")
+    cli.render(str(p), str(out), fps=4, frames_dir=str(frames), quiet=True)
+    assert sorted(os.listdir(frames)) == [f"{i:04d}.png" for i in range(5)]
+    assert len(_decoded(out / "shot.mp4")) == 5
+
+
+def test_leftovers_of_killed_runs_are_cleaned(tmp_path):
+    p = _moving_shot(tmp_path)
+    out, frames = tmp_path / "out", tmp_path / "out" / "frames"
+    frames.mkdir(parents=True)
+    dead = 2 ** 22 + 17  # above any pid this machine hands out
+    from tazu.cli import files
+
+    host = files._HOST
+    leftovers = [out / ".tmp-shot.mp4", frames / "0003.png.tmp.png",
+                 out / f".tazu-{host}-{dead}-0a1b2c3d-shot.mp4.part"]
+    for f in leftovers:
+        f.write_bytes(b"half")
+    (out / f".tazu-{host}-{dead}-0a1b2c3d-frames.part").mkdir()
+    alive = out / f".tazu-{host}-{os.getpid()}-0a1b2c3d-other.part"
+    alive.write_bytes(b"in use")
+    cli.render(str(p), str(out), fps=2, frames_dir=str(frames), quiet=True)
+    assert sorted(os.listdir(out)) == sorted(["frames", "shot.mp4", alive.name])
+    assert sorted(os.listdir(frames)) == ["0000.png", "0001.png", "0002.png"]
+
+
+def _run_tazu(args, limit_bytes=None, **kw):
+    import resource
+    import signal
+    import subprocess
+    import sys
+
+    def limit():
+        if limit_bytes is not None:
+            # writes past the limit fail with EFBIG, as on a full disk
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (limit_bytes, limit_bytes))
+
+    return subprocess.run([sys.executable, "-m", "tazu.cli", *args], preexec_fn=limit,
+                          capture_output=True, text=True, timeout=300, **kw)
+
+
+def test_a_failed_write_is_an_error_and_keeps_the_previous_output(tmp_path):
+    p = _moving_shot(tmp_path, seconds=2.0)
+    out, frames = tmp_path / "out", tmp_path / "out" / "frames"
+    done = _run_tazu(["render", str(p), "--out", str(out), "--fps", "4", "--frames", str(frames)])
+    assert done.returncode == 0, done.stderr
+    before = {n: (frames / n).read_bytes() for n in os.listdir(frames)}
+    video = (out / "shot.mp4").read_bytes()
+    p.write_text(p.read_text(encoding="utf-8").replace('"时长": 2.0', '"时长": 3.0'), encoding="utf-8")
+    failed = _run_tazu(["render", str(p), "--out", str(out), "--fps", "4", "--frames", str(frames)],
+                       limit_bytes=1500)
+    assert failed.returncode != 0
+    assert "Traceback" not in failed.stderr
+    assert failed.stderr.startswith("tazu: cannot write ") and failed.stderr.count("\n") == 1
+    assert {n: (frames / n).read_bytes() for n in os.listdir(frames)} == before
+    assert (out / "shot.mp4").read_bytes() == video
+    assert sorted(os.listdir(out)) == ["frames", "shot.mp4"]
+
+
+def test_render_killed_at_any_moment_and_run_again_gives_the_same_video(tmp_path):
+    import random
+    import signal
+    import subprocess
+    import sys
+    import time
+
+    p = _moving_shot(tmp_path, seconds=4.0)
+    args = [str(p), "--fps", "10"]
+    whole = tmp_path / "whole"
+    assert _run_tazu(["render", *args, "--out", str(whole), "--frames", str(whole / "f")]).returncode == 0
+    expected = _decoded(whole / "shot.mp4")
+    out = tmp_path / "out"
+    rng = random.Random(7)
+    for _ in range(3):
+        proc = subprocess.Popen([sys.executable, "-m", "tazu.cli", "render", *args, "--out", str(out),
+                                 "--frames", str(out / "f")],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(rng.uniform(0.3, 2.5))
+        proc.send_signal(signal.SIGKILL)
+        proc.wait()
+        if (out / "shot.mp4").exists():  # whatever stands under the finished name is whole
+            assert len(_decoded(out / "shot.mp4")) == len(expected)
+    assert _run_tazu(["render", *args, "--out", str(out), "--frames", str(out / "f")]).returncode == 0
+    got = _decoded(out / "shot.mp4")
+    assert len(got) == len(expected)
+    assert all((a == b).all() for a, b in zip(got, expected))
+    assert sorted(os.listdir(out)) == ["f", "shot.mp4"]
+    assert sorted(os.listdir(out / "f")) == sorted(os.listdir(whole / "f"))
 
 
 def test_voice_finds_a_shot_number_written_as_text_in_csv(tmp_path):

@@ -254,3 +254,144 @@ def test_a_playback_time_given_as_text_fails_as_arithmetic_does(new, make_gif, m
     icon = new(make_gif(5) if kind == "gif" else make_video(5))
     with pytest.raises(TypeError):
         icon.更新内容(0, "0.1")
+
+
+# ----- frames and pictures as viewers show them --------------------------------------------
+
+
+def corner_alpha(icon):
+    return icon.image.get_at((0, 0)).a, icon.image.get_at((icon.image.get_width() // 2,
+                                                           icon.image.get_height() // 2)).a
+
+
+@pytest.mark.parametrize("kind, t", [("gif", 0.0), ("gif", 0.25), ("video", 0.0), ("video", 0.2)])
+def test_turned_frames_keep_transparent_corners(new, make_gif, make_video, kind, t):
+    icon = new(make_gif(5) if kind == "gif" else make_video(8), 系统=True)
+    assert icon.更新内容(0, t) is True
+    icon.旋转(30)
+    assert corner_alpha(icon) == (0, 255)
+
+
+def orientation_jpeg(tmp_path, orientation, size=(60, 20)):
+    # Stored lying on its side; EXIF says how to stand it up: left half red.
+    upright = Image.new("RGB", size, (0, 0, 255))
+    upright.paste((255, 0, 0), (0, 0, size[0] // 2, size[1]))
+    undo = {6: Image.Transpose.ROTATE_90, 8: Image.Transpose.ROTATE_270, 3: Image.Transpose.ROTATE_180}
+    exif = Image.Exif()
+    exif[0x0112] = orientation
+    path = str(tmp_path / f"photo{orientation}.jpg")
+    upright.transpose(undo[orientation]).save(path, exif=exif, quality=95)
+    return path
+
+
+@pytest.mark.parametrize("orientation", [3, 6, 8])
+@pytest.mark.parametrize("preview", [False, True])
+def test_photos_stand_upright(new, tmp_path, orientation, preview):
+    icon = new(orientation_jpeg(tmp_path, orientation), 预览=preview)
+    assert icon.image.get_size() == (60, 20)
+    assert close(icon.image.get_at((5, 10)), (255, 0, 0), tol=40)
+    assert close(icon.image.get_at((55, 10)), (0, 0, 255), tol=40)
+
+
+@pytest.mark.parametrize("make, expected", [
+    (lambda: Image.new("RGB", (16, 16), (220, 20, 30)).convert("CMYK"), (220, 20, 30)),
+    (lambda: Image.fromarray(numpy.full((16, 16), 32896, numpy.uint16)), (128, 128, 128)),
+])
+def test_optimised_copies_keep_the_colours(new, tmp_path, make, expected):
+    path = str(tmp_path / "odd.tif")
+    make().save(path)
+    for icon in (new(path, 预览=True), new(path)):
+        assert close(icon.image.get_at((8, 8)), expected, tol=12)
+
+
+def test_big_gifs_keep_a_bounded_number_of_frames(new, tmp_path):
+    # Frames of 2000 × 2000 (16 MB converted): only a few are kept at once.
+    path = str(tmp_path / "big.gif")
+    frames = []
+    for i in range(12):
+        frame = Image.new("P", (2000, 2000), i)
+        frame.putpalette([c for k in range(256) for c in frame_colour(k)])
+        frames.append(frame)
+    frames[0].save(path, save_all=True, append_images=frames[1:], duration=100, loop=0)
+    icon = new(path, 系统=True)
+    for frame in list(range(12)) + [3, 0, 11]:
+        icon.更新内容(0, frame / 10)
+        assert close(icon.image.get_at((1000, 1000)), frame_colour(frame), tol=0), frame
+        assert len(icon._tazu_gif_surfaces) <= 4
+
+
+@pytest.fixture
+def cut_gif(make_gif, tmp_path):
+    data = open(make_gif(6), "rb").read()
+    path = tmp_path / "cut.gif"
+    path.write_bytes(data[: len(data) - 20])
+    return str(path)
+
+
+def test_a_cut_gif_is_refused_when_opened(new, cut_gif):
+    with pytest.raises(OSError, match="GIF 文件不完整：" + cut_gif):
+        new(cut_gif)
+
+
+@pytest.mark.parametrize("name, content, error", [
+    ("empty.png", b"", OSError), ("empty.gif", b"", OSError), ("text.jpg", b"plain text" * 9, OSError),
+    ("cut.png", "cut", OSError)])
+@pytest.mark.parametrize("preview", [False, True])
+def test_unreadable_pictures_name_the_file(new, tmp_path, name, content, error, preview):
+    path = tmp_path / name
+    if content == "cut":
+        data = open(noise_png(tmp_path / "whole.png", size=64), "rb").read()
+        content = data[: len(data) // 2]
+    path.write_bytes(content)
+    with pytest.raises(error, match=str(path)):
+        new(str(path), 预览=preview)
+
+
+@pytest.mark.parametrize("name", ["picture.png", "anim.gif", "clip.avi"])
+@pytest.mark.parametrize("preview", [False, True])
+def test_pictures_over_the_pixel_limit_are_refused_by_name(new, make_gif, make_video, tmp_path,
+                                                           monkeypatch, name, preview):
+    if name.endswith("png"):
+        path = noise_png(tmp_path / name, size=80)
+    else:
+        path = make_gif(3, name) if name.endswith("gif") else make_video(3, name)
+    monkeypatch.setattr(Image, "MAX_IMAGE_PIXELS", 500)
+    with pytest.raises(Image.DecompressionBombError, match=path):
+        new(path, 预览=preview)
+
+
+@pytest.mark.parametrize("name", ["empty.mp4", "text.avi"])
+def test_empty_and_undecodable_videos_show_the_placeholder(new, tmp_path, said, name):
+    path = tmp_path / name
+    path.write_bytes(b"" if name.startswith("empty") else b"no video here " * 50)
+    icon = new(str(path))
+    assert said == ["视频损坏：" + str(path)]
+    assert icon.image.get_size() == (200, 200) and icon.更新内容(0, 0.5) is False
+
+
+def test_a_folder_named_like_a_video_is_a_folder(new, tmp_path, said):
+    folder = tmp_path / "x.mp4"
+    folder.mkdir()
+    new(str(folder))
+    assert said == ["该图层路径是文件夹：" + str(folder)]
+
+
+def test_a_video_rate_that_is_no_number_shows_the_first_frame(new, make_video):
+    icon = new(make_video(6), 系统=True)
+    icon.video_fps = float("nan")
+    assert icon.更新内容(0, 0.2) is True
+    assert close(icon.image.get_at((5, 5)), frame_colour(0))
+
+
+def test_a_gif_frame_that_cannot_be_decoded_names_the_file(new, make_gif, tmp_path):
+    data = bytearray(open(make_gif(5), "rb").read())
+    # The last frame's LZW code size, past its control extension and descriptor.
+    descriptor = data.rfind(b"\x21\xf9\x04") + 8
+    table = 3 * (1 << ((data[descriptor + 9] & 7) + 1)) if data[descriptor + 9] & 0x80 else 0
+    data[descriptor + 10 + table] = 12
+    path = tmp_path / "broken.gif"
+    path.write_bytes(bytes(data))
+    icon = new(str(path), 系统=True)
+    assert icon.更新内容(0, 0.3) is True
+    with pytest.raises(OSError, match=str(path)):
+        icon.更新内容(0, 0.4)

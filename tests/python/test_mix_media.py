@@ -98,3 +98,177 @@ def test_font_renders_a_placeable_component():
     assert (text.x, text.y) == (10, 20) and text.矩形.宽 == text.宽
     with pytest.raises(ValueError):
         游戏字体(大小=0)
+
+
+# ----- pictures as image viewers show them -------------------------------------------------
+
+from tazu.mix import load_picture, pillow_to_surface  # noqa: E402
+from tazu.mix import 游戏组件  # noqa: E402
+
+QUADRANTS = ((255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 0))
+
+
+def upright_reference():
+    """40 × 20, a different colour in each quarter: any turn or flip shows."""
+    image = Image.new("RGB", (40, 20))
+    for i, colour in enumerate(QUADRANTS):
+        image.paste(colour, ((i % 2) * 20, (i // 2) * 10, (i % 2) * 20 + 20, (i // 2) * 10 + 10))
+    return image
+
+
+# What a camera stores for each EXIF orientation: the upright picture undone.
+STORED = {
+    1: None,
+    2: Image.Transpose.FLIP_LEFT_RIGHT,
+    3: Image.Transpose.ROTATE_180,
+    4: Image.Transpose.FLIP_TOP_BOTTOM,
+    5: Image.Transpose.TRANSPOSE,
+    6: Image.Transpose.ROTATE_90,
+    7: Image.Transpose.TRANSVERSE,
+    8: Image.Transpose.ROTATE_270,
+}
+
+
+def surface_colour(surface, x, y):
+    return tuple(surface.get_at((x, y)))
+
+
+@pytest.mark.parametrize("orientation", range(1, 9))
+@pytest.mark.parametrize("ext", ["png", "jpg"])
+def test_exif_orientation_is_applied(tmp_path, orientation, ext):
+    upright = upright_reference()
+    stored = upright if STORED[orientation] is None else upright.transpose(STORED[orientation])
+    exif = Image.Exif()
+    exif[0x0112] = orientation
+    path = str(tmp_path / f"o{orientation}.{ext}")
+    stored.save(path, exif=exif, **({"quality": 95} if ext == "jpg" else {}))
+    surface = load_picture(path)
+    assert surface.get_size() == (40, 20)
+    assert 抓取图片(path).尺寸 == (40, 20)
+    tol = 0 if ext == "png" else 40
+    for i, colour in enumerate(QUADRANTS):
+        got = surface_colour(surface, (i % 2) * 20 + 10, (i // 2) * 10 + 5)
+        assert all(abs(a - b) <= tol for a, b in zip(got, colour + (255,))), (i, got)
+
+
+def grey16_ramp():
+    # 0 … 65535 across 256 columns: a viewer shows a ramp from black to white.
+    values = (numpy.arange(256, dtype=numpy.uint16) * 257)[None, :].repeat(4, 0)
+    return Image.fromarray(values)
+
+
+def palette_with_hole():
+    image = Image.new("P", (8, 8), 1)
+    image.putpalette([0, 0, 0, 200, 30, 40] + [0] * 762)
+    image.paste(0, (0, 0, 4, 8))
+    image.info["transparency"] = 0
+    return image
+
+
+@pytest.mark.parametrize("make, ext, at, expected, tol", [
+    (lambda: Image.new("RGB", (8, 8), (220, 20, 30)).convert("CMYK"), "jpg", (4, 4), (220, 20, 30, 255), 12),
+    (lambda: Image.new("RGB", (8, 8), (220, 20, 30)).convert("CMYK"), "tif", (4, 4), (220, 20, 30, 255), 2),
+    (grey16_ramp, "png", (128, 1), (128, 128, 128, 255), 1),
+    (grey16_ramp, "png", (255, 1), (255, 255, 255, 255), 0),
+    (grey16_ramp, "tif", (64, 1), (64, 64, 64, 255), 1),
+    (lambda: Image.new("L", (8, 8), 77), "png", (1, 1), (77, 77, 77, 255), 0),
+    (lambda: Image.new("LA", (8, 8), (77, 100)), "png", (1, 1), (77, 77, 77, 100), 0),
+    (lambda: Image.new("1", (8, 8), 1), "png", (1, 1), (255, 255, 255, 255), 0),
+    (palette_with_hole, "png", (1, 1), (0, 0, 0, 0), 0),
+    (palette_with_hole, "png", (6, 1), (200, 30, 40, 255), 0),
+    (palette_with_hole, "gif", (1, 1), (0, 0, 0, 0), 0),
+    (lambda: Image.new("RGBA", (8, 8), (1, 2, 3, 4)), "png", (1, 1), (1, 2, 3, 4), 0),
+])
+def test_picture_modes_show_their_colours(tmp_path, make, ext, at, expected, tol):
+    path = str(tmp_path / f"picture.{ext}")
+    make().save(path)
+    surface = load_picture(path)
+    got = surface_colour(surface, *at)
+    if expected[3] == 0:
+        assert got[3] == 0
+    else:
+        assert all(abs(a - b) <= tol for a, b in zip(got, expected)), got
+    assert surface.get_flags() & pygame.SRCALPHA
+
+
+@pytest.mark.parametrize("mode", ["RGB", "P", "L", "RGBA", "I;16", "CMYK"])
+def test_every_converted_frame_carries_alpha(mode):
+    surface = pillow_to_surface(Image.new(mode, (5, 4)))
+    assert surface.get_size() == (5, 4) and surface.get_flags() & pygame.SRCALPHA
+
+
+def test_a_turned_picture_without_alpha_keeps_transparent_corners():
+    opaque = pygame.Surface((40, 20))
+    opaque.fill((255, 0, 0))
+    part = 游戏组件(opaque)
+    part.旋转(45)
+    assert part.image.get_at((0, 0)).a == 0
+    assert tuple(part.image.get_at((part.w // 2, part.h // 2))) == (255, 0, 0, 255)
+
+
+@pytest.fixture
+def bad_pictures(tmp_path):
+    good = tmp_path / "good.png"
+    Image.effect_noise((64, 64), 40).save(good)
+    data = good.read_bytes()
+    jpeg = tmp_path / "good.jpg"
+    Image.effect_noise((64, 64), 40).convert("RGB").save(jpeg)
+    files = {
+        "empty.png": b"",
+        "cut.png": data[: len(data) // 2],
+        "cut.jpg": jpeg.read_bytes()[:400],
+        "text.png": b"hello, not a picture\n" * 5,
+    }
+    for name, content in files.items():
+        (tmp_path / name).write_bytes(content)
+    (tmp_path / "folder.png").mkdir()
+    return tmp_path
+
+
+@pytest.mark.parametrize("name, error", [
+    ("empty.png", OSError), ("cut.png", OSError), ("cut.jpg", OSError), ("text.png", OSError),
+    ("folder.png", IsADirectoryError), ("missing.png", FileNotFoundError)])
+@pytest.mark.parametrize("read", [
+    load_picture, 游戏组件, lambda p: 抓取图片(p).surface,
+    # Reads the header only: a cut picture passes until it is decoded.
+    lambda p: get_image_bit_depth(p) if "cut" not in p else load_picture(p)])
+def test_unreadable_pictures_name_the_file(bad_pictures, name, error, read):
+    path = str(bad_pictures / name)
+    with pytest.raises(error) as e:
+        read(path)
+    assert path in str(e.value)
+
+
+def test_pictures_over_the_pixel_limit_are_refused_by_name(tmp_path, monkeypatch):
+    path = str(tmp_path / "bomb.png")
+    Image.new("RGB", (100, 100)).save(path)
+    monkeypatch.setattr(Image, "MAX_IMAGE_PIXELS", 5000)
+    for read in (load_picture, 抓取图片, get_image_bit_depth):
+        with pytest.raises(Image.DecompressionBombError, match="bomb.png"):
+            read(path)
+
+
+def test_a_real_decompression_bomb_is_refused_before_it_is_decoded(tmp_path):
+    # A header claiming 20000 × 20000 (1.6 GB decoded); the data is never reached.
+    path = tmp_path / "bomb.png"
+    import struct
+    import zlib
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    side = 20000
+    raw = zlib.compress(b"\0" * (side * 3 + 1) * 4)
+    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", side, side, 8, 2, 0, 0, 0))
+                     + chunk(b"IDAT", raw) + chunk(b"IEND", b""))
+    with pytest.raises(Image.DecompressionBombError, match="bomb.png"):
+        load_picture(str(path))
+
+
+def test_a_folder_named_like_a_video_is_called_a_folder(tmp_path):
+    folder = tmp_path / "x.mp4"
+    folder.mkdir()
+    with pytest.raises(IsADirectoryError) as e:
+        抓取视频(str(folder))
+    assert "文件夹" in str(e.value) and "不存在" not in str(e.value)

@@ -193,7 +193,8 @@ def test_repeated_key_and_bad_loop_count(make_png):
     with pytest.raises(Exception, match="^历史动作键重复$"):
         s.塑造("k_1", record(path, 5), 1)
     assert len(s.时间序列) == before
-    for bad in (2.0, True, "2"):
+    # A lone surrogate in a record still gives the message, not an encoding error.
+    for bad in (2.0, True, "2", "\udc80"):
         rec = record(path, 模式="叠加", 循环次数=bad)
         with pytest.raises(Exception) as e:
             s.塑造("k_9", rec, 1)

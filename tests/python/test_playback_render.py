@@ -440,6 +440,20 @@ def test_bad_moments_and_records_fail_clearly(board, moving_shot):
         moving_shot.draw(10.0)
 
 
+@pytest.mark.parametrize("key, value, error, message", [
+    ("开始比例", "2", TypeError, "需要数字，得到 '2'"),
+    ("结束角度", None, TypeError, "需要数字，得到 None"),
+    ("开始大盘矩形", (1, 2, 3), ValueError, "大盘矩形必须是四个数字，得到 (1, 2, 3)"),
+    ("结束大盘矩形", ["\udc80"] * 5, ValueError, "大盘矩形必须是四个数字，得到 ['\\udc80'"),
+])
+def test_messages_about_bad_segments_are_readable(board, make_png, key, value, error, message):
+    shot = Shot(board).play(grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW)))
+    shot.sprites[0].时间序列.获取(-1).填写(key, value)
+    with pytest.raises(error) as e:
+        shot.draw(1.0)
+    assert str(e.value).startswith(message)
+
+
 def test_grouped_layer_without_media_size_fails(board, make_png):
     shot = Shot(board).play(grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW)))
     shot.sprites[0].origin_size = None

@@ -8,7 +8,7 @@ import os
 
 from tazu.cli.errors import CommandError
 
-EXAMPLES = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", "..", "..", "examples"))
+EXAMPLES = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", "examples"))
 
 # Keys of a layer record with the values a compact shot document may leave out.
 RECORD_DEFAULTS = {
@@ -31,7 +31,7 @@ RECORD_DEFAULTS = {
 # Bounds of what a shot document can mean. Beyond them a value is a typing
 # slip or a hostile file: pictures millions of pixels wide, shots that never
 # end, loops that fill the memory.
-MAX_FRAME_SIDE = 8192  # pixels of the output picture
+MIN_FRAME_SIDE, MAX_FRAME_SIDE = 16, 7680  # pixels of the output picture
 MAX_DURATION = 3600.0  # seconds of one shot
 MAX_POSITION = 1e6  # pixels, for positions, sizes and boxes
 MAX_ANGLE = 1e6  # degrees
@@ -78,11 +78,9 @@ def _media_size(path: str) -> tuple[int, int]:
 
     if mix.是否视频(path):
         w, h = mix.抓取视频(path).尺寸
-        return int(w), int(h)
-    from PIL import Image
-
-    with Image.open(path) as img:
-        return img.size
+    else:
+        w, h = mix.抓取图片(path).尺寸  # upright, as the layer shows it
+    return int(w), int(h)
 
 
 def media_size(path: str, where: str, cache: dict | None = None) -> tuple[int, int]:
@@ -115,7 +113,7 @@ def _media_path(rec: dict, base: str, where: str, sizes: dict | None) -> str:
     if not os.path.exists(path):
         hint = ""
         if os.path.dirname(path) == os.path.join(EXAMPLES, "media"):
-            hint = " (the example media is made by `python examples/make_media.py` or `tazu demo`)"
+            hint = " (the example's media is made by `tazu demo` beside a copy of the example)"
         raise CommandError(f"{where}: media file not found: {path}{hint}")
     return path
 
@@ -226,12 +224,13 @@ def read_json(path: str, what: str):
         raise CommandError(f"{path}: not readable JSON: {e}") from None
 
 
-def _whole(doc: dict, key: str, path: str, default: int) -> int:
-    value = doc.get(key, default)
+def _whole(doc: dict, key: str, path: str) -> int:
+    value = doc[key]
     if isinstance(value, float) and value.is_integer():
         value = int(value)
-    if isinstance(value, bool) or not isinstance(value, int) or not 1 <= value <= MAX_FRAME_SIDE:
-        raise CommandError(f"{path}: \"{key}\" must be a whole number of pixels from 1 to "
+    if (isinstance(value, bool) or not isinstance(value, int)
+            or not MIN_FRAME_SIDE <= value <= MAX_FRAME_SIDE):
+        raise CommandError(f"{path}: \"{key}\" must be a whole number of pixels from {MIN_FRAME_SIDE} to "
                            f"{MAX_FRAME_SIDE}, not {_show(value)}")
     return value
 
@@ -245,9 +244,9 @@ def colour(value, where: str) -> tuple[int, int, int]:
 
 
 def load_shot(path: str) -> dict:
-    """Reads a shot document and checks its duration, size and background;
-    they are filled in with their defaults. The layer records are checked
-    when the shot is set up."""
+    """Reads a shot document and checks its duration (filled in when
+    missing), size and background. The layer records are checked when the
+    shot is set up."""
     doc = read_json(path, "shot file")
     if not isinstance(doc, dict) or not isinstance(doc.get("坐标字典"), dict):
         raise CommandError(f"{path}: expected an object with a \"坐标字典\" object")
@@ -257,23 +256,27 @@ def load_shot(path: str) -> dict:
         raise CommandError(f"{path}: \"时长\" must be a positive number of seconds, at most "
                            f"{MAX_DURATION:g}, not {_show(duration)}")
     doc["时长"] = duration
-    doc["宽度"] = _whole(doc, "宽度", path, 1280)
-    doc["高度"] = _whole(doc, "高度", path, 720)
-    doc["背景颜色"] = colour(doc.get("背景颜色", (0, 0, 0)), f"{path}: \"背景颜色\"")
+    for key in ("宽度", "高度"):
+        if key in doc:
+            doc[key] = _whole(doc, key, path)
+    if "背景颜色" in doc:
+        doc["背景颜色"] = colour(doc["背景颜色"], f"{path}: \"背景颜色\"")
     return doc
 
 
 class Shot:
     """A shot turned into layer sprites, ready to be drawn at any moment."""
 
-    def __init__(self, path: str, board) -> None:
+    def __init__(self, path: str, board, duration: float | None = None) -> None:
+        """`duration` stretches the shot's frames over another length than its
+        "时长" (an episode times a shot to its narration)."""
         from tazu import animation, mix
 
         self.path = path
         doc = load_shot(path)
         base = os.path.dirname(os.path.abspath(path))
-        self.duration = float(doc["时长"])
-        self.background = doc["背景颜色"]
+        self.duration = float(doc["时长"] if duration is None else duration)
+        self.background = doc.get("背景颜色", (0, 0, 0))
         sizes = {}  # media sizes by path, each file read once
         segments = 0
         coords = mix.字典()

@@ -7,11 +7,9 @@ the conversions hand values back untouched.
 """
 from __future__ import annotations
 
-import math
-import numbers
-
 import pygame
 
+from .._common import 数字
 from .events import 事件
 
 # Blend modes accepted by 粘贴(mode=...). Each name maps to a pygame blend flag
@@ -87,18 +85,11 @@ def 转换矩形(rect) -> pygame.Rect:
     raise TypeError(f"矩形必须有 2 或 4 个数字，得到 {rect!r}")
 
 
-def _数字(n):
-    if isinstance(n, bool) or not isinstance(n, numbers.Real):
-        raise TypeError(f"坐标换算需要数字，得到 {n!r}")
-    return n
-
-
 class 屏幕:
     """The board's screen: a pygame surface plus conversion, drawing and UI."""
 
     def __init__(self, 宽度=1280, 高度=720, 适配比例=1, 显示比例=None, surface=None, 主题=None):
-        if isinstance(适配比例, bool) or not isinstance(适配比例, numbers.Real) \
-                or not math.isfinite(适配比例) or 适配比例 <= 0:
+        if 数字(适配比例, "适配比例", 严格=True) <= 0:
             raise ValueError(f"适配比例必须是正数，得到 {适配比例!r}")
         self.适配比例 = 适配比例
         # Display scale used for widget sizes (menu rows, dialogs); by default
@@ -131,14 +122,14 @@ class 屏幕:
 
     def 标准数据转实际画板(self, n):
         """Standard data to actual-board pixels (one number)."""
-        _数字(n)
+        数字(n, "坐标换算的值", 严格=True, 有限=False)
         if self.适配比例 == 1:
             return n
         return n * self.适配比例
 
     def 实际画板转标准数据(self, n):
         """Actual-board pixels to standard data (one number)."""
-        _数字(n)
+        数字(n, "坐标换算的值", 严格=True, 有限=False)
         if self.适配比例 == 1:
             return n
         return n / self.适配比例
@@ -252,13 +243,11 @@ class 屏幕:
         return pygame.draw.circle(self.screen, colour, (x, y), 半径, int(线条宽度))
 
     def pillow_to_image(self, image) -> pygame.Surface:
-        """A pygame Surface with the pixels of a Pillow image (alpha kept)."""
-        if image.mode not in ("RGB", "RGBA"):
-            image = image.convert("RGBA" if "A" in image.getbands() or image.mode == "P" else "RGB")
-        surface = pygame.image.frombytes(image.tobytes(), image.size, image.mode)
-        if pygame.display.get_init() and pygame.display.get_surface() is not None:
-            surface = surface.convert_alpha() if image.mode == "RGBA" else surface.convert()
-        return surface
+        """A pygame Surface with the pixels of a Pillow image, with per-pixel alpha
+        whatever the image's mode, so a turned frame keeps transparent corners."""
+        from tazu.mix import pillow_to_surface
+
+        return pillow_to_surface(image)
 
 
 Screen = 屏幕

@@ -33,6 +33,10 @@ from ._files import (
 from ._widgets import 创建界面管理器, 游戏按钮, 游戏文本, 游戏输入框, 游戏面板
 from ._media import draw_bar_heights, font_file, get_image_bit_depth, 抓取图片, 抓取视频, 游戏字体
 
+# For the reference host and the command line: pictures read as viewers show
+# them. Not in __all__, so the module does not take them.
+from ._media import load_picture, open_picture, pillow_to_surface  # noqa: F401
+
 __all__ = [
     # libraries
     "pygame",

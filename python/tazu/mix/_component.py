@@ -22,7 +22,10 @@ import os
 import numpy
 import pygame
 
+from .._common import 对 as _pair
+from .._common import 数字
 from ._containers import 游戏矩形
+from ._media import load_picture, with_alpha
 
 
 def rotate_vector(vector, degrees):
@@ -35,19 +38,6 @@ def rotate_vector(vector, degrees):
     rad = math.radians(degrees)
     c, s = math.cos(rad), math.sin(rad)
     return numpy.array((x * c - y * s, x * s + y * c), dtype=float)
-
-
-def _pair(value, name="坐标"):
-    """Two numbers from a tuple, list, array or a record answering 获取(0/1)."""
-    if value is None:
-        raise TypeError(f"{name}不能为空")
-    try:
-        return float(value[0]), float(value[1])
-    except (TypeError, KeyError, IndexError):
-        getter = getattr(value, "获取", None)
-        if getter is None:
-            raise TypeError(f"{name}必须是两个数字，得到 {value!r}") from None
-        return float(getter(0)), float(getter(1))
 
 
 def _optional_pair(value, name):
@@ -74,15 +64,7 @@ def _tidy(v):
 def _load_picture(path):
     if not isinstance(path, (str, os.PathLike)):
         raise TypeError(f"图片必须是文件路径或 pygame.Surface，得到 {path!r}")
-    if not os.path.isfile(path):
-        raise FileNotFoundError(f"图片文件不存在：{path}")
-    try:
-        surface = pygame.image.load(os.fspath(path))
-    except (pygame.error, OSError, ValueError) as e:
-        raise OSError(f"无法读取图片：{path}（{e}）") from e
-    if pygame.display.get_init() and pygame.display.get_surface() is not None:
-        surface = surface.convert_alpha()
-    return surface
+    return load_picture(path)
 
 
 def _placeholder(size):
@@ -91,13 +73,9 @@ def _placeholder(size):
 
 
 def _check_ratio(ratio):
-    if isinstance(ratio, bool) or not isinstance(ratio, (int, float)):
-        try:
-            ratio = float(ratio)
-        except (TypeError, ValueError):
-            raise TypeError(f"缩放比例必须是数字，得到 {ratio!r}") from None
-    if not math.isfinite(ratio) or ratio < 0:
-        raise ValueError(f"缩放比例必须是不小于 0 的有限数，得到 {ratio!r}")
+    ratio = 数字(ratio, "缩放比例")
+    if ratio < 0:
+        raise ValueError(f"缩放比例不能小于 0，得到 {ratio!r}")
     return ratio
 
 
@@ -109,12 +87,7 @@ _MAX_PIXELS = 2**28
 
 
 def _coordinate(value, name):
-    try:
-        value = float(value)
-    except (TypeError, ValueError, OverflowError):
-        raise TypeError(f"{name}必须是数字，得到 {value!r}") from None
-    if not math.isfinite(value):
-        raise ValueError(f"{name}必须是有限数，得到 {value!r}")
+    value = 数字(value, name)
     if abs(value) > _MAX_COORDINATE:
         raise ValueError(f"{name}超出范围（绝对值不能大于 {_MAX_COORDINATE}），得到 {value!r}")
     return value
@@ -127,14 +100,7 @@ def _check_size(image, ratio):
 
 
 def _check_angle(angle):
-    if isinstance(angle, bool) or not isinstance(angle, (int, float)):
-        try:
-            angle = float(angle)
-        except (TypeError, ValueError):
-            raise TypeError(f"旋转角度必须是数字，得到 {angle!r}") from None
-    if not math.isfinite(angle):
-        raise ValueError(f"旋转角度必须是有限数，得到 {angle!r}")
-    return angle
+    return 数字(angle, "旋转角度")
 
 
 def _turned_size(w, h, angle):
@@ -276,7 +242,8 @@ class 游戏组件:
             if cache is not None and cache[0] is scaled and cache[1] == angle:
                 image = cache[2]
             else:
-                image = pygame.transform.rotate(scaled, angle)
+                # Turned without alpha, the corners would be filled with a colour.
+                image = pygame.transform.rotate(with_alpha(scaled), angle)
                 self._turned_cache = (scaled, angle, image)
         else:
             image = scaled

@@ -3,6 +3,8 @@ from __future__ import annotations
 
 import pygame
 
+from .._common import 数字
+
 
 class 列表(list):
     """A list with the editor's method names.
@@ -93,12 +95,7 @@ class 文本(str):
 
 
 def _number(value, name):
-    if isinstance(value, bool) or not isinstance(value, (int, float)):
-        try:
-            value = float(value)
-        except (TypeError, ValueError):
-            raise TypeError(f"游戏矩形的{name}必须是数字，得到 {value!r}") from None
-    return value
+    return 数字(value, f"游戏矩形的{name}", 有限=False)
 
 
 class 游戏矩形:

@@ -1,15 +1,17 @@
 """Pictures, videos, fonts and waveform bars."""
 from __future__ import annotations
 
+import contextlib
 import functools
 import os
 import shutil
 import subprocess
+import warnings
 
 import cv2
 import numpy
 import pygame
-from PIL import Image
+from PIL import Image, UnidentifiedImageError
 
 # Bits per pixel of Pillow's image modes.
 _MODE_BITS = {
@@ -36,14 +38,168 @@ _MODE_BITS = {
 
 
 def _require_file(path, what):
+    if isinstance(path, (str, os.PathLike)) and os.path.isdir(path):
+        raise IsADirectoryError(f"这是文件夹，不是{what}文件：{path}")
     if not isinstance(path, (str, os.PathLike)) or not os.path.isfile(path):
         raise FileNotFoundError(f"{what}文件不存在：{path}")
 
 
+# ----- pictures as image viewers show them ---------------------------------------------
+
+# EXIF orientation → the transpose that sets the picture upright.
+_UPRIGHT = {
+    2: Image.Transpose.FLIP_LEFT_RIGHT,
+    3: Image.Transpose.ROTATE_180,
+    4: Image.Transpose.FLIP_TOP_BOTTOM,
+    5: Image.Transpose.TRANSPOSE,
+    6: Image.Transpose.ROTATE_270,
+    7: Image.Transpose.TRANSVERSE,
+    8: Image.Transpose.ROTATE_90,
+}
+
+
+def _orientation(image) -> int:
+    try:
+        return int(image.getexif().get(0x0112) or 1)
+    except Exception:  # unreadable EXIF: show the picture as it is stored
+        return 1
+
+
+def _check_pixels(image, path):
+    # Pillow's own limit (Image.MAX_IMAGE_PIXELS), so a host that changes it changes ours.
+    limit = Image.MAX_IMAGE_PIXELS
+    w, h = image.size
+    if limit and w * h > limit:
+        raise Image.DecompressionBombError(
+            f"图片太大：{path}（{w}×{h} 像素，最多 {limit} 像素）")
+
+
+def _picture_error(path, error):
+    """A Pillow failure on `path` as an error naming the file, of the same kind."""
+    if isinstance(error, Image.DecompressionBombError):
+        return Image.DecompressionBombError(f"图片太大：{path}（{error}）")
+    kind = UnidentifiedImageError if isinstance(error, UnidentifiedImageError) else OSError
+    return kind(f"无法读取图片：{path}（{error}）")
+
+
+@contextlib.contextmanager
+def _opened(path):
+    """Pillow's image of a picture file; its errors name the file."""
+    _require_file(path, "图片")
+    try:
+        with warnings.catch_warnings():
+            # Pictures over the limit are refused below, with the file's name.
+            warnings.simplefilter("ignore", Image.DecompressionBombWarning)
+            image = Image.open(path)
+    except MemoryError:
+        raise
+    except Exception as e:
+        raise _picture_error(path, e) from e
+    with image:
+        _check_pixels(image, path)
+        yield image
+
+
+def _full_range(image):
+    """16-bit and 32-bit grey brought to 8 bits by scale, not by clipping."""
+    values = numpy.asarray(image)
+    if image.mode == "F":
+        top = 1.0 if values.size and float(numpy.nanmax(values)) <= 1.0 else 255.0
+        grey = numpy.nan_to_num(values / top * 255.0)
+    else:
+        values = values.astype(numpy.int64)
+        wide = image.mode.startswith("I;16") or (values.size and values.max() > 255)
+        grey = (values.clip(0, 65535) >> 8) if wide else values
+    return Image.fromarray(grey.clip(0, 255).astype(numpy.uint8), "L")
+
+
+def viewable_picture(image):
+    """An RGB or RGBA copy of a decoded picture with the colours a viewer shows:
+    palette and transparency kept as alpha, CMYK and other colour spaces in RGB,
+    16-bit grey scaled to 8 bits. EXIF orientation is not applied here."""
+    mode = image.mode
+    if mode == "RGBA" or (mode == "RGB" and "transparency" not in image.info):
+        return image
+    if mode.startswith("I") or mode == "F":
+        return _full_range(image).convert("RGB")
+    if "A" in image.getbands() or "a" in mode or "transparency" in image.info:
+        return image.convert("RGBA")
+    return image.convert("RGB")
+
+
+def upright_picture(image):
+    """The picture turned and flipped by its EXIF orientation, as viewers show it."""
+    method = _UPRIGHT.get(_orientation(image))
+    return image.transpose(method) if method is not None else image
+
+
+def open_picture(path):
+    """The decoded picture of a file as viewers show it (upright, RGB or RGBA).
+
+    Errors name the file: a missing file, a folder, a file Pillow cannot read or
+    that is cut short, and a picture of more pixels than Pillow's limit.
+    """
+    with _opened(path) as image:
+        try:
+            image.load()
+            return viewable_picture(upright_picture(image))
+        except MemoryError:
+            raise
+        except Exception as e:
+            raise _picture_error(path, e) from e
+
+
+def _display_ready():
+    return pygame.display.get_init() and pygame.display.get_surface() is not None
+
+
+def with_alpha(surface) -> pygame.Surface:
+    """The surface itself when it has per-pixel alpha, else a copy with alpha (a
+    colour key becomes transparency)."""
+    if surface.get_flags() & pygame.SRCALPHA:
+        return surface
+    if _display_ready():
+        return surface.convert_alpha()
+    out = pygame.Surface(surface.get_size(), pygame.SRCALPHA)
+    out.blit(surface, (0, 0))
+    return out
+
+
+def _shown(surface) -> pygame.Surface:
+    # In the display's pixel format when there is one: blitting is faster.
+    return surface.convert_alpha() if _display_ready() else with_alpha(surface)
+
+
+def pillow_to_surface(image) -> pygame.Surface:
+    """A pygame surface with per-pixel alpha from a Pillow image of any mode.
+
+    Every picture carries alpha, so a turned one has transparent corners.
+    """
+    image = viewable_picture(image)
+    if image.mode == "RGB" and not _display_ready():
+        image = image.convert("RGBA")
+    return _shown(pygame.image.frombytes(image.tobytes(), image.size, image.mode))
+
+
+def load_picture(path) -> pygame.Surface:
+    """A picture file as a pygame surface with alpha, shown as viewers show it.
+
+    Files Pillow does not know (SVG and a few others pygame reads) are loaded by
+    pygame. Raises OSError naming the file when neither can read it.
+    """
+    try:
+        return pillow_to_surface(open_picture(path))
+    except UnidentifiedImageError as e:
+        try:
+            surface = pygame.image.load(os.fspath(path))
+        except (pygame.error, OSError, ValueError):
+            raise e from None
+    return _shown(surface)
+
+
 def get_image_bit_depth(path) -> int:
     """Bits per pixel of a picture file: 24 for RGB, 32 for RGBA, 8 for palette…"""
-    _require_file(path, "图片")
-    with Image.open(path) as image:
+    with _opened(path) as image:
         mode = image.mode
         return _MODE_BITS.get(mode, 8 * len(image.getbands()))
 
@@ -114,14 +270,17 @@ class 图片素材:
     """A picture file's size, with its pygame surface loaded on first use."""
 
     def __init__(self, path):
-        _require_file(path, "图片")
-        try:
-            with Image.open(path) as image:
-                self.宽, self.高 = image.size
+        with _opened(path) as image:
+            try:
+                w, h = image.size
+                # Sideways orientations (5 to 8) swap the shown width and height.
+                self.宽, self.高 = (h, w) if _orientation(image) in (5, 6, 7, 8) else (w, h)
                 self.格式 = image.format
                 self.帧数 = getattr(image, "n_frames", 1)
-        except (OSError, ValueError) as e:
-            raise OSError(f"无法读取图片：{path}（{e}）") from e
+            except MemoryError:
+                raise
+            except Exception as e:
+                raise _picture_error(path, e) from e
         self.路径 = os.fspath(path)
         self.尺寸 = (self.宽, self.高)
         self._surface = None
@@ -129,10 +288,7 @@ class 图片素材:
     @property
     def surface(self) -> pygame.Surface:
         if self._surface is None:
-            surface = pygame.image.load(self.路径)
-            if pygame.display.get_init() and pygame.display.get_surface() is not None:
-                surface = surface.convert_alpha()
-            self._surface = surface
+            self._surface = load_picture(self.路径)
         return self._surface
 
     图像 = surface

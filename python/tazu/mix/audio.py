@@ -20,27 +20,18 @@ import os
 import re
 import shutil
 import subprocess
-import uuid
 
 import numpy as np
 from PIL import Image, ImageDraw, ImageFont
 
 from .. import _audio
+from .._common import 原子写入
+from .._common import 数字 as _number
 
 __all__ = ["音频", "抓取音频", "新建静音音频", "合并音频", "朗读", "朗读失败"]
 
 # espeak-ng writes 22050 Hz mono; silences made at that rate join without resampling.
 默认采样率 = 22050
-
-
-def _number(value, name):
-    try:
-        result = float(value)
-    except (TypeError, ValueError):
-        raise ValueError(f"{name}必须是数字，得到的是 {value!r}") from None
-    if not math.isfinite(result):
-        raise ValueError(f"{name}必须是有限的数字，得到的是 {value!r}")
-    return result
 
 
 class 音频:
@@ -163,13 +154,8 @@ class 音频:
             folder = os.path.dirname(path)
             if folder:
                 os.makedirs(folder, exist_ok=True)
-            tmp = _temp_beside(path, ".png")
-            try:
+            with 原子写入(path, ".png") as tmp:
                 image.save(tmp, format="PNG")
-                os.replace(tmp, path)
-            except BaseException:
-                _remove_quietly(tmp)
-                raise
         return image
 
 
@@ -217,22 +203,6 @@ def _nice_step(raw):
         if raw <= m * power:
             return m * power
     return 10 * power
-
-
-def _temp_beside(path, suffix):
-    # Same folder, so the final rename stays on one file system; a short name,
-    # because espeak-ng cuts long output paths; the writer creates the file, so
-    # it gets the usual permissions.
-    folder = os.path.dirname(path)
-    name = f".tazu-{os.getpid()}-{uuid.uuid4().hex[:12]}.tmp{suffix}"
-    return os.path.join(folder, name)
-
-
-def _remove_quietly(path):
-    try:
-        os.remove(path)
-    except OSError:
-        pass
 
 
 # ---- making audio objects ------------------------------------------------------
@@ -412,8 +382,7 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
         os.makedirs(folder, exist_ok=True)
     if shutil.which(_ESPEAK) is None:
         raise 朗读失败("找不到语音引擎 espeak-ng，请先安装（scripts/setup.sh 会安装它）")
-    tmp = _temp_beside(path, ".wav")
-    try:
+    with 原子写入(path, ".wav") as tmp:
         # Run inside the folder so espeak-ng only sees the short file name.
         args = espeak_arguments(text, os.path.basename(tmp), 音色, 音量, 语速, 音调, 情感, 情感程度)
         try:
@@ -425,7 +394,4 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
         message = done.stderr.decode("utf-8", "replace").strip()
         if done.returncode != 0 or not os.path.isfile(tmp) or os.path.getsize(tmp) <= 44:
             raise 朗读失败(f"语音合成失败（音色 {args[2]}）：{message or '没有产生声音'}")
-        os.replace(tmp, path)
-    finally:
-        _remove_quietly(tmp)
     return path

@@ -3,10 +3,12 @@
 // moment of playback.
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <string>
 
 #include "icon/icon_common.hpp"
 #include "icon/icon_parts.hpp"
+#include "tazu/gif_scan.hpp"
 
 namespace tazu::icon {
 
@@ -15,6 +17,10 @@ namespace {
 // Frames skipped by decoding rather than seeking when playback jumps ahead a little:
 // a seek decodes from the previous key frame, which costs more than a few grabs.
 constexpr long kMaxGrabAhead = 8;
+
+// Converted GIF frames an icon keeps, in bytes of pixels. Playing forward needs
+// only the latest few; a GIF that fits is played again without converting.
+constexpr double kGifCacheBytes = 64.0 * 1024 * 1024;
 
 py::object temp_folder(py::handle self) { return TZ_GET(TZ_GET(self, "画板"), "临时文件夹"); }
 
@@ -40,9 +46,10 @@ long attr_long(py::handle obj, py::handle name, long fallback) {
 template <typename Write>
 void write_into_place(py::handle final_path, Write&& write) {
   py::object os = TZ_G("os");
-  std::string final_s = text(final_path);
-  std::string stem = final_s.size() > 4 ? final_s.substr(0, final_s.size() - 4) : final_s;
-  py::str tmp(stem + ".part" + text(TZ_GET(os, "getpid")()) + ".png");
+  // Built as str: a file name need not be valid UTF-8.
+  py::str final_s(final_path);
+  py::object stem = py::len(final_s) > 4 ? final_s[py::slice(0, -4, 1)] : final_s;
+  py::object tmp = stem + py::str(".part") + py::str(TZ_GET(os, "getpid")()) + py::str(".png");
   try {
     write(tmp);
     TZ_GET(os, "replace")(tmp, final_path);
@@ -53,13 +60,145 @@ void write_into_place(py::handle final_path, Write&& write) {
   }
 }
 
+[[noreturn]] void raise_text(PyObject* type, py::handle message) {
+  PyErr_SetObject(type, message.ptr());
+  throw py::error_already_set();
+}
+
+py::str message(const char* what, py::handle path, py::handle detail = py::handle()) {
+  py::object m = py::str(what) + py::str(path);
+  if (detail) m = m + py::str("（") + py::str(detail) + py::str("）");
+  return py::reinterpret_steal<py::str>(m.release());
+}
+
 void write_image(py::handle path, py::handle frame) {
   write_into_place(path, [&](py::handle tmp) {
-    if (!pyext::truthy(TZ_GET(TZ_G("cv2"), "imwrite")(tmp, frame))) {
-      PyErr_Format(PyExc_OSError, "cannot write picture %S", tmp.ptr());
-      throw py::error_already_set();
+    if (!pyext::truthy(TZ_GET(TZ_G("cv2"), "imwrite")(tmp, frame)))
+      raise_text(PyExc_OSError, message("无法写入图片：", path));
+  });
+}
+
+py::object bomb_error() { return TZ_GET(TZ_G("Image"), "DecompressionBombError"); }
+
+// Runs `read`, which reads the picture `path` through Pillow. Its failures are
+// raised again naming the file, of the same kind (a picture too large, or an
+// OSError), with the original as the cause. Memory errors pass unchanged.
+template <typename Read>
+auto reading(py::handle path, Read&& read) -> decltype(read()) {
+  try {
+    return read();
+  } catch (py::error_already_set& e) {
+    if (e.matches(PyExc_MemoryError) || !e.matches(PyExc_Exception)) throw;
+    py::object image = TZ_G("Image");
+    py::object bomb = TZ_GET(image, "DecompressionBombError");
+    py::object unknown = TZ_GET(image, "UnidentifiedImageError");
+    const bool too_big = e.matches(bomb);
+    py::object type = too_big              ? bomb
+                      : e.matches(unknown) ? unknown
+                                           : py::reinterpret_borrow<py::object>(PyExc_OSError);
+    py::object fresh = type(message(too_big ? "图片太大：" : "无法读取图片：", path, e.value()));
+    PyException_SetCause(fresh.ptr(), e.value().inc_ref().ptr());
+    PyErr_SetObject(type.ptr(), fresh.ptr());
+    throw py::error_already_set();
+  }
+}
+
+// Pictures of more pixels than Pillow's limit (Image.MAX_IMAGE_PIXELS) are
+// refused before they are decoded: a small file can claim gigabytes.
+void check_pixels(py::handle path, double w, double h, const char* what) {
+  py::object limit = TZ_GET(TZ_G("Image"), "MAX_IMAGE_PIXELS");
+  if (!pyext::truthy(limit) || w * h <= num(limit)) return;
+  py::str detail(std::to_string(long(w)) + "×" + std::to_string(long(h)) + " 像素，最多 " +
+                 std::string(py::str(limit)) + " 像素");
+  raise_text(bomb_error().ptr(), message(what, path, detail));
+}
+
+void check_picture_pixels(py::handle path, py::handle image) {
+  auto [w, h] = unpack<2>(TZ_GET(image, "size"));
+  check_pixels(path, num(w), num(h), "图片太大：");
+}
+
+py::object open_image(py::handle path) {
+  return reading(path, [&] {
+    // Pictures over the limit are refused with the file's name; Pillow's
+    // warning about them would only say the same without it.
+    py::object warnings = py::module_::import("warnings");
+    py::object quiet = TZ_GET(warnings, "catch_warnings")();
+    TZ_GET(quiet, "__enter__")();
+    try {
+      TZ_GET(warnings, "simplefilter")("ignore", TZ_GET(TZ_G("Image"), "DecompressionBombWarning"));
+      py::object image = TZ_GET(TZ_G("Image"), "open")(path);
+      TZ_GET(quiet, "__exit__")(py::none(), py::none(), py::none());
+      return image;
+    } catch (...) {
+      TZ_GET(quiet, "__exit__")(py::none(), py::none(), py::none());
+      throw;
     }
   });
+}
+
+// The picture turned and flipped by its EXIF orientation, as viewers show it.
+py::object upright(py::object image) {
+  static const char* const kTranspose[9] = {nullptr,      nullptr,           "FLIP_LEFT_RIGHT",
+                                            "ROTATE_180", "FLIP_TOP_BOTTOM", "TRANSPOSE",
+                                            "ROTATE_270", "TRANSVERSE",      "ROTATE_90"};
+  long orientation = 1;
+  try {
+    py::object v = TZ_GET(TZ_GET(image, "getexif")(), "get")(0x0112);
+    if (PyLong_Check(v.ptr())) orientation = v.cast<long>();
+  } catch (py::error_already_set&) {
+    return image;  // unreadable EXIF: as stored
+  }
+  if (orientation < 2 || orientation > 8) return image;
+  py::object method = py::getattr(TZ_GET(TZ_G("Image"), "Transpose"), kTranspose[orientation]);
+  return TZ_GET(image, "transpose")(method);
+}
+
+// 16- and 32-bit grey brought to 8 bits by scale: Pillow's own conversion clips.
+py::object grey_to_8_bits(py::handle image) {
+  py::object numpy = TZ_G("numpy");
+  std::string mode = text(TZ_GET(image, "mode"));
+  py::object values = TZ_GET(numpy, "asarray")(image);
+  bool empty = !pyext::truthy(TZ_GET(values, "size"));
+  py::object grey;
+  if (mode == "F") {
+    bool unit = empty || num(TZ_GET(numpy, "nanmax")(values)) <= 1.0;
+    grey = TZ_GET(numpy, "nan_to_num")(values * py::float_(unit ? 255.0 : 1.0));
+  } else {
+    values = TZ_GET(values, "astype")(TZ_GET(numpy, "int64"));
+    bool wide = mode.starts_with("I;16") || (!empty && num(TZ_GET(values, "max")()) > 255);
+    grey = wide ? TZ_GET(values, "clip")(0, 65535).attr("__rshift__")(8) : values;
+  }
+  grey = TZ_GET(TZ_GET(grey, "clip")(0, 255), "astype")(TZ_GET(numpy, "uint8"));
+  return TZ_GET(TZ_G("Image"), "fromarray")(grey, "L");
+}
+
+// Quantising takes grey, palette and colour pictures; others (grey with alpha,
+// 16-bit, CMYK, bilevel) are brought to colour first instead of failing.
+py::object quantizable(py::object image) {
+  std::string mode = text(TZ_GET(image, "mode"));
+  if (mode == "L" || mode == "P" || mode == "RGB" || mode == "RGBA") return image;
+  if (mode.starts_with("I") || mode == "F") return grey_to_8_bits(image);
+  bool alpha = TZ_GET(image, "getbands")().contains(py::str("A")) ||
+               mode.find('a') != std::string::npos ||
+               TZ_GET(image, "info").contains(py::str("transparency"));
+  return TZ_GET(image, "convert")(alpha ? "RGBA" : "RGB");
+}
+
+// The bytes of a path as the file system sees them.
+std::string fs_path(py::handle path) {
+  py::object bytes = TZ_GET(TZ_G("os"), "fsencode")(path);
+  return bytes.cast<std::string>();
+}
+
+// A GIF whose frames stop part-way is refused when it is opened, rather than
+// failing when playback reaches the missing frame.
+void check_gif_is_whole(py::handle path) {
+  std::ifstream in(fs_path(path), std::ios::binary);
+  if (!in) return;  // Pillow has it open; let it report
+  media::GifScan scan = media::scan_gif(in);
+  if (scan.is_gif && !scan.whole)
+    raise_text(PyExc_OSError, message("GIF 文件不完整：", path, py::str(scan.problem)));
 }
 
 py::object white_frame() {
@@ -77,22 +216,22 @@ py::object video_placeholder(py::handle self) {
 
 py::object process_file(py::object self, py::object file, py::object system, py::object preview) {
   if (!exists(file)) {
-    pyext::output("文件不存在：" + text(file));
+    pyext::output(message("文件不存在：", file));
     return py::none();
   }
   if (pyext::truthy(TZ_G("是否文件夹")(file))) {
-    pyext::output("该图层路径是文件夹：" + text(file));
+    pyext::output(message("该图层路径是文件夹：", file));
     return py::none();
   }
   if (pyext::truthy(TZ_G("是否视频")(file))) {
     TZ_SET(self, "type", py::str("video"));
     py::object frame = TZ_GET(self, "获取视频首帧")(file);
     if (frame.is_none()) {
-      pyext::output("视频损坏：" + text(file));
+      pyext::output(message("视频损坏：", file));
       frame = video_placeholder(self);
     }
     file = frame;
-  } else if (text(file).ends_with(".gif")) {
+  } else if (pyext::truthy(py::str(file).attr("endswith")(".gif"))) {
     TZ_SET(self, "type", py::str("gif"));
     file = TZ_GET(self, "获取gif首帧")(file);
   } else {
@@ -115,20 +254,15 @@ py::object optimize_file(py::object self, py::object file, py::object force) {
   py::object md5 = TZ_G("file_to_md5")(file);
   py::object target = TZ_G("路径")(temp_folder(self), "optimize_png", text(md5) + ".png");
   if (!exists(target)) {
-    pyext::output("正在优化图片文件：" + text(file));
+    pyext::output(message("正在优化图片文件：", file));
     write_into_place(target, [&](py::handle tmp) {
-      py::object image = TZ_GET(TZ_G("Image"), "open")(file);
+      py::object image = open_image(file);
       try {
-        // Quantising takes grey, palette and colour pictures; others (grey with
-        // alpha, 16-bit, CMYK, bilevel) are brought to colour first instead of failing.
-        py::object source = image;
-        std::string mode = text(TZ_GET(image, "mode"));
-        if (mode != "L" && mode != "P" && mode != "RGB" && mode != "RGBA") {
-          bool alpha = TZ_GET(image, "getbands")().contains(py::str("A")) ||
-                       TZ_GET(image, "info").contains(py::str("transparency"));
-          source = TZ_GET(image, "convert")(alpha ? "RGBA" : "RGB");
-        }
-        py::object quantized = TZ_GET(source, "quantize")(py::arg("colors") = 256);
+        check_picture_pixels(file, image);
+        py::object quantized = reading(file, [&] {
+          py::object source = quantizable(upright(image));
+          return TZ_GET(source, "quantize")(py::arg("colors") = 256);
+        });
         TZ_GET(quantized, "save")
         (tmp, py::arg("format") = "PNG", py::arg("optimize") = true, py::arg("compress_level") = 9);
       } catch (...) {
@@ -169,6 +303,7 @@ py::object video_first_frame(py::object self, py::object video) {
     TZ_SET(self, "video_h", pyext::py_int(get(TZ_GET(cv2, "CAP_PROP_FRAME_HEIGHT"))));
     if (!pyext::truthy(TZ_GET(self, "video_frame_num"))) return py::none();
   }
+  check_pixels(video, num(TZ_GET(self, "video_w")), num(TZ_GET(self, "video_h")), "视频画面太大：");
   py::object md5 = TZ_G("file_to_md5")(video);
   py::object target = TZ_G("路径")(temp_folder(self), text(md5) + ".png");
   if (exists(target)) return target;
@@ -176,7 +311,7 @@ py::object video_first_frame(py::object self, py::object video) {
   py::object frame;
   if (!pyext::truthy(TZ_GET(cap, "isOpened")())) {
     frame = white_frame();
-    pyext::output("视频损坏：" + text(video));
+    pyext::output(message("视频损坏：", video));
   } else {
     long count = TZ_GET(self, "video_frame_num").cast<long>();
     long middle = count >= 1 ? (count - 1) / 2 : 0;
@@ -185,7 +320,7 @@ py::object video_first_frame(py::object self, py::object video) {
     forget_video_position(self);
     if (!pyext::truthy(got[0])) {
       frame = white_frame();
-      pyext::output("无法读取视频帧：" + text(video));
+      pyext::output(message("无法读取视频帧：", video));
     } else {
       TZ_SET(self, "_tazu_video_next", py::int_(middle + 1));
       frame = TZ_GET(cv2, "cvtColor")(got[1], TZ_GET(cv2, "COLOR_BGR2BGRA"));
@@ -200,14 +335,24 @@ py::object gif_first_frame(py::object self, py::object gif) {
   // Reopen when another GIF is asked about, so a switched file shows its own frames.
   if (!pyext::truthy(TZ_GET(self, "gif_frames")) || !pyext::py_eq(opened_on, gif)) {
     py::object old = TZ_GET(self, "gif_cap");
-    py::object cap = TZ_GET(TZ_G("Image"), "open")(gif);
+    py::object cap = open_image(gif);
+    bool animated = false;
+    try {
+      check_picture_pixels(gif, cap);
+      animated = reading(gif, [&] {
+        return pyext::py_eq(TZ_GET(cap, "format"), py::str("GIF")) &&
+               pyext::truthy(getattr_or(cap, TZ_NAME("is_animated"), py::bool_(false)));
+      });
+      if (animated) check_gif_is_whole(gif);
+    } catch (...) {
+      TZ_GET(cap, "close")();
+      throw;
+    }
     TZ_SET(self, "gif_cap", cap);
     TZ_SET(self, "_tazu_gif_file", gif);
     TZ_SET(self, "_tazu_gif_surfaces", py::dict());
     TZ_SET(self, "gif_frames", py::none());
     if (pyext::truthy(old) && !old.is(cap)) TZ_GET(old, "close")();
-    bool animated = pyext::py_eq(TZ_GET(cap, "format"), py::str("GIF")) &&
-                    pyext::truthy(getattr_or(cap, TZ_NAME("is_animated"), py::bool_(false)));
     // A still picture is used as it is: the file asked about, not the icon's own.
     if (!animated) return gif;
     TZ_SET(self, "gif_frames", TZ_GET(TZ_G("ImageSequence"), "Iterator")(cap));
@@ -215,9 +360,9 @@ py::object gif_first_frame(py::object self, py::object gif) {
   py::object md5 = TZ_G("file_to_md5")(gif);
   py::object target = TZ_G("路径")(temp_folder(self), text(md5) + ".png");
   if (exists(target)) return target;
-  py::object first = TZ_GET(self, "gif_frames")[py::int_(0)];
+  py::object first = reading(gif, [&] { return TZ_GET(self, "gif_frames")[py::int_(0)]; });
   write_into_place(target, [&](py::handle tmp) {
-    TZ_GET(first, "save")(tmp, py::arg("format") = "PNG");
+    reading(gif, [&] { return TZ_GET(first, "save")(tmp, py::arg("format") = "PNG"); });
   });
   return target;
 }
@@ -252,7 +397,10 @@ void show(py::handle self, py::handle surface) {
 bool update_video(py::object self, py::object current_time) {
   py::object cap = TZ_GET(self, "video_cap");
   if (!pyext::truthy(cap)) return false;
-  double want = frame_index(num(current_time) * num(TZ_GET(self, "video_fps")));
+  double fps = num(TZ_GET(self, "video_fps"));
+  // A rate that is no number shows the first frame, as a rate of 0 does.
+  if (!std::isfinite(fps)) fps = 0;
+  double want = frame_index(num(current_time) * fps);
   if (want > num(TZ_GET(self, "video_frame_num"))) return false;
   long frame_count = static_cast<long>(std::max(0.0, want));
 
@@ -281,12 +429,13 @@ bool update_video(py::object self, py::object current_time) {
     forget_video_position(self);
     return false;
   }
-  py::object frame = got[1];
+  // With an alpha channel, like every picture: a turned frame keeps transparent corners.
+  py::object frame = TZ_GET(cv2, "cvtColor")(got[1], TZ_GET(cv2, "COLOR_BGR2BGRA"));
   py::object shape = TZ_GET(frame, "shape");
   py::object size = py::make_tuple(shape[py::int_(1)], shape[py::int_(0)]);
-  // The surface wraps the decoded frame as it is (BGR rows) and keeps it alive:
-  // the same picture as a converted, transposed copy, without copying it twice.
-  surface = TZ_GET(TZ_GET(TZ_G("pygame"), "image"), "frombuffer")(frame, size, "BGR");
+  // The surface wraps the converted frame as it is (BGRA rows) and keeps it
+  // alive: the same picture as a converted, transposed copy, with one copy less.
+  surface = TZ_GET(TZ_GET(TZ_G("pygame"), "image"), "frombuffer")(frame, size, "BGRA");
   TZ_SET(self, "_tazu_video_next", py::int_(frame_count + 1));
   TZ_SET(self, "_tazu_video_shown", py::int_(frame_count));
   TZ_SET(self, "_tazu_video_surface", surface);
@@ -298,10 +447,12 @@ void update_gif(py::object self, py::object current_time) {
   py::object frames = TZ_GET(self, "gif_frames");
   // A "gif" that is a still picture keeps the picture it was given.
   if (!pyext::truthy(frames)) return;
-  long last = TZ_GET(TZ_GET(self, "gif_cap"), "n_frames").cast<long>() - 1;
+  py::object cap = TZ_GET(self, "gif_cap");
+  py::object gif = getattr_or(self, TZ_NAME("_tazu_gif_file"), TZ_GET(self, "_文件"));
+  long last = reading(gif, [&] { return TZ_GET(cap, "n_frames"); }).cast<long>() - 1;
   double at = frame_index(num(current_time) * 10);
   long frame_count = static_cast<long>(std::max(0.0, std::min(static_cast<double>(last), at)));
-  // Each frame is converted once and kept.
+  // Converted frames are kept in order of use, the least recently used first.
   py::object cache = getattr_or(self, TZ_NAME("_tazu_gif_surfaces"), py::none());
   if (!PyDict_Check(cache.ptr())) {
     cache = py::dict();
@@ -313,11 +464,25 @@ void update_gif(py::object self, py::object current_time) {
   py::object surface;
   if (hit) {
     surface = py::reinterpret_borrow<py::object>(hit);
+    if (PyDict_DelItem(cache.ptr(), key.ptr()) < 0) throw py::error_already_set();
   } else {
+    // Pillow decodes on from the frame it holds, so playing forward decodes
+    // each frame once; the frame is handed over with alpha, like every picture.
+    py::object frame = reading(gif, [&] { return TZ_GET(frames[key], "convert")("RGBA"); });
     py::object screen = TZ_GET(TZ_GET(self, "画板"), "屏幕");
-    surface = TZ_GET(screen, "pillow_to_image")(frames[key]);
-    cache[key] = surface;
+    surface = TZ_GET(screen, "pillow_to_image")(frame);
+    auto [w, h] = unpack<2>(TZ_GET(frame, "size"));
+    double frame_bytes = std::max(1.0, num(w) * num(h) * 4);
+    auto keep = static_cast<Py_ssize_t>(std::max(2.0, std::floor(kGifCacheBytes / frame_bytes)));
+    while (PyDict_Size(cache.ptr()) >= keep) {
+      Py_ssize_t pos = 0;
+      PyObject *oldest, *value;
+      if (!PyDict_Next(cache.ptr(), &pos, &oldest, &value)) break;
+      py::object hold = py::reinterpret_borrow<py::object>(oldest);
+      if (PyDict_DelItem(cache.ptr(), hold.ptr()) < 0) throw py::error_already_set();
+    }
   }
+  if (PyDict_SetItem(cache.ptr(), key.ptr(), surface.ptr()) < 0) throw py::error_already_set();
   show(self, surface);
 }
 

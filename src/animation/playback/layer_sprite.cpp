@@ -19,12 +19,16 @@ py::object call_method(py::handle obj, py::handle name, std::initializer_list<py
   return py::reinterpret_steal<py::object>(r);
 }
 
+void raise_with_repr(PyObject* type, const char* text, py::handle value) {
+  py::object message = py::str(text) + py::repr(value);
+  PyErr_SetObject(type, message.ptr());
+  throw py::error_already_set();
+}
+
 double number(py::handle v) {
   if (PyFloat_CheckExact(v.ptr())) return PyFloat_AS_DOUBLE(v.ptr());
-  if (PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()) || !PyNumber_Check(v.ptr())) {
-    PyErr_Format(PyExc_TypeError, "需要数字，得到 %R", v.ptr());
-    throw py::error_already_set();
-  }
+  if (PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()) || !PyNumber_Check(v.ptr()))
+    raise_with_repr(PyExc_TypeError, "需要数字，得到 ", v);
   double d = PyFloat_AsDouble(v.ptr());
   if (d == -1.0 && PyErr_Occurred()) throw py::error_already_set();
   return d;

@@ -66,6 +66,10 @@ inline void fill(py::handle record, py::handle key, py::handle value) {
   call_method(record, TZ_NAME("填写"), {key, value});
 }
 
+// Raises `type` with the text followed by repr(value). The message is built as
+// a str: PyErr_Format takes ASCII format strings only.
+[[noreturn]] void raise_with_repr(PyObject* type, const char* text, py::handle value);
+
 // A number as a double, refusing what Python arithmetic would refuse (str, None).
 double number(py::handle v);
 // `a, b = v`, with Python's errors.

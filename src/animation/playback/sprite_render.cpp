@@ -205,10 +205,8 @@ GroupBox group_box_of(py::handle v) {
   py::object seq =
       py::reinterpret_steal<py::object>(PySequence_Fast(v.ptr(), "大盘矩形必须是四个数字"));
   if (!seq) throw py::error_already_set();
-  if (PySequence_Fast_GET_SIZE(seq.ptr()) != 4) {
-    PyErr_Format(PyExc_ValueError, "大盘矩形必须是四个数字，得到 %R", v.ptr());
-    throw py::error_already_set();
-  }
+  if (PySequence_Fast_GET_SIZE(seq.ptr()) != 4)
+    raise_with_repr(PyExc_ValueError, "大盘矩形必须是四个数字，得到 ", v);
   PyObject** it = PySequence_Fast_ITEMS(seq.ptr());
   return {number(it[0]), number(it[1]), number(it[2]), number(it[3])};
 }

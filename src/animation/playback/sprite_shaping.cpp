@@ -46,8 +46,9 @@ void copy_into(py::handle self, StateValues& s, std::initializer_list<const char
   }
 }
 
-[[noreturn]] void raise_plain(const std::string& message) {
-  PyErr_SetString(PyExc_Exception, message.c_str());
+// The message stays a str: a record's text need not encode as UTF-8.
+[[noreturn]] void raise_plain(py::handle message) {
+  PyErr_SetObject(PyExc_Exception, message.ptr());
   throw py::error_already_set();
 }
 
@@ -89,14 +90,14 @@ py::object shape_state(py::object self, py::object state, py::object unit, py::o
 
 py::object shape(py::object self, py::object key, py::object icon_dict, py::object length) {
   py::object history = TZ_GET(self, "历史动作键列表");
-  if (shaped_before(self, history, key)) raise_plain("历史动作键重复");
+  if (shaped_before(self, history, key)) raise_plain(py::str("历史动作键重复"));
 
   TZ_SET(self, "混合模式", get(icon_dict, TZ_NAME("模式")));
   TZ_SET(self, "循环播放", TZ_GET(icon_dict, "获取")("循环", true));
   py::object states = get(icon_dict, TZ_NAME("状态列表"));
   py::object loops = TZ_GET(icon_dict, "获取")("循环次数", 1);
   if (Py_TYPE(loops.ptr()) != &PyLong_Type)
-    raise_plain("错误的循环次数：" + std::string(py::str(icon_dict)));
+    raise_plain(py::str("错误的循环次数：") + py::str(icon_dict));
   TZ_SET(self, "图标字典", icon_dict);
 
   py::object shape_one = TZ_GET(self, "塑造单个状态");

@@ -28,9 +28,21 @@ struct Buffer {
 // Checks rate and channel count; throws std::invalid_argument.
 void check_format(int rate, int channels);
 
+// Most samples (over all channels) a decoded file may hold: 512 MiB of floats,
+// about 45 minutes of 48 kHz stereo.
+inline constexpr std::size_t kMaxReadSamples = std::size_t(1) << 27;
+
 // Reads any file libsndfile understands (WAV first of all). Files with more than
-// two channels are mixed down to stereo. Throws FileError.
-Buffer read_file(const std::string& path);
+// two channels are mixed down to stereo. The length in the file's header is
+// only a hint: samples are read in blocks until the data ends, so a header that
+// claims more than the file holds costs nothing, and a truncated file gives the
+// part that can be read. Throws FileError naming the file when nothing can be
+// read, or when the sound holds more than `max_samples` samples.
+Buffer read_file(const std::string& path, std::size_t max_samples = kMaxReadSamples);
+
+// The same for a file already in memory; `name` is used in error messages.
+Buffer read_memory(const void* data, std::size_t size, const std::string& name,
+                   std::size_t max_samples = kMaxReadSamples);
 
 enum class SampleFormat { pcm16, pcm24, float32 };
 

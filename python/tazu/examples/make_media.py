@@ -10,10 +10,12 @@ import cv2
 import numpy
 from PIL import Image, ImageDraw
 
+from tazu.cli import files
+
 W, H = 1280, 720
 
 
-def background(path: str) -> None:
+def background(path: str, fmt: str = "PNG") -> None:
     y = numpy.linspace(0.0, 1.0, H)[:, None]
     x = numpy.linspace(0.0, 1.0, W)[None, :]
     rgb = numpy.zeros((H, W, 3), numpy.uint8)
@@ -24,10 +26,10 @@ def background(path: str) -> None:
     d = ImageDraw.Draw(img)
     d.rectangle([0, int(H * 0.72), W, H], fill=(70, 130, 60))
     d.ellipse([1000, 60, 1120, 180], fill=(250, 220, 90))
-    img.save(path)
+    img.save(path, format=fmt)
 
 
-def character(path: str) -> None:
+def character(path: str, fmt: str = "PNG") -> None:
     img = Image.new("RGBA", (160, 240), (0, 0, 0, 0))
     d = ImageDraw.Draw(img)
     d.ellipse([45, 10, 115, 80], fill=(250, 210, 170, 255), outline=(60, 40, 30, 255), width=3)
@@ -38,10 +40,10 @@ def character(path: str) -> None:
     d.rectangle([85, 170, 108, 235], fill=(40, 50, 120, 255))
     d.line([50, 95, 15, 150], fill=(250, 210, 170, 255), width=12)
     d.line([110, 95, 145, 150], fill=(250, 210, 170, 255), width=12)
-    img.save(path)
+    img.save(path, format=fmt)
 
 
-def spinner_gif(path: str, frames: int = 12) -> None:
+def spinner_gif(path: str, fmt: str = "GIF", frames: int = 12) -> None:
     pictures = []
     for k in range(frames):
         img = Image.new("RGBA", (120, 120), (0, 0, 0, 0))
@@ -54,15 +56,15 @@ def spinner_gif(path: str, frames: int = 12) -> None:
             d.ellipse([x - 10, y - 10, x + 10, y + 10], fill=(shade, 80, 255 - shade, 255))
         pictures.append(img)
     # transparent background, so the spinner turns without a box around it
-    pictures[0].save(path, save_all=True, append_images=pictures[1:], duration=80, loop=0,
+    pictures[0].save(path, format=fmt, save_all=True, append_images=pictures[1:], duration=80, loop=0,
                      disposal=2)
 
 
 def ball_video(path: str, seconds: float = 6.4, fps: int = 25) -> None:
+    from tazu.cli.encode import EncoderSettings, VideoEncoder
+
     w, h = 320, 180
-    out = cv2.VideoWriter(path, cv2.VideoWriter_fourcc(*"mp4v"), fps, (w, h))
-    if not out.isOpened():
-        raise RuntimeError(f"cannot write video {path}")
+    out = VideoEncoder(path, w, h, EncoderSettings(fps=fps, crf=18))
     n = int(seconds * fps)
     for i in range(n):
         frame = numpy.full((h, w, 3), (30, 30, 30), numpy.uint8)
@@ -70,8 +72,8 @@ def ball_video(path: str, seconds: float = 6.4, fps: int = 25) -> None:
         y = int(h / 2 + 50 * math.sin(i / 4))
         cv2.circle(frame, (x, y), 18, (0, 200, 255), -1)
         cv2.putText(frame, f"{i:02d}", (8, 24), cv2.FONT_HERSHEY_SIMPLEX, 0.7, (255, 255, 255), 2)
-        out.write(frame)
-    out.release()
+        out.write(cv2.cvtColor(frame, cv2.COLOR_BGR2RGB))
+    out.close()
 
 
 MEDIA = {
@@ -89,15 +91,21 @@ def make_media(folder: str, force: bool = False) -> list[str]:
     for name, maker in MEDIA.items():
         path = os.path.join(folder, name)
         if force or not os.path.exists(path):
-            # written beside the target, then renamed, so a stopped run leaves no half file
-            tmp = os.path.join(folder, ".tmp-" + name)
-            maker(tmp)
-            os.replace(tmp, path)
+            if name.endswith(".mp4"):
+                maker(path)  # the encoder writes under a temporary name itself
+            else:
+                # written beside the target, then renamed, so a stopped run leaves no half file
+                tmp = files.temp_path(path)
+                try:
+                    maker(tmp, name.rsplit(".", 1)[1].upper().replace("JPG", "JPEG"))
+                    files.commit_file(tmp, path)
+                finally:
+                    files.discard(tmp)
             made.append(path)
     return made
 
 
 if __name__ == "__main__":
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "media")
+    target = sys.argv[1] if len(sys.argv) > 1 else "media"
     for p in make_media(target, force="--force" in sys.argv):
         print(p)
