@@ -4,8 +4,9 @@ from __future__ import annotations
 import sys
 import traceback
 
-# Exit statuses: the user's input was refused; the system refused a file
-# operation (disk full, no permission); the command itself failed (a bug).
+# Exit statuses: the user's input was refused (also a damaged media file); the
+# system refused a file operation (disk full, no permission); the command
+# itself failed (a bug).
 EXIT_INPUT = 2
 EXIT_SYSTEM = 1
 EXIT_BUG = 70
@@ -46,7 +47,9 @@ def report(error: BaseException, debug: bool = False) -> int:
     if isinstance(error, _input_error_types()):
         status = EXIT_INPUT
     elif isinstance(error, OSError):
-        status = EXIT_SYSTEM
+        # The system's refusals carry an errno; readers of damaged files
+        # (Pillow, the media loaders) raise OSError with a message alone.
+        status = EXIT_SYSTEM if error.errno is not None else EXIT_INPUT
     else:
         status = EXIT_BUG
     if debug or status == EXIT_BUG:
