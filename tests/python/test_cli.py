@@ -126,7 +126,7 @@ def test_a_fault_of_the_command_shows_its_traceback(monkeypatch, capsys):
 
 @pytest.mark.parametrize("shot, message", [
     ({"时长": 1, "宽度": 0, "高度": 0, "坐标字典": {}}, '"宽度" must be a whole number of pixels'),
-    ({"时长": 1, "坐标字典": {"镜_起_1": [{"编号": 1, "文件": "bad.png"}]}}, "cannot read media file .*bad.png"),
+    ({"时长": 1, "坐标字典": {"镜_起_1": [{"编号": 1, "文件": "bad.png"}]}}, "layer 0: .*bad.png"),
     ({"时长": 1, "坐标字典": {"镜_起_1": [{"编号": 1, "文件": "dir.mp4"}]}}, "is a folder, not a media file"),
     ({"时长": 1, "坐标字典": {"镜_起_1": [{"编号": 1, "文件": "a.png"}],
                           "镜_走_1": [{"编号": 1, "文件": "a.png", "循环次数": 0,

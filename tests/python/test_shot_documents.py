@@ -131,8 +131,15 @@ def test_unreadable_media_is_refused_naming_the_file(tmp_path, content):
         p.write_bytes(p.read_bytes()[:30])  # cut inside the header
     else:
         p.write_bytes(content)
-    with pytest.raises(cli.CommandError, match=r"^here: cannot read media file .*bad\.png: "):
+    with pytest.raises(cli.CommandError, match=r"^here: .*bad\.png"):
         cli.complete_record({"编号": 1, "文件": "bad.png"}, str(tmp_path), "here")
+
+
+def test_a_reader_error_without_the_file_name_gets_it(tmp_path, monkeypatch):
+    _png(tmp_path / "a.png")
+    monkeypatch.setattr(shots, "_media_size", lambda path: {}["codec"])
+    with pytest.raises(cli.CommandError, match=r"^here: cannot read media file .*a\.png: 'codec'$"):
+        cli.complete_record({"编号": 1, "文件": "a.png"}, str(tmp_path), "here")
 
 
 def test_each_media_file_is_read_once_per_shot(tmp_path, monkeypatch):

@@ -92,7 +92,9 @@ def media_size(path: str, where: str, cache: dict | None = None) -> tuple[int, i
         size = _media_size(path)
     except Exception as e:  # noqa: BLE001 - any failure to read the file is the file's
         reason = str(e).strip().splitlines()[0] if str(e).strip() else type(e).__name__
-        raise CommandError(f"{where}: cannot read media file {path}: {reason}") from e
+        if path not in reason:  # the platform's readers name the file themselves
+            reason = f"cannot read media file {path}: {reason}"
+        raise CommandError(f"{where}: {reason}") from e
     if cache is not None:
         cache[path] = size
     return size
