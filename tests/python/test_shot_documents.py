@@ -34,7 +34,9 @@ def _write(tmp_path, content, name="shot.json"):
 
 
 @pytest.mark.parametrize("content, message", [
-    ('{"时长": NaN, "坐标字典": {}}', "NaN is not a number"),
+    ('{"时长": NaN, "坐标字典": {}}', '"时长": NaN is not a number'),
+    ('{"坐标字典": {"a_b_1": [{"横坐标": 1, "纵坐标": -Infinity}]}}',
+     '"坐标字典/a_b_1/0/纵坐标": -Infinity is not a number'),
     ('{"时长": Infinity, "坐标字典": {}}', "Infinity is not a number"),
     ('{"时长": -Infinity, "坐标字典": {}}', "-Infinity is not a number"),
     ('{"时长": 1E400, "坐标字典": {}}', "1E400 is too large"),
@@ -71,7 +73,8 @@ def test_a_byte_order_mark_is_read_and_sizes_are_whole_numbers(tmp_path):
 def test_the_configuration_reader_takes_a_byte_order_mark_too(tmp_path):
     (tmp_path / "b").mkdir()
     (tmp_path / "c").mkdir()
-    cfg = {"分镜文件夹": "b", "角色文件夹": "c", "声音文件夹": "s", "朗读音量": 100}
+    cfg = {"分镜文件夹": "b", "角色文件夹": "c", "声音文件夹": "s", "朗读音量": 100,
+           "音色": "cmn", "音调": 50, "情感": "", "语速": 175}
     p = _write(tmp_path, "\ufeff" + json.dumps(cfg, ensure_ascii=False), "config.json")
     assert cli.load_config(p).朗读音量 == 100
 

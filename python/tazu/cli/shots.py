@@ -188,20 +188,33 @@ def complete_record(raw: dict, base: str, where: str, sizes: dict | None = None)
     return rec, states
 
 
-def _refuse_constant(name: str):
-    raise ValueError(f"{name} is not a number (JSON has no {name})")
+class _Refused:
+    """Stands in for a number JSON cannot hold, so that the reader can say
+    where it stands."""
+
+    def __init__(self, text: str, reason: str) -> None:
+        self.text, self.reason = text, reason
 
 
-def _finite_float(text: str) -> float:
-    value = float(text)
-    if not math.isfinite(value):
-        raise ValueError(f"the number {text[:40]} is too large")
-    return value
+def _first_refused(value, where: list):
+    """The first refused number in a parsed document and its path of keys."""
+    stack = [(value, [])]
+    while stack:
+        item, keys = stack.pop()
+        if isinstance(item, _Refused):
+            where[:] = keys
+            return item
+        if isinstance(item, dict):
+            stack.extend((v, keys + [k]) for k, v in reversed(list(item.items())))
+        elif isinstance(item, list):
+            stack.extend((v, keys + [str(i)]) for i, v in reversed(list(enumerate(item))))
+    return None
 
 
 def read_json(path: str, what: str):
     """A JSON document, with or without a UTF-8 byte-order mark. NaN,
-    Infinity and numbers beyond a float's range are refused."""
+    Infinity and numbers beyond a float's range are refused, naming where
+    they stand."""
     try:
         with open(path, "rb") as f:
             data = f.read()
@@ -212,18 +225,38 @@ def read_json(path: str, what: str):
     except OSError as e:
         raise CommandError(f"{path}: cannot read the {what}: {e.strerror or e}") from None
     try:
+        # utf-8-sig: editors on Windows start UTF-8 files with a byte-order mark.
         text = data.decode("utf-8-sig")
     except UnicodeDecodeError as e:
         line = data.count(b"\n", 0, e.start) + 1
         raise CommandError(f"{path}: not UTF-8 text (line {line})") from None
+    refused = []
+
+    def constant(name):
+        refused.append(True)
+        return _Refused(name, f"{name} is not a number (JSON has no {name})")
+
+    def number(text):
+        value = float(text)
+        if math.isfinite(value):
+            return value
+        refused.append(True)
+        return _Refused(text, f"the number {text[:40]} is too large")
+
     try:
-        return json.loads(text, parse_constant=_refuse_constant, parse_float=_finite_float)
+        doc = json.loads(text, parse_constant=constant, parse_float=number)
     except json.JSONDecodeError as e:
         raise CommandError(f"{path}: not valid JSON (line {e.lineno}): {e.msg}") from None
     except RecursionError:
         raise CommandError(f"{path}: not readable JSON: nested too deeply") from None
-    except ValueError as e:  # refused constants and numbers, over-long integers
+    except ValueError as e:  # over-long integers
         raise CommandError(f"{path}: not readable JSON: {e}") from None
+    if refused:
+        keys: list = []
+        bad = _first_refused(doc, keys)
+        at = f"\"{'/'.join(map(str, keys))}\": " if keys else ""
+        raise CommandError(f"{path}: {at}{bad.reason}")
+    return doc
 
 
 def _whole(doc: dict, key: str, path: str) -> int:
