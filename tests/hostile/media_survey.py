@@ -359,13 +359,12 @@ def worker(path, kind, check, skip):
         print(json.dumps({"i": i, "entry": name, "started": True}), flush=True)
         said.clear()
         # Only the played icon is turned; the others show the picture as it is.
-        if check and check[0] == "turned" and "turned" not in name:
-            check = None
+        wanted = None if check and check[0] == "turned" and "turned" not in name else check
         try:
-            surface = run(path, check)
-            if check and surface is not None and not _colour_ok(surface, check):
+            surface = run(path, wanted)
+            if wanted and surface is not None and not _colour_ok(surface, wanted):
                 outcome = "wrong"
-            elif any(base in line for line in said) and not check:
+            elif any(base in line for line in said) and not wanted:
                 outcome = "reported"
             else:
                 outcome = "ok"
