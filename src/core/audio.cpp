@@ -3,16 +3,16 @@
 
 #include <samplerate.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
+
+#include "tazu/files.hpp"
 
 namespace tazu::audio {
 
@@ -26,15 +26,6 @@ struct SndCloser {
   void operator()(SNDFILE* f) const { sf_close(f); }
 };
 using SndHandle = std::unique_ptr<SNDFILE, SndCloser>;
-
-// Same folder as the target so the rename stays on one file system; a short
-// name so that a target name near the length limit still has a temporary one.
-std::string temp_name_for(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  std::string name = ".tazu-";
-  name += std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp.wav";
-  return (fs::path(path).parent_path() / name).string();
-}
 
 }  // namespace
 
@@ -191,7 +182,7 @@ void write_wav(const Buffer& buffer, const std::string& path, SampleFormat forma
                                             : SF_FORMAT_FLOAT;
   info.format = SF_FORMAT_WAV | sub;
 
-  const std::string tmp = temp_name_for(path);
+  const std::string tmp = files::temp_path_beside(path);
   {
     SndHandle f(sf_open(tmp.c_str(), SFM_WRITE, &info));
     if (!f) throw FileError("cannot write audio file " + path + ": " + sf_strerror(nullptr));

@@ -1,6 +1,9 @@
 #include "tazu/narration.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 namespace tazu::narration {
 
@@ -50,7 +53,48 @@ std::size_t decode(std::string_view s, std::size_t i, char32_t& cp) {
   return len;
 }
 
+// Length of the well-formed UTF-8 sequence at s[i] (surrogates count as
+// ill-formed), or 0; `cp` gets its code point.
+std::size_t decode_strict(std::string_view s, std::size_t i, char32_t& cp) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  if (b < 0x80) {
+    cp = b;
+    return 1;
+  }
+  std::size_t len = (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+  if (len == 0 || i + len > s.size()) return 0;
+  cp = b & (0xff >> (len + 1));
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto c = static_cast<unsigned char>(s[i + k]);
+    if ((c & 0xc0) != 0x80) return 0;
+    cp = (cp << 6) | (c & 0x3f);
+  }
+  static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[len] || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff)) return 0;
+  return len;
+}
+
 }  // namespace
+
+std::string clean_text(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp;
+    std::size_t len = decode_strict(text, i, cp);
+    if (len == 0) {
+      ++i;
+      continue;
+    }
+    if (cp >= 0x09 && cp <= 0x0d) {
+      out.push_back(' ');
+    } else if (!(cp < 0x20 || (cp >= 0x7f && cp <= 0x9f))) {
+      out.append(text.substr(i, len));
+    }
+    i += len;
+  }
+  return out;
+}
 
 std::string strip_unicode(std::string_view s) {
   std::size_t begin = 0;
@@ -102,7 +146,7 @@ std::vector<LinePart> split_pauses(std::string_view line) {
         count += count_marks(pieces[++k]);
       }
       parts.push_back({LinePart::Kind::pause, {}, count});
-    } else if (std::string text = strip_unicode(p); !text.empty()) {
+    } else if (std::string text = strip_unicode(clean_text(p)); !text.empty()) {
       parts.push_back({LinePart::Kind::subclause, std::move(text), 0});
     }
   }
@@ -168,6 +212,129 @@ std::string raw_clip_file_name(std::string_view base, std::string_view index,
   name.append("_").append(dot_to_dash(std::string(pitch)));
   name.append("_").append(emotion).append(".wav");
   return safe_file_name(name);
+}
+
+NarrationFiles narration_file_names(std::string_view base) {
+  std::string name(base);
+  name += ".wav";
+  NarrationFiles files;
+  files.sound = safe_file_name(name);
+  files.cues = files.sound.substr(0, files.sound.size() - 4) + ".vtt";
+  return files;
+}
+
+namespace {
+
+double usable_seconds(double s) { return std::isfinite(s) && s > 0 ? s : 0.0; }
+
+// First and last frame in [from, to) with a sample at or above `floor`;
+// false when there is none.
+bool sounding_span(const audio::Buffer& b, std::size_t from, std::size_t to, float floor,
+                   std::size_t& first, std::size_t& last) {
+  const std::size_t ch = static_cast<std::size_t>(b.channels);
+  auto loud = [&](std::size_t f) {
+    for (std::size_t c = 0; c < ch; ++c)
+      if (std::fabs(b.samples[f * ch + c]) >= floor) return true;
+    return false;
+  };
+  std::size_t f = from;
+  while (f < to && !loud(f)) ++f;
+  if (f == to) return false;
+  first = f;
+  for (f = to; f > first && !loud(f - 1);) --f;
+  last = f - 1;
+  return true;
+}
+
+}  // namespace
+
+std::vector<Cue> clause_cues(const std::vector<TimedPart>& parts, const audio::Buffer* sound,
+                             double silence_db) {
+  const bool have_sound = sound && sound->rate > 0 && sound->channels > 0;
+  const double total = have_sound ? sound->seconds() : 0.0;
+  const auto floor = static_cast<float>(std::pow(10.0, silence_db / 20.0));
+  std::vector<Cue> cues;
+  double at = 0;
+  for (const TimedPart& part : parts) {
+    double begin = at, end = at + usable_seconds(part.seconds);
+    at = end;
+    if (!part.spoken) continue;
+    if (have_sound) {
+      begin = std::min(begin, total);
+      end = std::min(end, total);
+      const double rate = sound->rate;
+      const auto from = static_cast<std::size_t>(std::llround(begin * rate));
+      const auto to = std::min(static_cast<std::size_t>(std::llround(end * rate)), sound->frames());
+      std::size_t first = 0, last = 0;
+      if (from < to && sounding_span(*sound, from, to, floor, first, last)) {
+        begin = first / rate;
+        end = (last + 1) / rate;
+      }
+    }
+    cues.push_back({begin, end, part.text});
+  }
+  return cues;
+}
+
+namespace {
+
+long long to_ms(double seconds) {
+  return std::isfinite(seconds) && seconds > 0 ? std::llround(seconds * 1000.0) : 0;
+}
+
+std::string format_ms(long long ms) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60,
+                ms / 1000 % 60, ms % 1000);
+  return buf;
+}
+
+// Cue text: markup characters escaped, each line kept, blank lines dropped.
+std::string cue_payload(std::string_view text) {
+  std::string out, line;
+  auto flush = [&] {
+    if (line.find_first_not_of(" \t") != std::string::npos) {
+      if (!out.empty()) out.push_back('\n');
+      out += line;
+    }
+    line.clear();
+  };
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        line += "&amp;";
+        break;
+      case '<':
+        line += "&lt;";
+        break;
+      case '>':
+        line += "&gt;";
+        break;
+      case '\r':
+      case '\n':
+        flush();
+        break;
+      default:
+        line.push_back(c);
+    }
+  }
+  flush();
+  return out;
+}
+
+}  // namespace
+
+std::string vtt_timestamp(double seconds) { return format_ms(to_ms(seconds)); }
+
+std::string webvtt(const std::vector<Cue>& cues) {
+  std::string out = "WEBVTT\n";
+  for (const Cue& cue : cues) {
+    const long long start = to_ms(cue.start);
+    const long long end = std::max(to_ms(cue.end), start + 1);
+    out.append("\n").append(format_ms(start)).append(" --> ").append(format_ms(end));
+    out.append("\n").append(cue_payload(cue.text)).append("\n");
+  }
+  return out;
 }
 
 }  // namespace tazu::narration

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,94 @@ TEST(Names, LongNamesFitTheFileSystem) {
   EXPECT_EQ((a.size() - 4 - 17) % 3, 0u);
   const std::string fits(kMaxNameBytes, 'x');
   EXPECT_EQ(safe_file_name(fits), fits);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CleanText, ControlCharactersGoTheRestStays) {
+  EXPECT_EQ(clean_text(std::string("你好\0世界", 13)), "你好世界");  // not cut at the NUL
+  EXPECT_EQ(clean_text("a\tb\r\nc\x1b[0m\x7f"), "a b  c[0m");
+  EXPECT_EQ(clean_text("\xc2\x85x\xc2\xa0y"), "x\xc2\xa0y");  // C1 control out, NBSP kept
+  EXPECT_EQ(clean_text("a\xed\xa0\x80z"), "az");              // an encoded surrogate half
+  EXPECT_EQ(clean_text("a\xff\xc3z\xe4\xbd"), "az");          // stray and cut-off bytes
+  EXPECT_EQ(clean_text("\xc0\xaf"), "");                      // overlong "/"
+  EXPECT_EQ(clean_text("😀 ok"), "😀 ok");
+  EXPECT_EQ(show(split_pauses(std::string("你\0好<s>\x01世界", 17))),
+            (std::vector<std::string>{"你好", "#1", "世界"}));
+  EXPECT_EQ(show(split_pauses("\x01\x02<s>")), (std::vector<std::string>{"#1"}));
+}
+
+TEST(NarrationFiles, CuesShareTheSoundsStem) {
+  auto f = narration_file_names("3-你好");
+  EXPECT_EQ(f.sound, "3-你好.wav");
+  EXPECT_EQ(f.cues, "3-你好.vtt");
+  std::string line;
+  for (int i = 0; i < 120; ++i) line += "字";
+  f = narration_file_names("1-" + line);
+  EXPECT_LE(f.sound.size(), kMaxNameBytes);
+  EXPECT_EQ(f.sound.substr(0, f.sound.size() - 4), f.cues.substr(0, f.cues.size() - 4));
+  EXPECT_EQ(narration_file_names("../x").cues, ".._x.vtt");
+}
+
+// A mono sound at 1000 Hz: every stretch is `silent` frames of zeros around
+// `voiced` frames of signal.
+tazu::audio::Buffer sound_of(const std::vector<std::pair<int, int>>& stretches, float level) {
+  tazu::audio::Buffer b;
+  b.rate = 1000;
+  for (auto [silent, voiced] : stretches) {
+    b.samples.insert(b.samples.end(), silent, 0.0f);
+    for (int i = 0; i < voiced; ++i) b.samples.push_back(i % 2 ? level : -level);
+    b.samples.insert(b.samples.end(), silent, 0.0f);
+  }
+  return b;
+}
+
+TEST(ClauseCues, StartWhereTheSilenceEnds) {
+  // clause (100 quiet, 500 voiced, 100 quiet), a pause of 300, another clause.
+  auto sound = sound_of({{100, 500}, {150, 0}, {50, 200}}, 0.5f);
+  ASSERT_EQ(sound.frames(), 700u + 300u + 300u);
+  std::vector<TimedPart> parts = {{true, "甲", 0.7}, {false, "", 0.3}, {true, "乙", 0.3}};
+  auto cues = clause_cues(parts, &sound);
+  ASSERT_EQ(cues.size(), 2u);
+  EXPECT_DOUBLE_EQ(cues[0].start, 0.1);
+  EXPECT_DOUBLE_EQ(cues[0].end, 0.6);
+  EXPECT_DOUBLE_EQ(cues[1].start, 1.05);
+  EXPECT_DOUBLE_EQ(cues[1].end, 1.25);
+  EXPECT_EQ(cues[1].text, "乙");
+
+  // Without samples every clause spans its stretch.
+  cues = clause_cues(parts, nullptr);
+  EXPECT_DOUBLE_EQ(cues[1].start, 1.0);
+  EXPECT_DOUBLE_EQ(cues[1].end, 1.3);
+}
+
+TEST(ClauseCues, QuietOrMissingSoundSpansTheStretch) {
+  auto quiet = sound_of({{0, 400}}, 0.001f);  // -60 dBFS: under the silence level
+  auto cues = clause_cues({{true, "a", 0.4}}, &quiet);
+  EXPECT_DOUBLE_EQ(cues[0].start, 0.0);
+  EXPECT_DOUBLE_EQ(cues[0].end, 0.4);
+  // Lengths beyond the sound are clamped; bad lengths count as 0.
+  auto short_sound = sound_of({{0, 100}}, 0.5f);
+  cues = clause_cues({{true, "a", std::nan("")}, {true, "b", 5.0}, {true, "c", 1.0}}, &short_sound);
+  ASSERT_EQ(cues.size(), 3u);
+  EXPECT_DOUBLE_EQ(cues[0].end, 0.0);
+  EXPECT_DOUBLE_EQ(cues[1].end, 0.1);
+  EXPECT_DOUBLE_EQ(cues[2].start, 0.1);
+  EXPECT_DOUBLE_EQ(cues[2].end, 0.1);
+}
+
+TEST(WebVtt, Document) {
+  EXPECT_EQ(vtt_timestamp(0), "00:00:00.000");
+  EXPECT_EQ(vtt_timestamp(3661.0015), "01:01:01.002");
+  EXPECT_EQ(vtt_timestamp(360000), "100:00:00.000");
+  EXPECT_EQ(vtt_timestamp(-1), "00:00:00.000");
+  EXPECT_EQ(webvtt({}), "WEBVTT\n");
+  EXPECT_EQ(webvtt({{0.1234, 1.5, "你好"}, {2, 2, "a<b> & c"}, {3, 4, "一\n\n二\r\n"}}),
+            "WEBVTT\n\n00:00:00.123 --> 00:00:01.500\n你好\n"
+            "\n00:00:02.000 --> 00:00:02.001\na&lt;b&gt; &amp; c\n"
+            "\n00:00:03.000 --> 00:00:04.000\n一\n二\n");
 }
 
 }  // namespace

@@ -66,7 +66,8 @@ def test_bad_layer_records_are_refused(tmp_path, raw, message):
 def test_config_folders_are_relative_to_the_file_and_checked(tmp_path):
     (tmp_path / "boards").mkdir()
     (tmp_path / "people").mkdir()
-    cfg = {"分镜文件夹": "boards", "角色文件夹": "people", "声音文件夹": "sounds", "朗读音量": 100}
+    cfg = {"分镜文件夹": "boards", "角色文件夹": "people", "声音文件夹": "sounds", "朗读音量": 100,
+           "音色": "cmn", "音调": 50, "情感": "", "语速": 1}
     p = tmp_path / "config.json"
     p.write_text(json.dumps(cfg, ensure_ascii=False), encoding="utf-8")
     c = cli.load_config(str(p))

@@ -234,7 +234,7 @@ def test_shot_with_pauses(cfg, calls, capsys):
     x = out.样本()[:, 0]
     assert longest_silence(x, out.采样率) >= 0.8
     assert abs(x[-1]) < 1e-4
-    assert sorted(os.listdir("声音")) == ["9-你好s世界.wav", "原始"]
+    assert sorted(os.listdir("声音")) == ["9-你好s世界.vtt", "9-你好s世界.wav", "原始"]
 
 
 def test_single_pause_uses_the_default_length_and_is_not_joined(cfg, calls, monkeypatch):
@@ -265,7 +265,7 @@ def test_lines_without_speech_write_nothing(cfg, capsys, line):
 
 def test_unsafe_base_name_stays_in_the_sound_folder(cfg, work):
     A.朗读声音(cfg, "好", "../../outside", shot(序号=1))
-    assert sorted(os.listdir("声音")) == [".._.._outside.wav", "原始"]
+    assert sorted(os.listdir("声音")) == [".._.._outside.vtt", ".._.._outside.wav", "原始"]
     assert not (work.parent / "outside.wav").exists()
 
 
@@ -275,11 +275,12 @@ def test_long_line_fits_the_file_system(cfg, calls):
     A.朗读声音(cfg, line, base, shot(序号=1))
     (narration,) = [n for n in os.listdir("声音") if n.endswith(".wav")]
     assert narration.startswith("1-好好") and len(narration.encode()) <= 200
+    assert os.path.exists(f"声音/{narration[:-4]}.vtt")
     assert 抓取音频(f"声音/{narration}").时长 > 3
     # The shortened name is found again, so the shot counts as done.
     calls["朗读文本"].clear()
     A.朗读声音(cfg, line, base, shot(序号=1))
-    assert calls["朗读文本"] == [] and len(os.listdir("声音")) == 2
+    assert calls["朗读文本"] == [] and len(os.listdir("声音")) == 3
 
 
 def test_failed_save_leaves_no_narration(cfg, monkeypatch):
@@ -293,6 +294,14 @@ def test_failed_save_leaves_no_narration(cfg, monkeypatch):
 
 
 # ---- batches ---------------------------------------------------------------------------
+
+
+def narrations():
+    """Base names of the narrations in the sound folder; each has its cue file."""
+    names = sorted(os.listdir("声音"))
+    wavs = [n[:-4] for n in names if n.endswith(".wav")]
+    assert sorted(n for n in names if n != "原始") == sorted([w + ".wav" for w in wavs] + [w + ".vtt" for w in wavs])
+    return wavs
 
 
 @pytest.fixture
@@ -321,13 +330,13 @@ def test_batch_resumes_after_interruption(cfg, storyboards, calls, monkeypatch):
     monkeypatch.setattr(A, "朗读文本", dies_on_third)
     with pytest.raises(KeyboardInterrupt):
         A.生成全部声音(cfg)
-    assert sorted(os.listdir("声音")) == ["1-早上好.wav", "原始"]
+    assert narrations() == ["1-早上好"]
     done = os.stat("声音/1-早上好.wav").st_mtime_ns
 
     monkeypatch.setattr(A, "朗读文本", clause)
     calls["朗读"].clear()
     A.生成全部声音(cfg)
-    assert sorted(os.listdir("声音")) == ["1-早上好.wav", "1-晚上好s再见.wav", "4-走吧.wav", "原始"]
+    assert narrations() == ["1-早上好", "1-晚上好s再见", "4-走吧"]
     assert os.stat("声音/1-早上好.wav").st_mtime_ns == done
     # Only what was missing got spoken: the second clause of shot 1 and shot 4;
     # the first clause of the interrupted shot came from the cache.
@@ -340,9 +349,9 @@ def test_batch_resumes_after_interruption(cfg, storyboards, calls, monkeypatch):
 
 def test_batch_for_one_number(cfg, storyboards):
     A.生成指定声音(cfg, shot(序号=2))
-    assert sorted(os.listdir("声音")) == ["2-安静.wav", "原始"]  # silent shots are voiced by number
+    assert narrations() == ["2-安静"]  # silent shots are voiced by number
     A.生成指定声音(cfg, shot(序号=1))
-    assert sorted(os.listdir("声音")) == ["1-早上好.wav", "1-晚上好s再见.wav", "2-安静.wav", "原始"]
+    assert narrations() == ["1-早上好", "1-晚上好s再见", "2-安静"]
 
 
 def test_empty_storyboard_folder(cfg, work):

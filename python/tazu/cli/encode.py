@@ -19,6 +19,9 @@ from tazu.cli import files
 from tazu.cli.errors import CommandError
 
 AUDIO_RATE = 48000
+# x264's output depends on its thread count: a fixed count makes a clip the
+# same bytes on every machine, so caches and cluster workers agree.
+X264_THREADS = 4
 PRESETS = ("ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower",
            "veryslow")
 # mov_text takes its default style from an ASS header.
@@ -53,7 +56,7 @@ class EncoderSettings:
     def key(self) -> dict:
         """What a clip's bytes depend on among the settings."""
         return {"fps": str(self.rate), "crf": self.crf, "preset": self.preset, "codec": "libx264",
-                "pix_fmt": "yuv420p", "colorspace": "bt709"}
+                "threads": X264_THREADS, "pix_fmt": "yuv420p", "colorspace": "bt709"}
 
 
 def _open(path: str, what: str):
@@ -91,7 +94,8 @@ class VideoEncoder:
         try:
             stream = self._container.add_stream(
                 "libx264", rate=settings.rate,
-                options={"crf": str(settings.crf), "preset": settings.preset})
+                options={"crf": str(settings.crf), "preset": settings.preset,
+                         "threads": str(X264_THREADS)})
         except av.FFmpegError as e:
             self._container.close()
             files.discard(self.temp)

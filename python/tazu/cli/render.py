@@ -236,31 +236,3 @@ def render_clip(task: dict, on_frame=None) -> dict:
         files.discard(task["scratch"])
     return {"out": task["out"], "frames": count, "seconds": time.perf_counter() - started}
 
-
-def contact_sheet(frames_dir: str, out_png: str, columns: int = 4, picks: int = 8) -> None:
-    """A few frames side by side, to look at a shot at a glance."""
-    from PIL import Image
-
-    files_ = sorted(f for f in os.listdir(frames_dir) if f.endswith(".png"))
-    if not files_:
-        return
-    step = max(1, (len(files_) - 1) // (picks - 1)) if picks > 1 else 1
-    chosen = files_[::step][:picks]
-    if files_[-1] not in chosen:
-        chosen[-1] = files_[-1]
-    thumbs = []
-    for f in chosen:
-        with Image.open(os.path.join(frames_dir, f)) as img:
-            thumbs.append(img.convert("RGB").resize((img.width // 4, img.height // 4)))
-    w, h = thumbs[0].size
-    rows = (len(thumbs) + columns - 1) // columns
-    sheet = Image.new("RGB", (w * columns, h * rows), (255, 255, 255))
-    for k, t in enumerate(thumbs):
-        sheet.paste(t, ((k % columns) * w, (k // columns) * h))
-    temp = files.temp_path(out_png)
-    try:
-        sheet.save(temp, format="PNG")
-    except OSError as e:
-        files.discard(temp)
-        raise files.write_failed(out_png, e) from None
-    files.commit_file(temp, out_png)

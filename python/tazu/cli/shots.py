@@ -86,7 +86,8 @@ def complete_record(raw: dict, base: str, where: str) -> dict:
 
 def read_json(path: str, what: str):
     try:
-        with open(path, encoding="utf-8") as f:
+        # utf-8-sig: editors on Windows start UTF-8 files with a byte-order mark.
+        with open(path, encoding="utf-8-sig") as f:
             return json.load(f)
     except FileNotFoundError:
         raise CommandError(f"{what} not found: {path}") from None
@@ -94,6 +95,10 @@ def read_json(path: str, what: str):
         raise CommandError(f"{path}: not UTF-8 text") from None
     except json.JSONDecodeError as e:
         raise CommandError(f"{path}: not valid JSON (line {e.lineno}): {e.msg}") from None
+    except RecursionError:
+        raise CommandError(f"{path}: JSON nested too deeply") from None
+    except OSError as e:
+        raise CommandError(f"cannot read {what} {path}: {e.strerror}") from None
 
 
 def load_shot(path: str) -> dict:

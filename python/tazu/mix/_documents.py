@@ -36,9 +36,27 @@ def _decode(path, data):
             raise 文档格式错误(path, line, "无法识别的文字编码（请存为 UTF-8）") from None
 
 
-def _record(path, line, value):
+_SURROGATE = re.compile("[\ud800-\udfff]")
+_SURROGATE_ESCAPE = re.compile(r"\\u[dD][89a-fA-F]")
+
+
+def _without_surrogates(value):
+    # A JSON escape such as "\ud800" without its other half decodes to a lone
+    # surrogate: not a character, and text holding one cannot be written out.
+    if isinstance(value, str):
+        return _SURROGATE.sub("", value)
+    if isinstance(value, list):
+        return [_without_surrogates(v) for v in value]
+    if isinstance(value, dict):
+        return {_without_surrogates(k): _without_surrogates(v) for k, v in value.items()}
+    return value
+
+
+def _record(path, line, value, surrogates):
     if not isinstance(value, dict):
         raise 文档格式错误(path, line, f"记录必须是对象（键值对），得到 {type(value).__name__}")
+    if surrogates:
+        value = _without_surrogates(value)
     return 字典(value)
 
 
@@ -57,6 +75,7 @@ def _json_error(path, text, start, e):
 def _read_json_array(path, text):
     decoder = json.JSONDecoder()
     records = 列表()
+    surrogates = _SURROGATE_ESCAPE.search(text) is not None
     i = _skip_space(text, text.index("[") + 1)
     if i < len(text) and text[i] == "]":
         i += 1
@@ -66,7 +85,9 @@ def _read_json_array(path, text):
                 value, end = decoder.raw_decode(text, i)
             except json.JSONDecodeError as e:
                 raise _json_error(path, text, i, e) from None
-            records.添加(_record(path, _line_of(text, i), value))
+            except RecursionError:
+                raise 文档格式错误(path, _line_of(text, i), "JSON 嵌套层数太多") from None
+            records.添加(_record(path, _line_of(text, i), value, surrogates))
             i = _skip_space(text, end)
             if i < len(text) and text[i] == ",":
                 i = _skip_space(text, i + 1)
@@ -85,13 +106,16 @@ def _read_json_objects(path, text):
     # JSON Lines, and also objects written over several lines one after another.
     decoder = json.JSONDecoder()
     records = 列表()
+    surrogates = _SURROGATE_ESCAPE.search(text) is not None
     i = _skip_space(text, 0)
     while i < len(text):
         try:
             value, end = decoder.raw_decode(text, i)
         except json.JSONDecodeError as e:
             raise _json_error(path, text, i, e) from None
-        records.添加(_record(path, _line_of(text, i), value))
+        except RecursionError:
+            raise 文档格式错误(path, _line_of(text, i), "JSON 嵌套层数太多") from None
+        records.添加(_record(path, _line_of(text, i), value, surrogates))
         i = _skip_space(text, end)
     return records
 

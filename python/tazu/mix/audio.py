@@ -133,6 +133,7 @@ class 音频:
         folder = os.path.dirname(path)
         if folder:
             os.makedirs(folder, exist_ok=True)
+        _sweep_once(folder)
         self._buf.write_wav(path, 格式)
         return self
 
@@ -154,7 +155,8 @@ class 音频:
             folder = os.path.dirname(path)
             if folder:
                 os.makedirs(folder, exist_ok=True)
-            with 原子写入(path, ".png") as tmp:
+            _sweep_once(folder)
+            with 原子写入(path) as tmp:
                 image.save(tmp, format="PNG")
         return image
 
@@ -205,6 +207,18 @@ def _nice_step(raw):
     return 10 * power
 
 
+_swept_folders = set()
+
+
+def _sweep_once(folder):
+    """The first time a process writes into a folder, the temporary files that
+    killed runs left there are removed (those of live writers stay)."""
+    folder = folder or "."
+    if folder not in _swept_folders:
+        _swept_folders.add(folder)
+        _audio.remove_stale_temp_files(folder)
+
+
 # ---- making audio objects ------------------------------------------------------
 
 
@@ -240,6 +254,16 @@ def 合并音频(音频列表) -> 音频:
 
 
 # ---- speech --------------------------------------------------------------------
+
+
+# Control characters (a NUL ends espeak-ng's input) and lone surrogates (no
+# UTF-8 form) are not speech; tab and line breaks become a space.
+_UNSPEAKABLE = re.compile("[\x00-\x08\x0e-\x1f\x7f-\x9f\ud800-\udfff]")
+_BREAKS = re.compile("[\t\n\v\f\r]")
+
+
+def _speakable(text):
+    return _BREAKS.sub(" ", _UNSPEAKABLE.sub("", text))
 
 
 class 朗读失败(RuntimeError):
@@ -336,7 +360,8 @@ def _check_voice(voice):
 
 
 def espeak_arguments(文本, 保存位置, 音色=None, 音量=None, 语速=None, 音调=None, 情感=None, 情感程度=None):
-    """The argument list `朗读` runs (the text itself goes to standard input)."""
+    """The argument list `朗读` runs (the text itself goes to standard input);
+    the WAV goes to 保存位置, or to standard output when it is None."""
     voice = 默认音色 if _blank(音色) else str(音色).strip()
     if voice.startswith("-") or any(c.isspace() for c in voice):
         raise ValueError(f"音色名称无效：{音色!r}")
@@ -350,8 +375,19 @@ def espeak_arguments(文本, 保存位置, 音色=None, 音量=None, 语速=None
     pitch = max(0, min(99, round(pitch + d_pitch)))
     return [
         _ESPEAK, "-v", voice, "-a", str(amplitude), "-s", str(speed), "-p", str(pitch),
-        "-w", 保存位置, "--stdin",
+        *(["--stdout"] if 保存位置 is None else ["-w", os.fspath(保存位置)]), "--stdin",
     ]
+
+
+def _finished_wav(data):
+    """espeak-ng's WAV from a pipe, whose header cannot give the sizes yet,
+    with the sizes filled in; None when it holds no sound or is not the
+    44-byte-header WAV that espeak-ng writes."""
+    if len(data) <= 44 or data[:4] != b"RIFF" or data[8:12] != b"WAVE" or data[36:40] != b"data":
+        return None
+    data = data[: 44 + (len(data) - 44) // 2 * 2]
+    return b"".join([data[:4], (len(data) - 8).to_bytes(4, "little"), data[8:40],
+                     (len(data) - 44).to_bytes(4, "little"), data[44:]])
 
 
 def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音调=None, 情感=None, 情感程度=None, 超时=120):
@@ -368,12 +404,14 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
       calm/平静, serious/严肃 shift pitch, speed and volume; other names are
       spoken neutrally. 情感程度: strength in percent, 100 = as listed, up to 200.
 
+    Control characters are left out of the text (a NUL would end espeak-ng's
+    input), and so are lone surrogates; tabs and line breaks are spaces.
     The file is written under a temporary name and renamed, so it is complete or
     absent. Missing folders are created. Returns the path.
     """
     if 保存位置 is None:
         raise ValueError("朗读需要保存位置")
-    text = "" if 文本 is None else str(文本)
+    text = "" if 文本 is None else _speakable(str(文本))
     if not text.strip():
         raise ValueError("朗读的文本是空的")
     path = os.fspath(保存位置)
@@ -382,16 +420,17 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
         os.makedirs(folder, exist_ok=True)
     if shutil.which(_ESPEAK) is None:
         raise 朗读失败("找不到语音引擎 espeak-ng，请先安装（scripts/setup.sh 会安装它）")
-    with 原子写入(path, ".wav") as tmp:
-        # Run inside the folder so espeak-ng only sees the short file name.
-        args = espeak_arguments(text, os.path.basename(tmp), 音色, 音量, 语速, 音调, 情感, 情感程度)
-        try:
-            done = subprocess.run(
-                args, input=text.encode("utf-8"), capture_output=True, timeout=超时, cwd=folder or None
-            )
-        except subprocess.TimeoutExpired:
-            raise 朗读失败(f"语音合成超时（{超时} 秒）：{text[:30]}") from None
-        message = done.stderr.decode("utf-8", "replace").strip()
-        if done.returncode != 0 or not os.path.isfile(tmp) or os.path.getsize(tmp) <= 44:
-            raise 朗读失败(f"语音合成失败（音色 {args[2]}）：{message or '没有产生声音'}")
+    args = espeak_arguments(text, None, 音色, 音量, 语速, 音调, 情感, 情感程度)
+    try:
+        done = subprocess.run(args, input=text.encode("utf-8"), capture_output=True, timeout=超时)
+    except subprocess.TimeoutExpired:
+        raise 朗读失败(f"语音合成超时（{超时} 秒）：{text[:30]}") from None
+    message = done.stderr.decode("utf-8", "replace").strip()
+    wav = _finished_wav(done.stdout)
+    if done.returncode != 0 or wav is None:
+        raise 朗读失败(f"语音合成失败（音色 {args[2]}）：{message or '没有产生声音'}")
+    # espeak-ng reports no failed write (a full disk leaves a short file that
+    # looks whole), so it writes to a pipe and the file is written here.
+    _sweep_once(folder)
+    _audio.write_file_atomically(path, wav)
     return path

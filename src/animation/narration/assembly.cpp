@@ -1,13 +1,61 @@
 // A shot's line: pause marks, the voice of its protagonist, one narration file.
+#include <pybind11/numpy.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
 #include "narration/narration.hpp"
 #include "pyclass.hpp"
+#include "tazu/files.hpp"
 #include "tazu/narration.hpp"
 
 namespace tazu::narration_py {
 
-py::list detect_pauses(const std::string& sentence) {
+namespace {
+
+// A storyboard cell may hold a number where text is expected: it is read as
+// it is written. Other kinds of values are refused.
+py::object line_as_text(py::object line, py::handle number) {
+  if (py::isinstance<py::str>(line)) return line;
+  if (!py::isinstance<py::bool_>(line) &&
+      (py::isinstance<py::int_>(line) || py::isinstance<py::float_>(line)))
+    return py::str(line);
+  throw py::type_error("分镜" + text_of(number) + "的文案必须是文字，得到的是 " +
+                       text_of(py::repr(line)));
+}
+
+// The samples of an audio object, when it offers them (`样本()` as a
+// (frames, channels) or 1-D array, and `采样率`); a platform whose audio
+// objects do not gets cues that span each clause's whole stretch.
+std::optional<audio::Buffer> samples_of(py::handle clip) {
+  if (!py::hasattr(clip, "样本") || !py::hasattr(clip, "采样率")) return std::nullopt;
+  using Array = py::array_t<float, py::array::c_style | py::array::forcecast>;
+  Array a = Array::ensure(TZ_GET(clip, "样本")());
+  if (!a || a.ndim() < 1 || a.ndim() > 2) return std::nullopt;
+  audio::Buffer b;
+  b.rate = py::int_(TZ_GET(clip, "采样率")).cast<int>();
+  b.channels = a.ndim() == 2 ? int(a.shape(1)) : 1;
+  if (b.rate <= 0 || b.channels <= 0) return std::nullopt;
+  b.samples.assign(a.data(), a.data() + a.size());
+  return b;
+}
+
+// A clip's length in seconds, or nothing when it does not tell it.
+std::optional<double> seconds_of(py::handle clip) {
+  py::object s = py::getattr(clip, "时长", py::none());
+  if (s.is_none()) return std::nullopt;
+  return pyext::py_float(s);
+}
+
+}  // namespace
+
+py::list detect_pauses(py::object sentence) {
+  if (!py::isinstance<py::str>(sentence))
+    throw py::type_error("sentence must be str, not " +
+                         std::string(py::str(py::type::handle_of(sentence).attr("__name__"))));
   py::list out;
-  for (const auto& part : narration::split_pauses(sentence)) {
+  for (const auto& part : narration::split_pauses(text_of(sentence))) {
     py::dict d;
     if (part.kind == narration::LinePart::Kind::subclause) {
       d["type"] = "subclause";
@@ -23,8 +71,9 @@ py::list detect_pauses(const std::string& sentence) {
 
 py::object voice_shot(py::object config, py::object line, py::object base, py::object shot) {
   if (!pyext::truthy(line)) return py::none();
-  const std::string sound_file = text_of(TZ_GET(config, "声音文件夹")) + "/" +
-                                 narration::safe_file_name(text_of(base) + ".wav");
+  const std::string folder = text_of(TZ_GET(config, "声音文件夹")) + "/";
+  const narration::NarrationFiles names = narration::narration_file_names(text_of(base));
+  const std::string sound_file = folder + names.sound, cue_file = folder + names.cues;
   py::str sound_path(sound_file);
 
   py::object voice = py::none(), pitch = py::none(), emotion = py::none(), speed = py::none();
@@ -46,17 +95,23 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
 
   py::object number = TZ_GET(shot, "获取")("序号");
   pyext::output(py::str("正在给分镜") + py::str(number) + py::str("合成声音"));
+  line = line_as_text(line, number);
 
   py::object clips = TZ_G("列表")();
   py::object parts = TZ_G("detect_pauses_and_subclauses")(line);
   py::object per_mark =
       py::hasattr(config, "单个停顿符秒数") ? TZ_GET(config, "单个停顿符秒数") : py::float_(0.5);
 
+  // Where every part lies, for the cue file; a clip that does not tell its
+  // length leaves the narration without one.
+  std::vector<narration::TimedPart> timed;
+  bool timed_ok = true;
   long long i = 0;
   for (py::handle part : parts) {
     py::object kind = part[py::str("type")];
     py::object clip;
-    if (pyext::py_eq(kind, py::str("subclause"))) {
+    const bool spoken = pyext::py_eq(kind, py::str("subclause"));
+    if (spoken) {
       clip = TZ_G("朗读文本")(config, part[py::str("text")], py::int_(i), base, voice, speed, pitch,
                               emotion);
     } else if (pyext::py_eq(kind, py::str("pause"))) {
@@ -68,6 +123,9 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
       throw py::error_already_set();
     }
     TZ_GET(clips, "添加")(clip);
+    std::optional<double> seconds = seconds_of(clip);
+    timed_ok = timed_ok && seconds.has_value();
+    timed.push_back({spoken, spoken ? text_of(part[py::str("text")]) : "", seconds.value_or(0)});
     ++i;
   }
 
@@ -80,7 +138,25 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
   }
   py::object narration = count > py::int_(1) ? TZ_G("合并音频")(clips) : TZ_GET(clips, "获取")(0);
   TZ_GET(narration, "淡出")(0.1);
-  TZ_GET(narration, "保存")(sound_path);
+
+  // The cue file goes first: the narration file marks the shot as done, so a
+  // run stopped between the two writes makes both again.
+  if (timed_ok) {
+    std::optional<audio::Buffer> sound = samples_of(narration);
+    const std::string cues =
+        narration::webvtt(narration::clause_cues(timed, sound ? &*sound : nullptr));
+    file_operation(cue_file, [&] {
+      std::filesystem::create_directories(folder);
+      files::write_atomically(cue_file, cues);
+    });
+  }
+  try {
+    TZ_GET(narration, "保存")(sound_path);
+  } catch (py::error_already_set&) {
+    // No cue file without its narration.
+    if (timed_ok) std::remove(cue_file.c_str());
+    throw;
+  }
   return py::none();
 }
 

@@ -1,42 +1,86 @@
 // Batches over every storyboard document of the storyboard folder.
+#include <map>
+
 #include "narration/narration.hpp"
 #include "pyclass.hpp"
+#include "tazu/narration.hpp"
 
 namespace tazu::narration_py {
 
 namespace {
 
-// Calls `visit(shot)` for every shot of every document, in folder order.
+// Calls `visit(document name, shot)` for every shot of every document, in
+// folder order. A sub-folder is no document: it is skipped with a note rather
+// than ending the batch half-way.
 template <typename Visit>
 void each_shot(py::handle config, Visit&& visit) {
   for (py::handle name : TZ_G("遍历文件夹")(TZ_GET(config, "分镜文件夹"))) {
     py::object document = TZ_G("路径")(TZ_GET(config, "分镜文件夹"), name);
+    if (pyext::truthy(TZ_G("是否文件夹")(document))) {
+      pyext::output(py::str("跳过子文件夹（不是分镜文档）：") + py::str(document));
+      continue;
+    }
     for (py::handle shot : TZ_G("阅读结构化文档")(document))
-      visit(py::reinterpret_borrow<py::object>(shot));
+      visit(py::reinterpret_borrow<py::object>(name), py::reinterpret_borrow<py::object>(shot));
   }
 }
 
-void voice(py::handle config, const py::object& shot) {
+// The shots of one batch by narration file. Shots whose numbers and titles
+// agree share a file name; when their lines or characters differ, only the
+// first gets its narration, and the others are reported instead of being
+// silently taken for done. (The file name stays as it is: resuming relies on it.)
+class NameClaims {
+ public:
+  // False, after reporting it, when an earlier shot with another line holds
+  // the shot's narration file.
+  bool claim(const py::object& document, const py::object& shot, const py::object& base) {
+    const std::string file = narration::narration_file_names(text_of(base)).sound;
+    py::object get = TZ_GET(shot, "获取");
+    Claim mine{document, get("序号"), get("文案"), get("角色")};
+    auto [it, fresh] = claims_.emplace(file, mine);
+    if (fresh) return true;
+    const Claim& first = it->second;
+    if (pyext::py_eq(first.line, mine.line) && pyext::py_eq(first.characters, mine.characters))
+      return true;
+    pyext::output(py::str("分镜") + py::str(mine.number) + py::str("（") + py::str(document) +
+                  py::str("）没有生成声音：声音文件“") + py::str(file) + py::str("”已属于") +
+                  py::str(first.document) + py::str("中的分镜") + py::str(first.number) +
+                  py::str("，两条分镜的文案或角色不同；请给其中一条换一个序号"));
+    return false;
+  }
+
+ private:
+  struct Claim {
+    py::object document, number, line, characters;
+  };
+  std::map<std::string, Claim> claims_;
+};
+
+void voice(py::handle config, NameClaims& claims, const py::object& document,
+           const py::object& shot) {
   py::object line = TZ_GET(shot, "获取")("文案");
   py::object base = TZ_G("获得媒体纯文件名")(shot);
+  if (!claims.claim(document, shot, base)) return;
   TZ_G("朗读声音")(config, line, base, shot);
 }
 
 }  // namespace
 
 py::object generate_all(py::object config) {
-  each_shot(config, [&](const py::object& shot) {
+  NameClaims claims;
+  each_shot(config, [&](const py::object& document, const py::object& shot) {
     if (pyext::py_eq(TZ_GET(shot, "获取")("类型"), py::str("静音"))) return;
-    voice(config, shot);
+    voice(config, claims, document, shot);
   });
   return py::none();
 }
 
 py::object generate_matching(py::object config, py::object target) {
   py::object wanted = TZ_GET(target, "获取")("序号");
-  each_shot(config, [&](const py::object& shot) {
+  NameClaims claims;
+  each_shot(config, [&](const py::object& document, const py::object& shot) {
     if (!pyext::py_eq(TZ_GET(shot, "获取")("序号"), wanted)) return;
-    voice(config, shot);
+    voice(config, claims, document, shot);
   });
   return py::none();
 }

@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 
 #include <string>
+#include <system_error>
 
 namespace py = pybind11;
 
@@ -22,7 +23,7 @@ py::object speak_clause(py::object config, py::object text, py::object index, py
                         py::object emotion);  // 朗读文本
 
 // assembly.cpp
-py::list detect_pauses(const std::string& sentence);  // detect_pauses_and_subclauses
+py::list detect_pauses(py::object sentence);  // detect_pauses_and_subclauses
 py::object voice_shot(py::object config, py::object line, py::object base,
                       py::object shot);  // 朗读声音
 
@@ -30,7 +31,24 @@ py::object voice_shot(py::object config, py::object line, py::object base,
 py::object generate_all(py::object config);                          // 生成全部声音
 py::object generate_matching(py::object config, py::object target);  // 生成指定声音
 
-// Python str() of a value, as UTF-8.
+// Python str() of a value, as UTF-8. Lone surrogates (which a JSON document
+// can hold as "\ud800" escapes) have no UTF-8 form and are left out.
 std::string text_of(py::handle v);
+
+// Runs a core file operation; its std::system_error becomes Python's OSError
+// with the errno and the file, as Python's own file functions raise it.
+template <typename Op>
+void file_operation(const std::string& path, Op&& op);
+
+void raise_os_error(int err, const std::string& path);
+
+template <typename Op>
+void file_operation(const std::string& path, Op&& op) {
+  try {
+    op();
+  } catch (const std::system_error& e) {
+    raise_os_error(e.code().value(), path);
+  }
+}
 
 }  // namespace tazu::narration_py

@@ -5,7 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "tazu/audio.hpp"
+
 namespace tazu::narration {
+
+// Text as the speech engine and a subtitle can take it: control characters
+// removed (tab and line breaks become a space), and so are bytes that are not
+// UTF-8 and encoded surrogate halves. Everything else is kept, in order.
+std::string clean_text(std::string_view text);
 
 // One piece of a narration line: a spoken clause or a pause of `count` marks.
 struct LinePart {
@@ -16,7 +23,8 @@ struct LinePart {
 };
 
 // Splits a line (UTF-8) at pause marks "<s>". Back-to-back marks make one pause;
-// stray "<" and ">" are dropped; white-space-only pieces vanish.
+// stray "<" and ">" are dropped; white-space-only pieces vanish. Clause texts
+// are cleaned with clean_text.
 std::vector<LinePart> split_pauses(std::string_view line);
 
 // Strips white space at both ends the way Python's str.strip() does (Unicode
@@ -43,5 +51,49 @@ std::string raw_clip_file_name(std::string_view base, std::string_view index,
                                std::string_view voice, std::string_view volume,
                                std::string_view speed, std::string_view pitch,
                                std::string_view emotion);
+
+// A shot's narration file "{base}.wav" and its cue file: the same safe stem
+// with ".vtt", also when a long base name is shortened.
+struct NarrationFiles {
+  std::string sound;
+  std::string cues;
+};
+NarrationFiles narration_file_names(std::string_view base);
+
+// One part of an assembled narration, in order: a clause or a pause, and how
+// long it lasts in the assembled sound.
+struct TimedPart {
+  bool spoken = false;  // a clause; false for a pause
+  std::string text;     // the clause as written, pause marks removed
+  double seconds = 0;   // its length; not a finite positive number counts as 0
+};
+
+// A clause heard from `start` to `end`, in seconds from the narration's start.
+struct Cue {
+  double start = 0;
+  double end = 0;
+  std::string text;
+};
+
+// The level under which the edges of a clause count as silence, in dBFS.
+constexpr double kCueSilenceDb = -50.0;
+
+// Where each clause is heard. Parts lie end to end from 0. With the assembled
+// sound at hand, a clause's cue runs from the first to the last sample of its
+// stretch louder than `silence_db` (peak, any channel), so the speech engine's
+// own leading and trailing silence stays outside it; a stretch without such a
+// sample, or no sound at all, gives a cue over the whole stretch. Stretches are
+// clamped to the sound's length. One cue per clause, in order.
+std::vector<Cue> clause_cues(const std::vector<TimedPart>& parts, const audio::Buffer* sound,
+                             double silence_db = kCueSilenceDb);
+
+// "HH:MM:SS.mmm", rounded to the millisecond; hours grow past two digits.
+std::string vtt_timestamp(double seconds);
+
+// A WebVTT document: the "WEBVTT" header, then per cue a blank line, its
+// timing line "start --> end" and its text ("&", "<", ">" escaped; line breaks
+// kept, blank lines dropped, since a blank line would end the cue). A cue of
+// no length is given one millisecond.
+std::string webvtt(const std::vector<Cue>& cues);
 
 }  // namespace tazu::narration

@@ -1,0 +1,34 @@
+// Writing files so that a crash, a kill or a full disk never leaves a half file
+// under a finished name, and cleaning up what killed runs left behind.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tazu::files {
+
+// A name in the folder of `path` for the file while it is being written:
+// ".tazu-{machine}-{process}-{unique}.tmp". Hidden, short (a target near the
+// length limit still has one), tagged with this machine and process so that a
+// later run can tell whose it is, and ending in ".tmp" so that no folder scan
+// takes it for a finished picture, sound or document.
+std::string temp_path_beside(const std::string& path);
+
+// True for a name that temp_path_beside makes, and for the names that earlier
+// versions used (".tazu-{process}-{unique}.tmp.wav" and ".tmp.png").
+bool is_temp_name(std::string_view name);
+
+// Writes `content` to a temporary file beside `path`, checks every write,
+// flushes it to the disk and renames it into place: afterwards `path` holds
+// the whole content, or the call threw and nothing changed. Throws
+// std::system_error (with the errno of the failing step) naming `path`.
+void write_atomically(const std::string& path, std::string_view content);
+
+// Removes the temporary files in `folder` (not below it) whose writer is gone:
+// those of this machine whose process no longer runs, and any older than a day.
+// Files of live writers stay. Returns the names removed; a folder that does not
+// exist has none. Errors while removing are ignored: the next run tries again.
+std::vector<std::string> remove_stale_temp_files(const std::string& folder);
+
+}  // namespace tazu::files
