@@ -140,6 +140,26 @@ def test_edits_reach_only_the_selected_frame_and_frames_apply_their_records(edit
     assert _layer(saved, 2, 4)["横坐标"] == 44 and _layer(saved, 1, 4)["横坐标"] == 40
 
 
+def test_keyframe_selector_of_the_selected_layer_switches_states(editor_of, shot):
+    d = editor_of(shot)
+    ed = d.editor
+    d.click(d.strip_button(2))
+    person = d.icon(2)
+    assert person.图标状态选项 is None
+    d.click(d.centre(2))
+    selector = person.图标状态选项
+    assert selector is not None and list(selector.选项列表) == ["0", "当前"]
+    before = ed.文档.快照()
+    d.click((selector.横坐标() + 10, selector.纵坐标() + 15))
+    assert person.rotate_angle == pytest.approx(-15) and person.当前状态备份 is not None
+    # showing a keyframe is no edit of the document
+    assert ed.文档.快照() == before and not ed.历史.未保存
+    d.click((selector.横坐标() + 10, selector.纵坐标() + 45))
+    assert person.rotate_angle == pytest.approx(30) and person.当前状态备份 is None
+    d.click((5, 700))
+    assert person.图标状态选项 is None
+
+
 def test_frames_new_duplicate_delete_and_weights(editor_of, shot):
     d = editor_of(shot)
     ed = d.editor

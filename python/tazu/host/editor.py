@@ -267,6 +267,7 @@ class 编辑器(命令):
             self.脏 = True
         if edited and self.画板._拖动 is None:
             self._提交(kind)
+            self._状态选项()
         now = time.monotonic()
         if events or self._有对话框():
             self.屏幕.ui_manager.update(now - self._上次更新)
@@ -348,6 +349,17 @@ class 编辑器(命令):
                                                or self.帧条矩形.collidepoint(e.坐标)):
             return
         self.画板.处理事件(e)
+
+    def _状态选项(self):
+        """Keyframe selectors beside the selected layer and any layer showing a keyframe."""
+        board = self.画板
+        for icon in board.图标列表:
+            states = getattr(icon, "状态列表", None)
+            wanted = bool(states) and (icon is board.选中图标 or icon.当前状态备份 is not None)
+            if wanted and icon.图标状态选项 is None:
+                icon.展现图标状态()
+            elif not wanted and icon.图标状态选项 is not None and icon.当前状态备份 is None:
+                icon.图标状态选项 = None
 
     # ----- drawing ---------------------------------------------------------------
 
