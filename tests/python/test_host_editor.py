@@ -6,25 +6,7 @@ import os
 import pygame
 import pytest
 
-from editor_support import Driver, example_shot, read
-
-
-@pytest.fixture
-def editor_of(tmp_path):
-    """editor_of(path) -> Driver of an editor window on that document."""
-    from tazu.host.editor import 编辑器
-
-    made = []
-
-    def make(path=None, **kw):
-        editor = 编辑器(path, 适配比例=kw.pop("适配比例", 1), **kw)
-        made.append(editor)
-        return Driver(editor)
-
-    yield make
-    for editor in made:
-        editor.关闭()
-    pygame.display.set_mode((800, 600))
+from editor_support import example_shot, read
 
 
 @pytest.fixture
