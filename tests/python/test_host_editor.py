@@ -235,6 +235,11 @@ def test_locked_layer_refusal_shows_on_the_status_line(editor_of, shot):
     d.drag((x, y), (x + 30, y))
     assert d.icon(4).矩形.左 == 40
     assert d.editor.状态栏.当前消息() == "图标已锁定，不能移动"
+    # the module's own lines reach the status line as well
+    import tazu.animation as animation
+
+    animation.输出("图层源文件不存在或损坏1：", "x.png")
+    assert d.editor.状态栏.当前消息() == "图层源文件不存在或损坏1： x.png"
 
 
 def test_menu_title_is_the_layers_name(editor_of, shot):
@@ -402,11 +407,11 @@ def test_bad_document_is_refused_with_its_reason(tmp_path, capsys):
     pygame.display.set_mode((800, 600))
 
 
-def test_screenshot_of_a_shot_document(shot, tmp_path):
-    from tazu.host.__main__ import main
+def test_screenshot_of_a_shot_document_through_tazu_edit(shot, tmp_path):
+    from tazu.cli import main
 
     out = tmp_path / "window.png"
-    assert main([shot, "--fit-ratio", "1", "--screenshot", str(out), "--frames", "2"]) == 0
+    assert main(["edit", shot, "--fit-ratio", "1", "--screenshot", str(out), "--frames", "2"]) == 0
     pygame.init()
     picture = pygame.image.load(str(out))
     pygame.display.set_mode((800, 600))

@@ -18,7 +18,7 @@ import traceback
 import pygame
 
 from . import chrome
-from ._support import 输出监听
+from ._support import 接上模块输出, 输出监听
 from .board import 画板
 from .commands import 命令
 from .drawing import 画面
@@ -129,8 +129,8 @@ class 编辑器(命令, 画面):
         self._全刷 = True
         self._上次画面 = None
         self.历史 = 历史(self._状态())
-        if doc.路径 is None:
-            self.历史.已存 = None if any(doc.图层(i) for i in range(len(doc.帧))) else self.历史.已存
+        if doc.路径 is None and any(doc.图层(i) for i in range(len(doc.帧))):
+            self.历史.已存 = None  # never saved, and not empty
         self.工具 = self._建工具栏()
         self.旁白 = self._找旁白()
         self._建帧条()
@@ -179,19 +179,9 @@ class 编辑器(命令, 画面):
 
     def _接上输出(self):
         """The module's and the board's lines go to the status line as well."""
-        import tazu.animation as animation
-
-        self._模块输出 = animation.输出
-        original = self._模块输出
-
-        def 输出(*values, **kw):
-            original(*values, **kw)
-            self.状态栏.添加(*values)
-            self.脏 = True
-
-        animation.输出 = 输出
-        self._板输出 = lambda *values: (self.状态栏.添加(*values), setattr(self, "脏", True))
-        输出监听.append(self._板输出)
+        接上模块输出()
+        self._听 = lambda *values: (self.状态栏.添加(*values), setattr(self, "脏", True))
+        输出监听.append(self._听)
 
     def 提示(self, *values):
         self.状态栏.添加(*values)
@@ -199,17 +189,13 @@ class 编辑器(命令, 画面):
         self.脏 = True
 
     def 关闭(self):
-        """Give the module its own 输出 back and remove the temporary files."""
-        import tazu.animation as animation
-
+        """Stop what runs, stop listening and remove the temporary files."""
         if self.渲染任务 is not None:
             self.渲染任务.停止()
         if self.播放 is not None:
             self.播放.停止()
-        if getattr(animation, "输出", None) is not self._模块输出:
-            animation.输出 = self._模块输出
-        if self._板输出 in 输出监听:
-            输出监听.remove(self._板输出)
+        if self._听 in 输出监听:
+            输出监听.remove(self._听)
         shutil.rmtree(self.临时文件夹, ignore_errors=True)
 
     # ----- the loop --------------------------------------------------------------
