@@ -140,7 +140,7 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
         os.makedirs(out, exist_ok=True)
     except OSError as e:
         raise files.write_failed(out, e) from None
-    files.clean_stale(out)
+    files.clean_stale(out, legacy=True)
     video_path = os.path.join(out, name + ".mp4")
     temp_board = files.temp_path(os.path.join(out, "board"))
     temp_frames = None
@@ -149,7 +149,7 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
         parent = os.path.dirname(frames_dir)
         os.makedirs(parent, exist_ok=True)
         files.clean_stale(parent)
-        files.clean_stale(frames_dir)
+        files.clean_stale(frames_dir, legacy=True)
         temp_frames = files.temp_path(frames_dir)
         try:
             os.makedirs(temp_frames)
