@@ -147,11 +147,11 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
     if frames_dir is not None:
         frames_dir = os.path.abspath(frames_dir)
         parent = os.path.dirname(frames_dir)
-        os.makedirs(parent, exist_ok=True)
-        files.clean_stale(parent)
-        files.clean_stale(frames_dir, legacy=True)
-        temp_frames = files.temp_path(frames_dir)
         try:
+            os.makedirs(parent, exist_ok=True)
+            files.clean_stale(parent)
+            files.clean_stale(frames_dir, legacy=True)
+            temp_frames = files.temp_path(frames_dir)
             os.makedirs(temp_frames)
         except OSError as e:
             raise files.write_failed(frames_dir, e) from None
@@ -195,11 +195,19 @@ def render_clip(task: dict, on_frame=None) -> dict:
     "background", "foreground", "font", "cues" to burn in ([start, end, text]
     in clip seconds, or empty), "out" (the clip's path) and "scratch" (a
     folder for the board's derived pictures). Writes only `out`, atomically."""
+    started = time.perf_counter()
+    try:
+        count = _draw_clip(task, on_frame)
+    finally:
+        files.discard(task["scratch"])
+    return {"out": task["out"], "frames": count, "seconds": time.perf_counter() - started}
+
+
+def _draw_clip(task: dict, on_frame) -> int:
     import pygame
 
     from tazu.cli.subtitles import Burner, Cue
 
-    started = time.perf_counter()
     _start_pygame()
     settings = EncoderSettings(fps=task["fps"], crf=task["crf"], preset=task["preset"])
     width, height = task["width"], task["height"]
@@ -232,7 +240,5 @@ def render_clip(task: dict, on_frame=None) -> dict:
     except BaseException:
         encoder.abort()
         raise
-    finally:
-        files.discard(task["scratch"])
-    return {"out": task["out"], "frames": count, "seconds": time.perf_counter() - started}
+    return count
 
