@@ -164,3 +164,12 @@ TEST(WebVtt, Document) {
 }
 
 }  // namespace
+
+TEST(WebVtt, TimesPastAnyCountStayWellFormed) {
+  // Past the 64-bit range of milliseconds the count used to come out negative.
+  EXPECT_EQ(vtt_timestamp(1e16), "277777777777:46:40.000");
+  EXPECT_EQ(vtt_timestamp(1e300), "277777777777:46:40.000");
+  EXPECT_EQ(vtt_timestamp(INFINITY), "00:00:00.000");
+  EXPECT_EQ(webvtt({{1e300, 1e300, "a"}}),
+            "WEBVTT\n\n277777777777:46:40.000 --> 277777777777:46:40.001\na\n");
+}
