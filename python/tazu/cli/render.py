@@ -128,10 +128,11 @@ def _start_pygame():
 
 
 def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None = None,
-           settings: EncoderSettings | None = None, quiet: bool = False) -> dict:
+           settings: EncoderSettings | None = None, quiet: bool = False, on_frame=None) -> dict:
     """Renders a shot document to `{out}/{name}.mp4`, and its frames as PNG
     pictures into `frames_dir` when given. Both replace earlier output as a
-    whole, and only when the whole render succeeded."""
+    whole, and only when the whole render succeeded. `on_frame` is called
+    after every frame (the editor shows progress with it)."""
     settings = settings or EncoderSettings(fps=fps)
     doc = load_shot(shot_path)
     width, height = int(doc.get("宽度", 1280)), int(doc.get("高度", 720))
@@ -140,18 +141,18 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
         os.makedirs(out, exist_ok=True)
     except OSError as e:
         raise files.write_failed(out, e) from None
-    files.clean_stale(out)
+    files.clean_stale(out, legacy=True)
     video_path = os.path.join(out, name + ".mp4")
     temp_board = files.temp_path(os.path.join(out, "board"))
     temp_frames = None
     if frames_dir is not None:
         frames_dir = os.path.abspath(frames_dir)
         parent = os.path.dirname(frames_dir)
-        os.makedirs(parent, exist_ok=True)
-        files.clean_stale(parent)
-        files.clean_stale(frames_dir)
-        temp_frames = files.temp_path(frames_dir)
         try:
+            os.makedirs(parent, exist_ok=True)
+            files.clean_stale(parent)
+            files.clean_stale(frames_dir, legacy=True)
+            temp_frames = files.temp_path(frames_dir)
             os.makedirs(temp_frames)
         except OSError as e:
             raise files.write_failed(frames_dir, e) from None
@@ -163,7 +164,8 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
         count = int(math.floor(shot.duration * settings.fps + 1e-9)) + 1
         moments = [min(i / settings.fps, shot.duration) for i in range(count)]
         encoder = VideoEncoder(video_path, width, height, settings)
-        play(shot, board.屏幕, moments, moments, encoder, temp_frames, frames_name=frames_dir)
+        play(shot, board.屏幕, moments, moments, encoder, temp_frames, frames_name=frames_dir,
+             on_frame=on_frame)
         encoder.close()
         encoder = None
         if temp_frames is not None:
@@ -195,11 +197,19 @@ def render_clip(task: dict, on_frame=None) -> dict:
     "background", "foreground", "font", "cues" to burn in ([start, end, text]
     in clip seconds, or empty), "out" (the clip's path) and "scratch" (a
     folder for the board's derived pictures). Writes only `out`, atomically."""
+    started = time.perf_counter()
+    try:
+        count = _draw_clip(task, on_frame)
+    finally:
+        files.discard(task["scratch"])
+    return {"out": task["out"], "frames": count, "seconds": time.perf_counter() - started}
+
+
+def _draw_clip(task: dict, on_frame) -> int:
     import pygame
 
     from tazu.cli.subtitles import Burner, Cue
 
-    started = time.perf_counter()
     _start_pygame()
     settings = EncoderSettings(fps=task["fps"], crf=task["crf"], preset=task["preset"])
     width, height = task["width"], task["height"]
@@ -232,7 +242,5 @@ def render_clip(task: dict, on_frame=None) -> dict:
     except BaseException:
         encoder.abort()
         raise
-    finally:
-        files.discard(task["scratch"])
-    return {"out": task["out"], "frames": count, "seconds": time.perf_counter() - started}
+    return count
 

@@ -21,6 +21,10 @@ def 有(记录, 键):
     return 记录.获取(键) is not None
 
 
+# Callables that also get every line the board shows (a window's status line).
+输出监听 = []
+
+
 def 输出(*values):
     """Show a line through the platform's 输出, or print without a platform."""
     try:
@@ -29,6 +33,29 @@ def 输出(*values):
         print(*values, flush=True)
     else:
         platform_output(*values)
+    for listener in list(输出监听):
+        listener(*values)
+
+
+def 接上模块输出():
+    """Let the listeners hear the animation module's lines too.
+
+    The module looks 输出 up in its namespace at every call, so a wrapper put
+    there is what it calls; it prints as before and then tells the listeners.
+    """
+    import tazu.animation as animation
+
+    current = animation.输出
+    if getattr(current, "_通知监听", False):
+        return
+
+    def 输出(*values, **kw):
+        current(*values, **kw)
+        for listener in list(输出监听):
+            listener(*values)
+
+    输出._通知监听 = True
+    animation.输出 = 输出
 
 
 def 文本化(value):
