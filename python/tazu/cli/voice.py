@@ -41,8 +41,10 @@ def load_config(path: str) -> types.SimpleNamespace:
     missing = [key for key in REQUIRED_KEYS if key not in data]
     if missing:
         listed = ", ".join(f'"{key}"' for key in missing)
-        raise CommandError(f"{path}: missing {listed} (the default voice is 音色, 音调, 情感 and 语速;"
-                           " 情感 may be \"\")")
+        hint = ""
+        if set(missing) & set(VOICE_KEYS):
+            hint = " (the default voice is 音色, 音调, 情感 and 语速; 情感 may be \"\")"
+        raise CommandError(f"{path}: missing {listed}{hint}")
     base = os.path.dirname(os.path.abspath(path))
     for key in FOLDER_KEYS:
         if not isinstance(data[key], str) or not data[key].strip():
@@ -94,6 +96,8 @@ def _check_characters(config):
     from tazu import mix
 
     path = mix.路径(config.角色文件夹, "角色.txt")
+    if os.path.isdir(path):
+        raise CommandError(f"{path} is a folder, not the character file")
     if not os.path.isfile(path):
         raise CommandError(f"no character file 角色.txt in {config.角色文件夹} (it may hold no characters)")
     for n, person in enumerate(_read(path, "character file"), 1):
