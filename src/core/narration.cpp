@@ -278,8 +278,9 @@ std::vector<Cue> clause_cues(const std::vector<TimedPart>& parts, const audio::B
 
 namespace {
 
+// Milliseconds, held to about 31 years so that the count cannot overflow.
 long long to_ms(double seconds) {
-  return std::isfinite(seconds) && seconds > 0 ? std::llround(seconds * 1000.0) : 0;
+  return std::isfinite(seconds) && seconds > 0 ? std::llround(std::min(seconds, 1e9) * 1000.0) : 0;
 }
 
 std::string format_ms(long long ms) {

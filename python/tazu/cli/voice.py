@@ -156,11 +156,11 @@ def voice(config_path: str, shot_number=None, sounds=None) -> list[str]:
     from tazu import animation, mix
 
     config = load_config(config_path)
-    _sound_folder(config, sounds)
     _check_characters(config)
     shots = _chosen(_storyboard_shots(config), shot_number)
     if not shots:
         raise CommandError(f"no shot numbered {shot_number} in {config.分镜文件夹}")
+    _sound_folder(config, sounds)
 
     before = set(os.listdir(config.声音文件夹))
     left_out, owners = 0, {}
