@@ -74,6 +74,8 @@ def test_episode_has_every_shot_the_sound_and_the_subtitles(built):
     seconds = len(frames) / FPS
     assert ep["seconds"] == pytest.approx(seconds)
     assert abs(len(samples) / 48000 - seconds) < 0.05
+    # Speech is heard, and decodes without clipping.
+    assert 0.3 < numpy.abs(samples).max() < 10 ** (-0.5 / 20)
     # A silent shot lasts its own 时长 (2 s); the narrated ones their narration and the tail.
     sounds = built["config"].parent / "sounds"
     assert seconds > 2 + 3 * 0.5

@@ -26,8 +26,8 @@ from tazu.cli.subtitles import Cue, plain_text, read_vtt, srt_text, vtt_text
 from tazu.cli.voice import load_config
 from tazu.cli.workers import Runner, voice_line
 
-# Bumped whenever a clip drawn from the same inputs would come out different.
-CLIP_FORMAT = 1
+# Bumped whenever a clip or an episode made from the same inputs would come out different.
+CLIP_FORMAT = 2
 CACHE = "cache"
 
 # Episode keys of the configuration, with their defaults.
@@ -130,6 +130,8 @@ def _storyboards(config, progress: Progress) -> dict[str, list[Line]]:
             if number is None or number_key(number) == "":
                 raise CommandError(f"{path}: line {k + 1} has no \"序号\"")
             text = rec.获取("文案") or ""
+            if isinstance(text, (int, float)) and not isinstance(text, bool) and math.isfinite(text):
+                text = number_key(text)  # a line that is only a number is read as written
             if not isinstance(text, str):
                 raise CommandError(f"{path}: line {number}: \"文案\" must be text, not {text!r}")
             plain = {key: rec.获取(key) for key in ("序号", "文案", "角色", "类型")}
@@ -289,6 +291,11 @@ def _sound_track(lines: list[Line], total_frames: int, fps: float):
             end = min(len(samples), at + len(data), int(round((start_frame + line.frames) * AUDIO_RATE / fps)))
             samples[at:end] = data[: end - at]
         start_frame += line.frames
+    # AAC rebuilds peaks a little higher than they were: leave 1 dB below full scale
+    peak = float(numpy.abs(samples).max()) if len(samples) else 0.0
+    ceiling = 10 ** (-1 / 20)
+    if peak > ceiling:
+        samples *= ceiling / peak
     return samples
 
 
