@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kMaxRate = 768000;
+constexpr double kMaxRateRatio = 256;  // libsamplerate's range
 
 struct SndCloser {
   void operator()(SNDFILE* f) const { sf_close(f); }
@@ -210,10 +211,15 @@ Buffer silence(double seconds, int rate, int channels) {
   check_format(rate, channels);
   if (!std::isfinite(seconds) || seconds < 0)
     throw std::invalid_argument("silence length must be a non-negative number of seconds");
+  // Counted in floating point first: a length no buffer can hold is refused
+  // instead of wrapping around in the conversion to a count.
+  const double frames = std::round(seconds * rate);
+  if (frames * channels > double(std::vector<float>().max_size()))
+    throw std::invalid_argument("silence of " + std::to_string(seconds) + " seconds is too long");
   Buffer b;
   b.rate = rate;
   b.channels = channels;
-  b.samples.assign(std::size_t(std::llround(seconds * rate)) * channels, 0.0f);
+  b.samples.assign(std::size_t(frames) * channels, 0.0f);
   return b;
 }
 
@@ -233,6 +239,15 @@ Buffer convert_channels(const Buffer& in, int channels) {
       out.samples[i] = 0.5f * (in.samples[2 * i] + in.samples[2 * i + 1]);
   }
   return out;
+}
+
+// The resampler's limit; checked before anything is allocated for a
+// conversion that cannot be made.
+void check_rate_ratio(int from, int to) {
+  if (double(to) > kMaxRateRatio * from || double(from) > kMaxRateRatio * to)
+    throw std::invalid_argument("cannot resample from " + std::to_string(from) + " Hz to " +
+                                std::to_string(to) + " Hz: the rates differ more than " +
+                                std::to_string(int(kMaxRateRatio)) + " times");
 }
 
 Buffer resample(const Buffer& in, int rate) {
@@ -262,6 +277,7 @@ Buffer resample(const Buffer& in, int rate) {
 Buffer convert(const Buffer& in, int rate, int channels) {
   check_format(rate, channels);
   check_format(in.rate, in.channels);
+  check_rate_ratio(in.rate, rate);
   // Fewer channels first and more channels last keeps the resampler's work small.
   if (channels < in.channels) return resample(convert_channels(in, channels), rate);
   return convert_channels(resample(in, rate), channels);
@@ -276,8 +292,10 @@ Buffer join(const std::vector<const Buffer*>& parts) {
     rate = std::max(rate, p->rate);
     channels = std::max(channels, p->channels);
   }
-  for (const Buffer* p : parts)
+  for (const Buffer* p : parts) {
+    check_rate_ratio(p->rate, rate);
     total += std::size_t(std::llround(p->frames() * double(rate) / p->rate));
+  }
   Buffer out;
   out.rate = rate;
   out.channels = channels;

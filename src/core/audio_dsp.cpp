@@ -16,10 +16,17 @@ void check_finite(double v, const char* what) {
     throw std::invalid_argument(std::string(what) + " must be a finite number");
 }
 
+// A count of frames from a length, at most `limit`; compared in floating
+// point so that a huge length cannot wrap around on the way to a count.
+std::size_t frames_upto(double frames, std::size_t limit) {
+  const double f = std::round(frames);
+  return f >= double(limit) ? limit : std::size_t(f);
+}
+
 std::size_t frames_for(const Buffer& b, double seconds, const char* what) {
   check_finite(seconds, what);
   if (seconds < 0) throw std::invalid_argument(std::string(what) + " must not be negative");
-  return std::min(b.frames(), std::size_t(std::llround(seconds * b.rate)));
+  return frames_upto(seconds * b.rate, b.frames());
 }
 
 }  // namespace
@@ -84,8 +91,10 @@ void compress(Buffer& b, const CompressorSettings& s) {
   if (s.keep_peak && peak_before > 0) {
     const double peak_after = std::pow(10.0, peak_db(b) / 20.0);
     if (peak_after > 0) {
-      const float makeup = float(peak_before / peak_after);
-      for (float& v : b.samples) v *= makeup;
+      // In double: after a very deep threshold the make-up gain can pass the
+      // float range, and silent samples times an infinite gain would be NaN.
+      const double makeup = peak_before / peak_after;
+      for (float& v : b.samples) v = float(v * makeup);
     }
   }
 }
@@ -116,26 +125,30 @@ void limit(Buffer& b, const LimiterSettings& s) {
   // averages into a peak's gain contains that peak, so the peak ends at or
   // under the ceiling while the gain moves smoothly. Only a window's worth of
   // values is kept: frames ahead are read before they are changed.
-  const std::size_t win = std::max<std::size_t>(1, std::size_t(s.lookahead_ms * b.rate / 1000.0));
+  // A window longer than the sound behaves as one of the sound's length plus
+  // gain-1 frames before it: the rings need no more than n entries, and the
+  // window's length only divides.
+  const double win = std::max(1.0, std::floor(s.lookahead_ms * b.rate / 1000.0));
+  const std::size_t ring = frames_upto(win, n);
   const double rel = s.release_ms > 0 ? std::exp(-1000.0 / (s.release_ms * b.rate)) : 0.0;
-  std::vector<std::size_t> q(win + 1);  // ring of frame indices, needs increasing
-  std::vector<double> ahead(win), held(win, 1.0);
+  std::vector<std::size_t> q(ring + 1);  // ring of frame indices, needs increasing
+  std::vector<double> ahead(ring), held(ring, 1.0);
   std::size_t head = 0, tail = 0, next = 0;  // q holds positions head..tail-1
-  double last = 1.0, sum = double(win);      // frames before the start count as gain 1
+  double last = 1.0, sum = win;              // frames before the start count as gain 1
   for (std::size_t i = 0; i < n; ++i) {
-    for (; next < std::min(n, i + win); ++next) {
+    for (; next < std::min(n, i + ring); ++next) {
       const double v = need(next);
-      ahead[next % win] = v;
-      while (tail > head && ahead[q[(tail - 1) % q.size()] % win] >= v) --tail;
+      ahead[next % ring] = v;
+      while (tail > head && ahead[q[(tail - 1) % q.size()] % ring] >= v) --tail;
       q[tail++ % q.size()] = next;
     }
     while (q[head % q.size()] < i) ++head;
-    const double m = ahead[q[head % q.size()] % win];
+    const double m = ahead[q[head % q.size()] % ring];
     last = m < last ? m : m + (last - m) * rel;
     if (last > 1.0 - 1e-4) last = 1.0;  // back to unity: within a thousandth of a dB
-    sum += last - held[i % win];
-    held[i % win] = last;
-    const double g = std::min(1.0, sum / double(win));
+    sum += last - held[i % ring];
+    held[i % ring] = last;
+    const double g = std::min(1.0, sum / win);
     for (int c = 0; c < ch; ++c)
       x[i * ch + c] = float(std::clamp(x[i * ch + c] * g, -ceiling, ceiling));
   }
@@ -188,7 +201,7 @@ void shorten_silence(Buffer& b, const SilenceSettings& s) {
   }
 
   // Cut long silences down to the minimum length.
-  const std::size_t keep = std::size_t(std::llround(s.min_silence_ms * b.rate / 1000.0));
+  const std::size_t keep = frames_upto(s.min_silence_ms * b.rate / 1000.0, n);
   const std::size_t xfade_max = std::max<std::size_t>(1, std::size_t(b.rate / 200));  // 5 ms
   std::vector<float> out;
   out.reserve(b.samples.size());

@@ -1,6 +1,9 @@
 #include "tazu/menu_layout.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace tazu {
 
@@ -20,7 +23,15 @@ double py_floordiv(double a, double b) {
   return std::copysign(0.0, a / b);
 }
 
-long long trunc_to_int(double x) { return static_cast<long long>(std::trunc(x)); }
+long long trunc_to_int(double x) {
+  if (std::isnan(x)) throw std::domain_error("cannot convert float NaN to integer");
+  if (std::isinf(x)) throw std::overflow_error("cannot convert float infinity to integer");
+  // 2^63 itself is already out of range; converting it would be undefined.
+  constexpr double kLimit = 9223372036854775808.0;
+  if (x >= kLimit || x < -kLimit)
+    throw std::overflow_error("number too large for a 64-bit integer: " + std::to_string(x));
+  return static_cast<long long>(std::trunc(x));
+}
 
 Clamped clamp_span(double start, double length, double limit, bool clamp_low) {
   Clamped c{start, Origin::kOwn};
@@ -42,7 +53,10 @@ ContextMenuPlacement place_context_menu(double icon_x, double icon_y, double ico
                                         double canvas_height) {
   ContextMenuPlacement p;
   p.x = clamp_span(icon_x + icon_width, kContextMenuWidth, canvas_width, false);
-  p.height = static_cast<long long>(labels + 1) * context_menu_row_height(fit_ratio);
+  long long rows = 0;
+  if (__builtin_add_overflow(labels, 1, &rows) ||
+      __builtin_mul_overflow(rows, context_menu_row_height(fit_ratio), &p.height))
+    throw std::overflow_error("context menu too tall for a 64-bit integer");
   p.y = clamp_span(icon_y, static_cast<double>(p.height), canvas_height, true);
   return p;
 }
@@ -61,7 +75,11 @@ long long row_at(double left, double top, double width, double row_height, std::
   if (!(row_height > 0)) return -1;
   double bottom = top + static_cast<double>(rows) * row_height;
   if (px < left || px > left + width || py < top || py > bottom) return -1;
-  return trunc_to_int(py_floordiv(py - top, row_height));
+  // The point is inside, so the row is between 0 and rows; only overflow (an
+  // infinite or NaN quotient from extreme numbers) could say otherwise.
+  const double row = py_floordiv(py - top, row_height);
+  if (!(row >= 0)) return -1;
+  return trunc_to_int(std::min(row, static_cast<double>(rows)));
 }
 
 bool contains_inclusive(const Box& box, double px, double py) {

@@ -312,3 +312,54 @@ TEST(AudioDsp, EnvelopeGivesMinAndMaxPerColumn) {
   Envelope none = envelope(Buffer{}, 4);
   EXPECT_EQ(none.max, std::vector<float>(4, 0.0f));
 }
+
+// Extreme parameters: refused with a message or handled, never a wrap-around
+// into a huge allocation or undefined conversion.
+TEST(AudioBuffer, RatesTooFarApartAreRefused) {
+  Buffer low = tone(0.5, 1000, 100, 0.5);
+  EXPECT_THROW(convert(low, 768000, 1), std::invalid_argument);
+  Buffer high = tone(0.01, 768000, 100, 0.5);
+  EXPECT_THROW(join({&low, &high}), std::invalid_argument);
+  EXPECT_EQ(convert(low, 256000, 1).frames(), 128000u);  // the limit itself is fine
+}
+
+TEST(AudioBuffer, SilenceLongerThanAnyBufferIsRefused) {
+  EXPECT_THROW(silence(1e300, 22050, 1), std::invalid_argument);
+  EXPECT_THROW(silence(1e15, 768000, 2), std::invalid_argument);
+}
+
+TEST(AudioDsp, LengthsLongerThanTheSoundCoverAllOfIt) {
+  const Buffer b = tone(0.1, 8000, 300, 0.5);
+  Buffer whole = b, huge = b;
+  fade_in(whole, b.seconds());
+  fade_in(huge, 1e300);
+  EXPECT_EQ(huge.samples, whole.samples);
+  fade_out(whole, b.seconds());
+  fade_out(huge, 1e19);
+  EXPECT_EQ(huge.samples, whole.samples);
+
+  Buffer gaps =
+      concat({tone(0.1, 8000, 300, 0.5), silence(0.5, 8000, 1), tone(0.1, 8000, 300, 0.5)});
+  const std::size_t n = gaps.frames();
+  shorten_silence(gaps, {-40, 1e300, -35});
+  EXPECT_EQ(gaps.frames(), n);
+}
+
+TEST(AudioDsp, LimiterLookAheadLongerThanTheSound) {
+  for (double lookahead_ms : {1e4, 1e300}) {
+    Buffer b = concat({tone(0.1, 8000, 300, 0.1), tone(0.1, 8000, 300, 2.0)});
+    limit(b, {-1, lookahead_ms, 80});
+    const float ceiling = float(std::pow(10, -1 / 20.0));
+    for (float s : b.samples) ASSERT_LE(std::fabs(s), ceiling);
+  }
+}
+
+TEST(AudioDsp, CompressorWithAnAbysmalThresholdStaysFinite) {
+  // The sound is squeezed into subnormal floats; the make-up gain that brings
+  // the peak back is beyond the float range.
+  Buffer b;
+  b.rate = 8000;
+  b.samples = {0.0f, 1.0f, 0.0f, 0.5f, 0.0f};
+  compress(b, {-800, 1e9, 0, 0, true});
+  EXPECT_EQ(b.samples, (std::vector<float>{0.0f, 1.0f, 0.0f, 1.0f, 0.0f}));
+}

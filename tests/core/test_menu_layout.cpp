@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
 #include <tuple>
 
 #include "tazu/menu_layout.hpp"
@@ -19,6 +22,27 @@ TEST(MenuLayout, TruncatesTowardZero) {
   EXPECT_EQ(tazu::trunc_to_int(-0.5), 0);
   EXPECT_EQ(tazu::trunc_to_int(-2.5), -2);
   EXPECT_EQ(tazu::trunc_to_int(22.5), 22);
+  EXPECT_EQ(tazu::trunc_to_int(-9223372036854775808.0), INT64_MIN);
+}
+
+// Numbers no integer holds are refused as Python's int() refuses them, not
+// converted with undefined results.
+TEST(MenuLayout, TruncationRefusesWhatNoIntegerHolds) {
+  EXPECT_THROW(tazu::trunc_to_int(std::nan("")), std::domain_error);
+  EXPECT_THROW(tazu::trunc_to_int(INFINITY), std::overflow_error);
+  EXPECT_THROW(tazu::trunc_to_int(-1e300), std::overflow_error);
+  EXPECT_THROW(tazu::trunc_to_int(9223372036854775808.0), std::overflow_error);
+  EXPECT_THROW(tazu::context_menu_row_height(1e300), std::overflow_error);
+  EXPECT_THROW(tazu::general_dialog_layout(1e300, 300, 0.5), std::overflow_error);
+  // A row height that fits but a menu of many rows that does not.
+  EXPECT_THROW(tazu::place_context_menu(0, 0, 10, 4, 1e17, 1280, 720), std::overflow_error);
+}
+
+TEST(MenuLayout, RowOfExtremePointsStaysInRange) {
+  // Inside, but so far apart that the quotient overflows to infinity.
+  EXPECT_EQ(tazu::row_at(0, -1e308, 10, 1e308, 3, 5, 1e308), -1);
+  EXPECT_EQ(tazu::row_at(0, -INFINITY, 10, INFINITY, 3, 5, 0), -1);
+  EXPECT_EQ(tazu::row_at(0, 0, 10, 1e-300, 3, 5, 3e-300), 3);
 }
 
 class ScaledMenu : public ::testing::TestWithParam<std::tuple<double, long long, long long>> {};

@@ -55,11 +55,12 @@ void write_wav(const Buffer& buffer, const std::string& path,
 Buffer silence(double seconds, int rate, int channels);
 
 // Resamples (band-limited sinc) and converts channels: mono is copied to both
-// sides, stereo is averaged to mono.
+// sides, stereo is averaged to mono. Rates more than 256 times apart are
+// refused (std::invalid_argument).
 Buffer convert(const Buffer& in, int rate, int channels);
 
 // Joins buffers end to end. The result takes the highest rate and the largest
-// channel count among them; others are converted first.
+// channel count among them; others are converted first (see convert).
 Buffer join(const std::vector<const Buffer*>& parts);
 
 // Linear ramps over the first / last `seconds` (clamped to the length).

@@ -30,7 +30,9 @@ struct Box {
 // b must not be 0.
 double py_floordiv(double a, double b);
 
-// int(x) in Python: truncation toward zero.
+// int(x) in Python: truncation toward zero. Like int(), refuses infinity
+// (std::overflow_error) and NaN (std::domain_error); a number past the 64-bit
+// range is refused with std::overflow_error as well.
 long long trunc_to_int(double x);
 
 // Where a clamped coordinate came from, so the caller can keep the number type
@@ -60,7 +62,8 @@ struct ContextMenuPlacement {
 
 // The context menu opens right of the icon, level with its top; it is kept
 // inside the canvas on the right and at the bottom, and below the top edge.
-// The left edge is not clamped.
+// The left edge is not clamped. A height past the 64-bit range is refused with
+// std::overflow_error.
 ContextMenuPlacement place_context_menu(double icon_x, double icon_y, double icon_width,
                                         std::size_t labels, double fit_ratio, double canvas_width,
                                         double canvas_height);
@@ -72,7 +75,7 @@ Clamped selector_y(double icon_y, std::size_t rows, double canvas_height);
 // Row under (px, py) in a column of `rows` rows of `row_height` whose first row
 // starts at (left, top); borders count as inside, so the bottom border yields
 // `rows`, one past the last row. -1 when the point is outside (or the rows have
-// no height).
+// no height, or the numbers are too far apart to tell).
 long long row_at(double left, double top, double width, double row_height, std::size_t rows,
                  double px, double py);
 
