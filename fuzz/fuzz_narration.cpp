@@ -1,7 +1,10 @@
-// Narration text: pause marks, white-space stripping and the names of the
-// files made from a line's fields.
+// Narration text: pause marks, white-space stripping, the names of the files
+// made from a line's fields, text cleaning, and clause cues with their WebVTT.
+#include <cmath>
+#include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fuzz_input.hpp"
 #include "tazu/narration.hpp"
@@ -140,11 +143,102 @@ void check_name(bool valid_input, const std::string& safe) {
   FUZZ_CHECK(tn::safe_file_name(safe) == safe);
 }
 
+// Cleaned text is valid UTF-8 without control characters, no longer than the
+// input, cleaned already, and the same as the input when that was both.
+void check_clean(std::string_view s) {
+  const std::string out = tn::clean_text(s);
+  FUZZ_CHECK(out.size() <= s.size());
+  FUZZ_CHECK(valid_utf8(out));
+  bool plain = true;
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto u = static_cast<unsigned char>(out[i]);
+    FUZZ_CHECK(u >= 0x20 && u != 0x7f);
+    // C1 controls are U+0080..U+009F, encoded as C2 80..C2 9F.
+    FUZZ_CHECK(!(u == 0xc2 && i + 1 < out.size() && static_cast<unsigned char>(out[i + 1]) < 0xa0));
+  }
+  FUZZ_CHECK(tn::clean_text(out) == out);
+  if (valid_utf8(s)) {
+    for (std::size_t i = 0; i < s.size() && plain; ++i) {
+      const auto u = static_cast<unsigned char>(s[i]);
+      plain = u >= 0x20 && u != 0x7f &&
+              !(u == 0xc2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) < 0xa0);
+    }
+    if (plain) FUZZ_CHECK(out == s);
+  }
+}
+
+// Milliseconds of a "HH:MM:SS.mmm" stamp.
+long long stamp_ms(std::string_view t) {
+  const std::size_t colon = t.find(':');
+  FUZZ_CHECK(colon != std::string_view::npos && colon >= 2 && t.size() == colon + 10);
+  FUZZ_CHECK(t[colon + 3] == ':' && t[colon + 6] == '.');
+  long long h = 0;
+  for (char c : t.substr(0, colon)) {
+    FUZZ_CHECK(c >= '0' && c <= '9');
+    h = h * 10 + (c - '0');
+  }
+  auto num = [&](std::size_t at, std::size_t n) {
+    long long v = 0;
+    for (char c : t.substr(at, n)) {
+      FUZZ_CHECK(c >= '0' && c <= '9');
+      v = v * 10 + (c - '0');
+    }
+    return v;
+  };
+  const long long m = num(colon + 1, 2), sec = num(colon + 4, 2), ms = num(colon + 7, 3);
+  FUZZ_CHECK(m < 60 && sec < 60);
+  return ((h * 60 + m) * 60 + sec) * 1000 + ms;
+}
+
+// Cues: one per clause, in order, never overlapping, inside the sound; the
+// WebVTT has the header and one timing line per cue, each ending after it starts.
+void check_cues(fuzz::Input& in) {
+  std::vector<tn::TimedPart> parts(in.u8() % 17);
+  std::size_t spoken = 0;
+  for (auto& p : parts) {
+    p.spoken = in.flag();
+    p.seconds = in.number();
+    p.text = p.spoken ? in.text(40) : "";
+    spoken += p.spoken;
+  }
+  tazu::audio::Buffer sound;
+  const bool have_sound = in.flag();
+  if (have_sound) {
+    sound.channels = 1 + in.flag();
+    sound.rate = 1 + in.u16() % 48000;
+    std::size_t frames = std::min<std::size_t>(in.u16() % 4096, in.left() / 2 / sound.channels);
+    for (std::size_t i = 0; i < frames * sound.channels; ++i)
+      sound.samples.push_back(float(in.within(-1, 1)));
+  }
+  const auto cues = tn::clause_cues(parts, have_sound ? &sound : nullptr);
+  FUZZ_CHECK(cues.size() == spoken);
+  double last_end = 0;
+  for (const auto& c : cues) {
+    FUZZ_CHECK(!std::isnan(c.start) && !std::isnan(c.end));
+    FUZZ_CHECK(last_end <= c.start && c.start <= c.end);
+    if (have_sound) FUZZ_CHECK(c.end <= sound.seconds() + 1e-9);
+    last_end = c.end;
+  }
+  const std::string vtt = tn::webvtt(cues);
+  FUZZ_CHECK(vtt.rfind("WEBVTT\n", 0) == 0);
+  std::size_t timings = 0;
+  for (std::size_t at = vtt.find(" --> "); at != std::string::npos;
+       at = vtt.find(" --> ", at + 5)) {
+    const std::size_t line = vtt.rfind('\n', at) + 1, stop = vtt.find('\n', at);
+    FUZZ_CHECK(stop != std::string::npos);
+    FUZZ_CHECK(stamp_ms(std::string_view(vtt).substr(line, at - line)) <
+               stamp_ms(std::string_view(vtt).substr(at + 5, stop - at - 5)));
+    ++timings;
+  }
+  // Cue texts cannot hold an arrow: ">" is escaped.
+  FUZZ_CHECK(timings == cues.size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
-  switch (in.u8() % 3) {
+  switch (in.u8() % 5) {
     case 0: {  // a narration line
       const std::string_view line = in.rest();
       check_strip(line);
@@ -163,6 +257,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       break;
     }
+    case 3:  // text for the speech engine and subtitles
+      check_clean(in.rest());
+      break;
+    case 4:  // clause cues and their WebVTT
+      check_cues(in);
+      break;
     default: {  // the fields of a raw clip name
       std::string fields[7];
       for (auto& f : fields) f = in.text(300);

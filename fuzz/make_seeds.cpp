@@ -9,6 +9,7 @@
 #include <fstream>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fuzz_input.hpp"
@@ -124,6 +125,25 @@ void narration_seeds() {
   o.u8(2);
   for (const char* f : {"开场", "1", "cmn", "1.5", "175.0", "50", "中性"}) o.text(f);
   save(t, "clip-fields", o.bytes);
+  static const char kControls[] = "你\0好\x1b[0m\t\r\n\xc2\x85\xed\xa0\x80\xff";
+  save_text(t, "clean-controls", 3, std::string_view(kControls, sizeof kControls - 1));
+  fuzz::Output c;  // two clauses around a pause, over a sound with quiet edges
+  c.u8(4);
+  c.u8(3);
+  using Part = std::tuple<bool, double, const char*>;
+  for (auto [spoken, seconds, text] :
+       {Part{true, 0.5, "甲&<b>"}, Part{false, 0.25, ""}, Part{true, 0.25, "乙\n\n丙"}}) {
+    c.flag(spoken);
+    c.number(seconds);
+    if (spoken) c.text(text);
+  }
+  c.flag(true);
+  c.flag(false);
+  c.u16(1000);
+  c.u16(1000);
+  for (int i = 0; i < 1000; ++i)
+    c.u16(i % 500 < 100 || i % 500 > 400 ? 32768 : (i % 2 ? 60000 : 5000));
+  save(t, "cues", c.bytes);
 }
 
 void playback_seeds() {
