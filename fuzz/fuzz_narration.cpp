@@ -1,12 +1,11 @@
-// Narration text: pause marks, white-space stripping, the names of the files
-// made from a line's fields, text cleaning, and clause cues with their WebVTT.
-#include <cmath>
-#include <cstdio>
+// Narration text: pause marks, white-space stripping, cleaning for the speech
+// engine, cue timing and WebVTT documents, and the names of the files made
+// from a line's fields.
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "fuzz_input.hpp"
+#include "tazu/files.hpp"
 #include "tazu/narration.hpp"
 
 namespace tn = tazu::narration;
@@ -143,102 +142,142 @@ void check_name(bool valid_input, const std::string& safe) {
   FUZZ_CHECK(tn::safe_file_name(safe) == safe);
 }
 
-// Cleaned text is valid UTF-8 without control characters, no longer than the
-// input, cleaned already, and the same as the input when that was both.
-void check_clean(std::string_view s) {
-  const std::string out = tn::clean_text(s);
-  FUZZ_CHECK(out.size() <= s.size());
-  FUZZ_CHECK(valid_utf8(out));
-  bool plain = true;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    const auto u = static_cast<unsigned char>(out[i]);
-    FUZZ_CHECK(u >= 0x20 && u != 0x7f);
-    // C1 controls are U+0080..U+009F, encoded as C2 80..C2 9F.
-    FUZZ_CHECK(!(u == 0xc2 && i + 1 < out.size() && static_cast<unsigned char>(out[i + 1]) < 0xa0));
-  }
-  FUZZ_CHECK(tn::clean_text(out) == out);
-  if (valid_utf8(s)) {
-    for (std::size_t i = 0; i < s.size() && plain; ++i) {
-      const auto u = static_cast<unsigned char>(s[i]);
-      plain = u >= 0x20 && u != 0x7f &&
-              !(u == 0xc2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) < 0xa0);
-    }
-    if (plain) FUZZ_CHECK(out == s);
-  }
+// Code point at s[i] of valid UTF-8.
+char32_t code_point(std::string_view s, std::size_t i, std::size_t len) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  char32_t cp = len == 1 ? b : b & (0x7f >> len);
+  for (std::size_t k = 1; k < len; ++k)
+    cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3f);
+  return cp;
 }
 
-// Milliseconds of a "HH:MM:SS.mmm" stamp.
-long long stamp_ms(std::string_view t) {
-  const std::size_t colon = t.find(':');
-  FUZZ_CHECK(colon != std::string_view::npos && colon >= 2 && t.size() == colon + 10);
-  FUZZ_CHECK(t[colon + 3] == ':' && t[colon + 6] == '.');
-  long long h = 0;
-  for (char c : t.substr(0, colon)) {
-    FUZZ_CHECK(c >= '0' && c <= '9');
-    h = h * 10 + (c - '0');
+bool is_control(char32_t cp) { return cp < 0x20 || (cp >= 0x7f && cp <= 0x9f); }
+
+void check_clean(std::string_view text) {
+  const std::string out = tn::clean_text(text);
+  FUZZ_CHECK(valid_utf8(out));
+  bool controls = false;
+  for (std::size_t i = 0; i < out.size();) {
+    const std::size_t n = utf8_len(out, i);
+    FUZZ_CHECK(!is_control(code_point(out, i, n)));
+    i += n;
   }
-  auto num = [&](std::size_t at, std::size_t n) {
+  FUZZ_CHECK(tn::clean_text(out) == out);
+  if (!valid_utf8(text)) return;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t n = utf8_len(text, i);
+    controls = controls || is_control(code_point(text, i, n));
+    i += n;
+  }
+  if (!controls) FUZZ_CHECK(out == text);  // clean text is kept as it is
+}
+
+// "HH:MM:SS.mmm" with two or more digits of hours; its value in milliseconds.
+long long parse_timestamp(std::string_view t) {
+  FUZZ_CHECK(t.size() >= 12);
+  const std::size_t h = t.size() - 10;
+  FUZZ_CHECK(t[h] == ':' && t[h + 3] == ':' && t[h + 6] == '.');
+  const auto digits = [&](std::size_t from, std::size_t to) {
     long long v = 0;
-    for (char c : t.substr(at, n)) {
-      FUZZ_CHECK(c >= '0' && c <= '9');
-      v = v * 10 + (c - '0');
+    for (std::size_t i = from; i < to; ++i) {
+      FUZZ_CHECK(t[i] >= '0' && t[i] <= '9');
+      v = v * 10 + (t[i] - '0');
     }
     return v;
   };
-  const long long m = num(colon + 1, 2), sec = num(colon + 4, 2), ms = num(colon + 7, 3);
-  FUZZ_CHECK(m < 60 && sec < 60);
-  return ((h * 60 + m) * 60 + sec) * 1000 + ms;
+  FUZZ_CHECK(h <= 15);
+  const long long mm = digits(h + 1, h + 3), ss = digits(h + 4, h + 6);
+  FUZZ_CHECK(mm < 60 && ss < 60);
+  return ((digits(0, h) * 60 + mm) * 60 + ss) * 1000 + digits(h + 7, h + 10);
 }
 
-// Cues: one per clause, in order, never overlapping, inside the sound; the
-// WebVTT has the header and one timing line per cue, each ending after it starts.
+void check_timestamp(double seconds) {
+  const long long ms = parse_timestamp(tn::vtt_timestamp(seconds));
+  if (std::isfinite(seconds) && seconds > 0 && seconds < 1e12)
+    FUZZ_CHECK(ms == std::llround(seconds * 1000.0));
+  else if (!std::isfinite(seconds) || seconds <= 0)
+    FUZZ_CHECK(ms == 0);
+  else
+    FUZZ_CHECK(ms >= 1000000000000000LL);
+}
+
 void check_cues(fuzz::Input& in) {
-  std::vector<tn::TimedPart> parts(in.u8() % 17);
-  std::size_t spoken = 0;
-  for (auto& p : parts) {
+  std::vector<tn::TimedPart> parts;
+  const int count = in.u8() % 16;
+  for (int i = 0; i < count; ++i) {
+    tn::TimedPart p;
     p.spoken = in.flag();
     p.seconds = in.number();
-    p.text = p.spoken ? in.text(40) : "";
-    spoken += p.spoken;
+    p.text = in.text(64);
+    parts.push_back(p);
   }
   tazu::audio::Buffer sound;
-  const bool have_sound = in.flag();
-  if (have_sound) {
-    sound.channels = 1 + in.flag();
-    sound.rate = 1 + in.u16() % 48000;
-    std::size_t frames = std::min<std::size_t>(in.u16() % 4096, in.left() / 2 / sound.channels);
-    for (std::size_t i = 0; i < frames * sound.channels; ++i)
-      sound.samples.push_back(float(in.within(-1, 1)));
-  }
-  const auto cues = tn::clause_cues(parts, have_sound ? &sound : nullptr);
+  const bool with_sound = in.flag();
+  sound.rate = int(in.u16() % 48000) + 1;
+  sound.channels = in.flag() ? 2 : 1;
+  const std::size_t frames = std::min<std::size_t>(in.u16(), 4096);
+  for (std::size_t i = 0; i < frames * sound.channels && !in.empty(); ++i)
+    sound.samples.push_back(std::int8_t(in.u8()) / 128.0f);
+  sound.samples.resize(sound.samples.size() / sound.channels * sound.channels);
+  const double silence_db = in.number();
+  const auto cues = tn::clause_cues(parts, with_sound ? &sound : nullptr, silence_db);
+  std::size_t spoken = 0;
+  for (const auto& p : parts) spoken += p.spoken;
   FUZZ_CHECK(cues.size() == spoken);
-  double last_end = 0;
+  double last_end = 0;  // in order, never overlapping
   for (const auto& c : cues) {
-    FUZZ_CHECK(!std::isnan(c.start) && !std::isnan(c.end));
-    FUZZ_CHECK(last_end <= c.start && c.start <= c.end);
-    if (have_sound) FUZZ_CHECK(c.end <= sound.seconds() + 1e-9);
+    FUZZ_CHECK(!(c.end < c.start) && !(c.start < last_end));
+    if (with_sound) FUZZ_CHECK(c.start >= 0 && c.end <= sound.seconds());
     last_end = c.end;
   }
-  const std::string vtt = tn::webvtt(cues);
-  FUZZ_CHECK(vtt.rfind("WEBVTT\n", 0) == 0);
+
+  // The document: a header, then per cue a blank line, a timing line whose end
+  // follows its start, and text without markup or blank lines.
+  const std::string doc = tn::webvtt(cues);
+  FUZZ_CHECK(doc.rfind("WEBVTT\n", 0) == 0);
   std::size_t timings = 0;
-  for (std::size_t at = vtt.find(" --> "); at != std::string::npos;
-       at = vtt.find(" --> ", at + 5)) {
-    const std::size_t line = vtt.rfind('\n', at) + 1, stop = vtt.find('\n', at);
-    FUZZ_CHECK(stop != std::string::npos);
-    FUZZ_CHECK(stamp_ms(std::string_view(vtt).substr(line, at - line)) <
-               stamp_ms(std::string_view(vtt).substr(at + 5, stop - at - 5)));
-    ++timings;
+  std::size_t at = 7;
+  bool after_timing = false;
+  while (at < doc.size()) {
+    const std::size_t nl = doc.find('\n', at);
+    FUZZ_CHECK(nl != std::string::npos);  // every line ends
+    const std::string_view line(doc.data() + at, nl - at);
+    const std::size_t arrow = line.find(" --> ");
+    if (arrow != std::string_view::npos) {
+      FUZZ_CHECK(at >= 1 && doc[at - 1] == '\n' && doc[at - 2] == '\n');
+      FUZZ_CHECK(parse_timestamp(line.substr(0, arrow)) < parse_timestamp(line.substr(arrow + 5)));
+      ++timings;
+      after_timing = true;
+    } else if (after_timing && !line.empty()) {
+      FUZZ_CHECK(line.find_first_of("<>") == std::string_view::npos);
+      FUZZ_CHECK(line.find_first_not_of(" \t") != std::string_view::npos);
+    }
+    at = nl + 1;
   }
-  // Cue texts cannot hold an arrow: ">" is escaped.
   FUZZ_CHECK(timings == cues.size());
+}
+
+void check_file_names(std::string_view base) {
+  const auto f = tn::narration_file_names(base);
+  FUZZ_CHECK(f.sound.size() >= 4 && f.sound.compare(f.sound.size() - 4, 4, ".wav") == 0);
+  FUZZ_CHECK(f.cues.size() == f.sound.size());
+  FUZZ_CHECK(f.cues.compare(0, f.cues.size() - 4, f.sound, 0, f.sound.size() - 4) == 0);
+  FUZZ_CHECK(f.cues.compare(f.cues.size() - 4, 4, ".vtt") == 0);
+  check_name(valid_utf8(base), f.cues);
+  // Names of finished files are never taken for temporary ones, and the
+  // temporary name beside one always is.
+  if (!tazu::files::is_temp_name(base))
+    FUZZ_CHECK(!tazu::files::is_temp_name(f.sound) || base.rfind(".tazu-", 0) == 0);
+  const std::string temp = tazu::files::temp_path_beside("some/folder/" + f.sound);
+  FUZZ_CHECK(temp.rfind("some/folder/", 0) == 0);
+  FUZZ_CHECK(tazu::files::is_temp_name(temp.substr(12)));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
-  switch (in.u8() % 5) {
+  switch (in.u8() % 6) {
     case 0: {  // a narration line
       const std::string_view line = in.rest();
       check_strip(line);
@@ -257,11 +296,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       break;
     }
-    case 3:  // text for the speech engine and subtitles
+    case 3:  // text for the speech engine
       check_clean(in.rest());
       break;
-    case 4:  // clause cues and their WebVTT
+    case 4: {  // timestamps, cues and their document
+      check_timestamp(in.number());
       check_cues(in);
+      break;
+    }
+    case 5:  // a shot's narration and cue files, and temporary names
+      check_file_names(in.rest());
       break;
     default: {  // the fields of a raw clip name
       std::string fields[7];

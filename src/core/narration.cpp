@@ -279,9 +279,13 @@ std::vector<Cue> clause_cues(const std::vector<TimedPart>& parts, const audio::B
 
 namespace {
 
-// Milliseconds, held to about 31 years so that the count cannot overflow.
 long long to_ms(double seconds) {
-  return std::isfinite(seconds) && seconds > 0 ? std::llround(std::min(seconds, 1e9) * 1000.0) : 0;
+  if (!std::isfinite(seconds) || seconds <= 0) return 0;
+  // Held below the 64-bit range (about 30 million years): llround past it
+  // gives a negative count, and a cue's end adds one.
+  constexpr double kMaxMs = 1e18;
+  const double ms = std::round(seconds * 1000.0);
+  return ms < kMaxMs ? static_cast<long long>(ms) : static_cast<long long>(kMaxMs);
 }
 
 std::string format_ms(long long ms) {

@@ -88,6 +88,8 @@ std::vector<Cue> clause_cues(const std::vector<TimedPart>& parts, const audio::B
                              double silence_db = kCueSilenceDb);
 
 // "HH:MM:SS.mmm", rounded to the millisecond; hours grow past two digits.
+// Negative, infinite and NaN times read as 0, and times past 10^15 seconds as
+// 10^15 seconds.
 std::string vtt_timestamp(double seconds);
 
 // A WebVTT document: the "WEBVTT" header, then per cue a blank line, its
