@@ -74,11 +74,18 @@ def test_click_drag_release_moves_the_icon(board, make_png):
     assert board.选中图标 is None and not icon.激活
 
 
-def test_right_drag_turns_about_the_centre(board, make_png):
+def test_right_drag_turns_about_the_centre_by_the_swept_angle(board, make_png):
     icon = real_icon(board, make_png(40, 40), 100, 100)
-    press(board, (120, 120), button=3)
-    board.处理事件(事件(坐标=(100, 120), 按钮=3, 类型=pygame.MOUSEMOTION))
-    assert icon.rotate_angle == 10
+    icon.旋转(20)
+    r = icon.矩形
+    cx, cy = r.左 + r.宽 / 2, r.上 + r.高 / 2
+    press(board, (cx + 15, cy), button=3)
+    # a pixel's move turns the layer by the pixel's angle, not to an angle of its own
+    board.处理事件(事件(坐标=(cx + 16, cy), 按钮=3, 类型=pygame.MOUSEMOTION))
+    assert icon.rotate_angle == pytest.approx(20)
+    # from the right of the centre to above it: a quarter turn counter-clockwise
+    board.处理事件(事件(坐标=(cx, cy - 15), 按钮=3, 类型=pygame.MOUSEMOTION))
+    assert icon.rotate_angle == pytest.approx(110)
 
 
 def test_double_click_menu_runs_a_board_action(board, make_png, monkeypatch):

@@ -5,6 +5,7 @@ narrated, subtitled episodes.
     tazu voice CONFIG.json [--shot N] [--sounds DIR]
     tazu build CONFIG.json [--out DIR] [--jobs N] [--cluster ADDRESS] [--burn-subtitles]
     tazu demo [--out DIR] [--jobs N] [--burn-subtitles]
+    tazu edit [SHOT.json] [MEDIA...] [--config CONFIG.json] [--screenshot PNG --frames N]
 """
 from __future__ import annotations
 
@@ -96,10 +97,27 @@ def _parser() -> argparse.ArgumentParser:
                        help="draw the subtitles into the picture instead of a subtitle track")
         if name == "build":
             _encoder_options(p)
+    # Parsed by the editor itself (see edit); listed here for `tazu --help`.
+    sub.add_parser("edit", help="edit a shot document in a window", add_help=False)
     return parser
 
 
+def edit(argv) -> int:
+    """`tazu edit`: the editor window. The command is headless by default; the
+    window is not, where there is a display to open it on."""
+    from tazu.host.__main__ import main as editor_main
+
+    if "--screenshot" not in argv and (os.environ.get("DISPLAY") or os.environ.get("WAYLAND_DISPLAY")):
+        for name in ("SDL_VIDEODRIVER", "SDL_AUDIODRIVER"):
+            if os.environ.get(name) == "dummy":
+                del os.environ[name]
+    return editor_main(argv, prog="tazu edit")
+
+
 def main(argv=None) -> int:
+    argv = sys.argv[1:] if argv is None else list(argv)
+    if argv[:1] == ["edit"]:
+        return edit(argv[1:])
     args = _parser().parse_args(argv)
     try:
         if args.command == "render":

@@ -128,10 +128,11 @@ def _start_pygame():
 
 
 def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None = None,
-           settings: EncoderSettings | None = None, quiet: bool = False) -> dict:
+           settings: EncoderSettings | None = None, quiet: bool = False, on_frame=None) -> dict:
     """Renders a shot document to `{out}/{name}.mp4`, and its frames as PNG
     pictures into `frames_dir` when given. Both replace earlier output as a
-    whole, and only when the whole render succeeded."""
+    whole, and only when the whole render succeeded. `on_frame` is called
+    after every frame (the editor shows progress with it)."""
     settings = settings or EncoderSettings(fps=fps)
     doc = load_shot(shot_path)
     width, height = int(doc.get("宽度", 1280)), int(doc.get("高度", 720))
@@ -163,7 +164,8 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
         count = int(math.floor(shot.duration * settings.fps + 1e-9)) + 1
         moments = [min(i / settings.fps, shot.duration) for i in range(count)]
         encoder = VideoEncoder(video_path, width, height, settings)
-        play(shot, board.屏幕, moments, moments, encoder, temp_frames, frames_name=frames_dir)
+        play(shot, board.屏幕, moments, moments, encoder, temp_frames, frames_name=frames_dir,
+             on_frame=on_frame)
         encoder.close()
         encoder = None
         if temp_frames is not None:

@@ -24,7 +24,9 @@ host supplying the same members can take their place. Choices this host makes:
   字体输入框 (打开字体输入框); 处理事件 hands the colour its picker reports
   back to that dialog.
 
-`python -m tazu.host` opens the board in a window.
+`python -m tazu.host [SHOT.json]` (or `tazu edit`) opens the editor window
+(editor.py): a shot document on the board, its frames in the strip, undo,
+save, play and render.
 """
 from .board import Board, 画板
 from .events import Event, 事件

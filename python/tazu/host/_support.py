@@ -21,6 +21,10 @@ def 有(记录, 键):
     return 记录.获取(键) is not None
 
 
+# Callables that also get every line the board shows (a window's status line).
+输出监听 = []
+
+
 def 输出(*values):
     """Show a line through the platform's 输出, or print without a platform."""
     try:
@@ -29,6 +33,8 @@ def 输出(*values):
         print(*values, flush=True)
     else:
         platform_output(*values)
+    for listener in list(输出监听):
+        listener(*values)
 
 
 def 文本化(value):

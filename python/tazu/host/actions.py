@@ -59,6 +59,7 @@ class MenuActions:
         """Toggle looping of the selected layers' media."""
         for icon in self.选中集合():
             icon.循环 = not icon.循环
+            输出(f"循环播放：{'开' if icon.循环 else '关'}（{getattr(icon, '别名', None) or icon.编号}）")
 
     def 准备融合(self):
         """Give the selected layers the next blend mode (see 混合模式顺序)."""

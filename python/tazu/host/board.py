@@ -67,26 +67,45 @@ class 画板(Selection, Groups, Records, TextLayers, FrameStrip, TypedInput, Men
         self.最近导出 = None
         self._镜像来源 = {}
         self._拖动 = None
+        self._转动 = None
+        self._提示过 = None
+        # callable(icon) -> name for the menu's title row of a layer without an alias.
+        self.图层名称 = None
         self._路径缓存 = {}
         # Segment buttons of the frames along the bottom (建立帧条), or empty.
         self.帧条 = []
         self._帧条参数 = None
         # The module's text dialog, made on first use by 打开字体输入框.
         self.字体输入框 = None
+        # callable(信息) that shows the frame a strip button names, or None.
+        self.选帧处理 = None
+        # Folder 导出组合 writes to; None: the temporary folder's "导出".
+        self.导出文件夹 = None
 
     def 添加图标(self, icon):
         self.图标列表.append(icon)
         return icon
 
     def 新编号(self):
-        return max((getattr(i, "编号", 0) or 0 for i in self.图标列表), default=0) + 1
+        """A layer number no icon on the board and no layer of any frame has."""
+        used = [getattr(i, "编号", 0) for i in self.图标列表]
+        for layers in self.帧.数据.values():
+            if isinstance(layers, list):
+                used += [r.get("编号") for r in layers if isinstance(r, dict)]
+        return max((n for n in used if isinstance(n, int) and not isinstance(n, bool)), default=0) + 1
 
     def 绘制(self):
-        """Draw every icon, bottom first, then the open menus and selectors."""
-        for icon in self.图标列表:
-            icon.绘制()
+        """Draw every icon, bottom first, the frame strip, then the open menus and selectors."""
+        self.绘制图标()
         for button in self.帧条:
             button.绘制()
+        self.绘制菜单()
+
+    def 绘制图标(self):
+        for icon in self.图标列表:
+            icon.绘制()
+
+    def 绘制菜单(self):
         for icon in self.图标列表:
             for name in ("图标状态选项", "当前菜单"):
                 popup = getattr(icon, name, None)

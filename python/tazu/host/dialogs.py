@@ -6,7 +6,8 @@ import weakref
 
 import pygame
 
-from ._support import 解析颜色, 输出
+from ._support import 文本化, 解析颜色, 输出
+from .text import 最大字体大小
 
 # The pick button's own label, for a layer without a colour.
 取色按钮文字 = "选取颜色（默认黑）"
@@ -29,8 +30,51 @@ def _记下调色板的对话框类():
             picker = self.colour_picker
             self._调色板 = None if picker is None else weakref.ref(picker)
 
-        cls = _对话框类[base] = type(base.__name__, (base,), {"开启选色": 开启选色})
+        def 确定(self):
+            # The dialog refuses a bad size by staying open; the user is told why.
+            message = _字号问题(self.字体大小框.获取文本())
+            if message:
+                _提示(self, message)
+                输出(message)
+                return
+            _提示(self, "")
+            base.确定(self)
+
+        cls = _对话框类[base] = type(base.__name__, (base,), {"开启选色": 开启选色, "确定": 确定})
     return cls
+
+
+def _字号问题(text):
+    """Why a typed font size is refused, or "" when it is fine (or empty)."""
+    text = 文本化(text)
+    if not text:
+        return ""
+    try:
+        n = int(text)
+    except ValueError:
+        return f"字体大小请填正整数，{text!r} 不是"
+    if n <= 0:
+        return f"字体大小请填正整数，{n} 不是"
+    if n > 最大字体大小:
+        return f"字体大小 {n} 太大，最大 {最大字体大小}"
+    return ""
+
+
+def _提示(dialog, message):
+    """Show a line in the dialog, left of its confirm button."""
+    label = getattr(dialog, "_提示文本", None)
+    if label is None:
+        if not message:
+            return
+        from tazu.mix import 游戏文本
+
+        label = dialog._提示文本 = 游戏文本(dialog.屏幕, message, 父节点=dialog.面板,
+                                       横坐标=50, 纵坐标=360, 宽度=440, 高度=90)
+    label.设置文本(message)
+    if message:
+        label.展现()
+    else:
+        label.隐藏()
 
 
 class TextDialog:
@@ -65,6 +109,7 @@ class TextDialog:
         size = getattr(icon, "字体大小", "")
         dialog.字体大小框.设置文本("" if size in ("", None) else str(size))
         dialog.文本框.清理()
+        _提示(dialog, "")
         dialog.展现(getattr(icon, "文本", None), icon)
         return dialog
 

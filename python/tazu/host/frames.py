@@ -128,3 +128,40 @@ class 帧列表:
         if self.当前 is not None and self.当前 >= later:
             self.当前 -= 1
         return kept
+
+    def 改键(self, 序号, 前缀=None, 权重=None):
+        """Rename frame 序号 and/or give it another weight; returns the new key."""
+        self._检查序号(序号)
+        old = self.键[序号]
+        w = self.权重(序号) if 权重 is None else 权重
+        if isinstance(w, bool) or not isinstance(w, (int, float)) or not math.isfinite(w) or w <= 0:
+            raise ValueError(f"权重必须是正数，得到 {w!r}")
+        prefix = 键的前缀(old) if 前缀 is None else str(前缀)
+        new = self._新键(prefix, w, 除外=old)
+        if new != old:
+            self.数据 = {(new if k == old else k): v for k, v in self.数据.items()}
+            self.键[序号] = new
+        return new
+
+    def 插入(self, 序号, 前缀, 权重, 数据):
+        """A new frame at 序号 (len appends) with a unique key; returns the key."""
+        if isinstance(序号, bool) or not isinstance(序号, int) or not 0 <= 序号 <= len(self.键):
+            raise IndexError(f"帧序号超出范围：{序号!r}（共 {len(self.键)} 帧）")
+        key = self._新键(前缀, 权重)
+        self.键.insert(序号, key)
+        self.数据[key] = 数据
+        self.数据 = {k: self.数据[k] for k in self.键}
+        if self.当前 is not None and self.当前 >= 序号:
+            self.当前 += 1
+        return key
+
+    def 删除(self, 序号):
+        """Remove frame 序号; the last frame of a shot stays."""
+        self._检查序号(序号)
+        if len(self.键) == 1:
+            raise ValueError("镜头至少要有一帧")
+        gone = self.键.pop(序号)
+        del self.数据[gone]
+        if self.当前 is not None and (self.当前 > 序号 or self.当前 >= len(self.键)):
+            self.当前 -= 1
+        return gone

@@ -1,9 +1,15 @@
 """The board's selection and the gestures that reach the selected icon."""
 from __future__ import annotations
 
+import math
 import sys
 
 import pygame
+
+from ._support import 输出
+
+# Pointer closer than this to the pivot gives no usable direction to turn by.
+_转动死区 = 3
 
 
 class Selection:
@@ -77,6 +83,8 @@ class Selection:
             return self._拖动到(icon, e)
         if t == pygame.MOUSEBUTTONUP and click:
             self._拖动 = None
+            self._转动 = None
+            self._提示过 = None
             if icon is None:
                 return False
             icon.移动锚点 = None
@@ -84,7 +92,9 @@ class Selection:
             icon.鼠标弹起(e)
             return True
         if t == pygame.MOUSEWHEEL and icon is not None:
-            if self.所在组合(icon):
+            if self._锁定提示(icon, "缩放"):
+                return True
+            if self._组合手势(icon):
                 self.缩放组合(icon, e.纵坐标 / 10)
             else:
                 icon.鼠标缩放(e)
@@ -93,28 +103,87 @@ class Selection:
             return self._按键(icon, e)
         return False
 
+    def _组合手势(self, icon):
+        """The group a gesture on the icon moves as one, or None for the icon alone.
+
+        A keyframe state belongs to one layer: while the icon shows one of its
+        keyframes, the gesture changes that keyframe only. A group moves in its
+        live pose: members showing a keyframe go back to their live state
+        first (keeping their keyframe edits), so every member's live state
+        moves together and the group stays together when switched back.
+        """
+        group = self.所在组合(icon)
+        if not group or getattr(icon, "当前状态备份", None) is not None:
+            return None
+        for member in group:
+            if getattr(member, "当前状态备份", None) is not None:
+                member.保存状态()
+                member.切换状态(None)
+        return group
+
+    def _锁定提示(self, icon, 动作):
+        if getattr(icon, "锁", False):
+            if self._提示过 != (id(icon), 动作):
+                输出(f"图标已锁定，不能{动作}")
+                self._提示过 = (id(icon), 动作)
+            return True
+        return False
+
     def _拖动到(self, icon, e):
         if self._拖动 == "移动":
-            group = self.所在组合(icon)
+            if self._锁定提示(icon, "移动"):
+                return True
+            group = self._组合手势(icon)
             if group and icon.移动锚点:
                 hx, hy = icon.移动锚点
                 self.平移组合(icon, e.坐标[0] - hx - icon.x, e.坐标[1] - hy - icon.y)
             else:
                 icon.鼠标移动(e)
         else:
-            icon.鼠标旋转(e, 旋转中心=icon.临时旋转中心)
+            if self._锁定提示(icon, "旋转"):
+                return True
+            icon.鼠标旋转(e, 旋转中心=icon.临时旋转中心, 旋转角度=self._扫过角度(icon, e.坐标))
         return True
+
+    def _开始转动(self, icon, pointer):
+        pivot = icon.临时旋转中心
+        self._转动 = {"起始角度": icon.rotate_angle or 0, "扫过": 0.0,
+                     "上次": _方向(pivot, pointer)}
+
+    def _扫过角度(self, icon, pointer):
+        """The icon's angle after the pointer swept round the pivot since the press.
+
+        Counter-clockwise on screen is positive, as the picture turns; the
+        sweep accumulates, so several turns of the pointer turn the icon as
+        far. Near the pivot the direction is noise and is not taken.
+        """
+        state = self._转动
+        if state is None:
+            self._开始转动(icon, pointer)
+            state = self._转动
+        direction = _方向(icon.临时旋转中心, pointer)
+        if direction is not None:
+            if state["上次"] is not None:
+                step = direction - state["上次"]
+                step = (step + 180) % 360 - 180
+                state["扫过"] += step
+            state["上次"] = direction
+        return state["起始角度"] + state["扫过"]
 
     def _按键(self, icon, e):
         steps = {pygame.K_UP: (0, -2), pygame.K_DOWN: (0, 2),
                  pygame.K_LEFT: (-2, 0), pygame.K_RIGHT: (2, 0)}
         if e.键盘 in steps:
-            if self.所在组合(icon):
+            if self._锁定提示(icon, "移动"):
+                return True
+            if self._组合手势(icon):
                 self.平移组合(icon, *steps[e.键盘])
             else:
                 icon.键盘微调(e)
             return True
         if e.键盘 in (pygame.K_DELETE, pygame.K_BACKSPACE):
+            if all(getattr(i, "锁", False) for i in self.选中集合()):
+                输出("图标已锁定，不能删除")
             self.删除图标()
             return True
         return False
@@ -139,8 +208,12 @@ class Selection:
             if self.选中图标 is not None and hasattr(self.选中图标, "取消激活"):
                 self.选中图标.取消激活()
             self.选择(hit)
+        if not getattr(hit, "别名", None) and self.图层名称 is not None:
+            # The menu's title row shows the alias.
+            hit.别名 = self.图层名称(hit)
         hit.选中()
         x, y = e.坐标
+        self._提示过 = None
         if e.按钮 == 1:
             hit.移动锚点 = (x - hit.x, y - hit.y)
             hit.移动中 = True
@@ -149,4 +222,13 @@ class Selection:
             hit.临时旋转中心 = (hit.x + hit.宽 / 2, hit.y + hit.高 / 2)
             hit.旋转中 = True
             self._拖动 = "旋转"
+            self._开始转动(hit, (x, y))
         return True
+
+
+def _方向(pivot, pointer):
+    """Screen direction from pivot to pointer in degrees, counter-clockwise; None too close."""
+    dx, dy = pointer[0] - pivot[0], pointer[1] - pivot[1]
+    if math.hypot(dx, dy) < _转动死区:
+        return None
+    return math.degrees(math.atan2(-dy, dx))

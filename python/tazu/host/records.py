@@ -135,16 +135,18 @@ class Records:
     def 导出组合(self):
         """Write the records of the selected icon's group (or the selection) to JSON.
 
-        The file goes to the temporary folder's "导出" sub-folder; its path is
-        returned and kept in 最近导出. 导入模板文件 reads it back.
+        The file goes to 导出文件夹 (default: the temporary folder's "导出"
+        sub-folder); media paths in it are relative to that folder, so the
+        file can move with its media. Its path is returned and kept in
+        最近导出. 导入模板文件 reads it back.
         """
         icon = self.选中图标
         if icon is None:
             return None
         members = self.所在组合(icon) or self.选中集合()
-        records = [_可存(m.报告(缩放备份=False)) for m in members]
-        folder = os.path.join(self.临时文件夹, "导出")
+        folder = getattr(self, "导出文件夹", None) or os.path.join(self.临时文件夹, "导出")
         os.makedirs(folder, exist_ok=True)
+        records = [_相对于(_可存(m.报告(缩放备份=False)), _工作目录(), folder) for m in members]
         n = 1
         while os.path.exists(os.path.join(folder, f"组合_{n}.json")):
             n += 1
@@ -156,20 +158,27 @@ class Records:
         return path
 
     def 导入模板文件(self, 路径, 类=None):
-        """Add the icons of an exported group file to the board, grouped again."""
+        """Add the icons of an exported group file to the board, grouped again.
+
+        Media paths are taken relative to the file's folder; files exported
+        before paths were written that way named them relative to the working
+        folder, which is tried second.
+        """
         from tazu.mix import 列表, 字典
 
         with open(路径, encoding="utf-8") as f:
             records = json.load(f)
         if not isinstance(records, list) or not all(isinstance(r, dict) for r in records):
             raise ValueError(f"模板文件格式不对（应为记录的数组）：{路径}")
+        folder = os.path.dirname(os.path.abspath(路径))
         made = []
         for raw in records:
+            raw = _找回文件(raw, folder)
             record = 字典(_读回(raw))
             states = record.pop("状态列表", None) or []
             icon = self.新建图标(record, 类=类)
             if states:
-                icon.状态列表 = 列表(字典(_读回(s)) for s in states)
+                icon.状态列表 = 列表(字典(_读回(_找回文件(s, folder))) for s in states)
             self.图标列表.append(icon)
             made.append(icon)
         if len(made) > 1:
@@ -201,4 +210,27 @@ def _读回(record):
     for key in _成对键:
         if isinstance(out.get(key), list):
             out[key] = tuple(out[key])
+    return out
+
+
+def _相对于(record, base, folder):
+    """The record with media paths (read against base) relative to folder."""
+    out = dict(record)
+    path = out.get("文件")
+    if isinstance(path, str) and path:
+        out["文件"] = os.path.relpath(os.path.normpath(os.path.join(base, path)), folder)
+    if isinstance(out.get("状态列表"), list):
+        out["状态列表"] = [_相对于(s, base, folder) if isinstance(s, dict) else s
+                       for s in out["状态列表"]]
+    return out
+
+
+def _找回文件(record, folder):
+    """The record with its media path made absolute: beside the file first."""
+    out = dict(record)
+    path = out.get("文件")
+    if isinstance(path, str) and path and not os.path.isabs(path):
+        beside = os.path.normpath(os.path.join(folder, path))
+        old = os.path.normpath(os.path.join(_工作目录(), path))
+        out["文件"] = beside if os.path.exists(beside) or not os.path.exists(old) else old
     return out

@@ -176,10 +176,13 @@ class 屏幕:
         self.ui_manager.update(时间差)
         self.ui_manager.draw_ui(self.screen)
 
-    def 显示(self):
-        """Show the frame when the screen is the display window."""
+    def 显示(self, 区域=None):
+        """Show the frame when the screen is the display window; only 区域 (rects) when given."""
         if pygame.display.get_init() and pygame.display.get_surface() is self.screen:
-            pygame.display.flip()
+            if 区域 is None:
+                pygame.display.flip()
+            else:
+                pygame.display.update(区域)
 
     # ----- drawing ------------------------------------------------------------
 

@@ -77,8 +77,16 @@ class FrameStrip:
         return self.帧条
 
     def _选帧(self, 信息=None):
+        handler = getattr(self, "选帧处理", None)
+        if handler is not None:
+            # The host shows the frame itself (and keeps the buttons in step).
+            return handler(信息)
         if 信息 in self.帧.键:
             self.帧.当前 = self.帧.键.index(信息)
+        self.标记帧条()
+
+    def 标记帧条(self):
+        """Mark the current frame's button as selected, the others not."""
         for i, button in enumerate(self.帧条):
             if i == self.帧.当前:
                 button.选中()

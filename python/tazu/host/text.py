@@ -10,6 +10,9 @@ from ._support import 取, 组件基类, 解析颜色, 输出
 
 # Font size of a text layer without one, in standard data.
 默认字体大小 = 48
+# Larger sizes are no text anyone means: a glyph of 4000 pixels takes
+# gigabytes and seconds to draw.
+最大字体大小 = 1000
 
 
 class TextLayers:
@@ -57,6 +60,9 @@ class TextLayers:
     def 文本图片(self, text, font="", size="", colour=""):
         """A transparent picture of the text, one line per "\\n", in actual-board pixels."""
         n = self.确保正整数(size) if size not in ("", None) else None
+        if n is not None and n > 最大字体大小:
+            输出(f"字体大小 {n} 太大，按 {最大字体大小} 绘制")
+            n = 最大字体大小
         px = max(1, round(self.屏幕.标准数据转实际画板(n or 默认字体大小)))
         face = pygame.font.Font(_字体文件(font), px)
         rgb = 解析颜色(colour)
