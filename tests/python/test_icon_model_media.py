@@ -395,3 +395,15 @@ def test_a_gif_frame_that_cannot_be_decoded_names_the_file(new, make_gif, tmp_pa
     assert icon.更新内容(0, 0.3) is True
     with pytest.raises(OSError, match=str(path)):
         icon.更新内容(0, 0.4)
+
+
+@pytest.mark.parametrize("mode", ["P", "L", "RGB"])
+def test_optimised_copies_keep_key_colour_transparency(new, tmp_path, mode):
+    image = Image.new(mode, (16, 16), 1 if mode != "RGB" else (1, 1, 1))
+    image.paste(0 if mode != "RGB" else (0, 0, 0), (0, 0, 8, 16))
+    if mode == "P":
+        image.putpalette([0, 0, 0, 200, 30, 40] + [0] * 762)
+    path = str(tmp_path / "keyed.png")
+    image.save(path, transparency=0 if mode != "RGB" else (0, 0, 0))
+    icon = new(path, 预览=True)
+    assert icon.image.get_at((2, 2)).a == 0 and icon.image.get_at((12, 2)).a == 255

@@ -112,8 +112,28 @@ def test_media_size_and_icon_dict(make_png):
 def test_unreadable_picture_fails(tmp_path):
     bad = tmp_path / "bad.png"
     bad.write_bytes(b"not a picture")
-    with pytest.raises(Exception):
+    with pytest.raises(OSError, match=str(bad)):
         animation.图层精灵(文件=str(bad))
+
+
+def test_media_size_is_the_upright_size(tmp_path):
+    from PIL import Image
+
+    exif = Image.Exif()
+    exif[0x0112] = 6  # stored lying on its side
+    path = str(tmp_path / "photo.jpg")
+    Image.new("RGB", (20, 30)).save(path, exif=exif)
+    assert animation.图层精灵(文件=path).origin_size == (30, 20)
+
+
+def test_a_picture_claiming_too_many_pixels_is_named(tmp_path, monkeypatch):
+    from PIL import Image
+
+    path = str(tmp_path / "huge.png")
+    Image.new("RGB", (100, 100)).save(path)
+    monkeypatch.setattr(Image, "MAX_IMAGE_PIXELS", 1000)  # Pillow refuses twice its limit
+    with pytest.raises(Image.DecompressionBombError, match=path):
+        animation.图层精灵(文件=path)
 
 
 def test_text_form_report_and_size(make_png):
