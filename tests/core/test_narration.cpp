@@ -166,7 +166,7 @@ TEST(WebVtt, Document) {
 }  // namespace
 
 TEST(WebVtt, TimesPastAnyCountStayWellFormed) {
-  // Past the 64-bit range of milliseconds the count used to come out negative.
+  // Past the 64-bit range of milliseconds a plain conversion gives a negative count.
   EXPECT_EQ(vtt_timestamp(1e16), "277777777777:46:40.000");
   EXPECT_EQ(vtt_timestamp(1e300), "277777777777:46:40.000");
   EXPECT_EQ(vtt_timestamp(INFINITY), "00:00:00.000");
