@@ -407,3 +407,19 @@ def test_optimised_copies_keep_key_colour_transparency(new, tmp_path, mode):
     image.save(path, transparency=0 if mode != "RGB" else (0, 0, 0))
     icon = new(path, 预览=True)
     assert icon.image.get_at((2, 2)).a == 0 and icon.image.get_at((12, 2)).a == 255
+
+
+def test_a_frame_that_cannot_be_written_names_the_file(new, make_video, board, monkeypatch):
+    from tazu import animation
+
+    class Failing:
+        def __getattr__(self, name):
+            return getattr(cv2, name)
+
+        def imwrite(self, path, frame):
+            return False
+
+    monkeypatch.setattr(animation, "cv2", Failing())
+    with pytest.raises(OSError, match="^无法写入图片：" + board.临时文件夹):
+        new(make_video(3))
+    assert leftovers(board) == []

@@ -142,7 +142,18 @@ py::object open_image(py::handle path) {
 // The EXIF orientation, 1 (as stored) to 8; unreadable EXIF counts as 1.
 long orientation_of(py::handle image) {
   try {
-    py::object v = TZ_GET(TZ_GET(image, "getexif")(), "get")(0x0112);
+    py::object exif;
+    if (pyext::py_eq(TZ_GET(image, "format"), py::str("PNG"))) {
+      // Pillow decodes a whole PNG to look for EXIF behind the pixels; the
+      // EXIF that writers put before them is read without decoding.
+      py::object raw = TZ_GET(TZ_GET(image, "info"), "get")("exif");
+      if (!pyext::truthy(raw)) return 1;
+      exif = TZ_GET(TZ_G("Image"), "Exif")();
+      TZ_GET(exif, "load")(raw);
+    } else {
+      exif = TZ_GET(image, "getexif")();
+    }
+    py::object v = TZ_GET(exif, "get")(0x0112);
     long o = PyLong_Check(v.ptr()) ? v.cast<long>() : 1;
     return o >= 1 && o <= 8 ? o : 1;
   } catch (py::error_already_set&) {
