@@ -224,9 +224,11 @@ void check_cues(fuzz::Input& in) {
   std::size_t spoken = 0;
   for (const auto& p : parts) spoken += p.spoken;
   FUZZ_CHECK(cues.size() == spoken);
+  double last_end = 0;  // in order, never overlapping
   for (const auto& c : cues) {
-    FUZZ_CHECK(!(c.end < c.start));
+    FUZZ_CHECK(!(c.end < c.start) && !(c.start < last_end));
     if (with_sound) FUZZ_CHECK(c.start >= 0 && c.end <= sound.seconds());
+    last_end = c.end;
   }
 
   // The document: a header, then per cue a blank line, a timing line whose end

@@ -47,13 +47,31 @@ ta::Buffer from_array(py::array_t<float, py::array::c_style | py::array::forceca
   return b;
 }
 
+// A path (str, bytes or path object) as the file system spells it: names that
+// are not valid UTF-8 pass through unchanged.
+std::string fs_path(const py::object& path) {
+  return py::module_::import("os").attr("fsencode")(path).cast<std::string>();
+}
+
+PyObject* g_file_error = nullptr;
+
 }  // namespace
 
 PYBIND11_MODULE(_audio, m) {
   m.doc() =
       "tazu audio engine: float PCM, WAV files, fades, gain, compressor, limiter, silence "
       "shortening";
-  py::register_exception<ta::FileError>(m, "AudioFileError", PyExc_OSError);
+  g_file_error = py::register_exception<ta::FileError>(m, "AudioFileError", PyExc_OSError).ptr();
+  // Messages name files as the file system spells them; decoded the way Python
+  // decodes file names, so any name reads back as the str that was given.
+  py::register_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const ta::FileError& e) {
+      py::object message = py::reinterpret_steal<py::object>(PyUnicode_DecodeFSDefault(e.what()));
+      if (message) PyErr_SetObject(g_file_error, message.ptr());
+    }
+  });
 
   py::class_<ta::Buffer>(m, "Buffer")
       .def(py::init(&from_array), py::arg("samples"), py::arg("rate"),
@@ -100,17 +118,18 @@ PYBIND11_MODULE(_audio, m) {
       .def("rms_db", &ta::rms_db)
       .def(
           "write_wav",
-          [](const ta::Buffer& b, const std::string& path, const std::string& format) {
+          [](const ta::Buffer& b, const py::object& path, const std::string& format) {
             ta::SampleFormat f = parse_format(format);
-            ta::write_wav(b, path, f);
+            ta::write_wav(b, fs_path(path), f);
           },
           py::arg("path"), py::arg("format") = "pcm16");
 
   m.def(
       "read",
-      [](const std::string& path, std::size_t max_samples) {
+      [](const py::object& path, std::size_t max_samples) {
+        std::string name = fs_path(path);
         py::gil_scoped_release nogil;
-        return ta::read_file(path, max_samples);
+        return ta::read_file(name, max_samples);
       },
       py::arg("path"), py::arg("max_samples") = ta::kMaxReadSamples,
       "Reads an audio file; raises AudioFileError (an OSError) naming the file.");

@@ -266,9 +266,10 @@ std::vector<Cue> clause_cues(const std::vector<TimedPart>& parts, const audio::B
       const auto from = static_cast<std::size_t>(std::llround(begin * rate));
       const auto to = std::min(static_cast<std::size_t>(std::llround(end * rate)), sound->frames());
       std::size_t first = 0, last = 0;
+      // Kept inside the stretch, which frame rounding could leave by a hair.
       if (from < to && sounding_span(*sound, from, to, floor, first, last)) {
-        begin = first / rate;
-        end = (last + 1) / rate;
+        begin = std::max(begin, first / rate);
+        end = std::min(end, (last + 1) / rate);
       }
     }
     cues.push_back({begin, end, part.text});

@@ -151,6 +151,18 @@ TEST(ClauseCues, QuietOrMissingSoundSpansTheStretch) {
   EXPECT_DOUBLE_EQ(cues[2].end, 0.1);
 }
 
+TEST(ClauseCues, FrameRoundingNeverMakesCuesOverlap) {
+  // At 3 Hz the first half second rounds to two frames; its cue still ends
+  // where the next clause's stretch begins.
+  tazu::audio::Buffer b;
+  b.rate = 3;
+  b.samples = {0.5f, 0.5f, 0.0f};
+  auto cues = clause_cues({{true, "a", 0.5}, {true, "b", 0.5}}, &b);
+  ASSERT_EQ(cues.size(), 2u);
+  EXPECT_DOUBLE_EQ(cues[0].end, 0.5);
+  EXPECT_DOUBLE_EQ(cues[1].start, 0.5);
+}
+
 TEST(WebVtt, Document) {
   EXPECT_EQ(vtt_timestamp(0), "00:00:00.000");
   EXPECT_EQ(vtt_timestamp(3661.0015), "01:01:01.002");
@@ -166,7 +178,7 @@ TEST(WebVtt, Document) {
 }  // namespace
 
 TEST(WebVtt, TimesPastAnyCountStayWellFormed) {
-  // Past the 64-bit range of milliseconds the count used to come out negative.
+  // Past the 64-bit range of milliseconds a plain conversion gives a negative count.
   EXPECT_EQ(vtt_timestamp(1e16), "277777777777:46:40.000");
   EXPECT_EQ(vtt_timestamp(1e300), "277777777777:46:40.000");
   EXPECT_EQ(vtt_timestamp(INFINITY), "00:00:00.000");

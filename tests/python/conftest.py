@@ -71,3 +71,26 @@ def make_png(tmp_path):
         return str(path)
 
     return make
+
+
+# ----- editor window ----------------------------------------------------------------
+
+
+@pytest.fixture
+def editor_of():
+    """editor_of(path) -> a Driver (editor_support) of an editor window on that
+    document at fit ratio 1; closed afterwards, and the test display restored."""
+    from editor_support import Driver
+    from tazu.host.editor import 编辑器
+
+    made = []
+
+    def make(path=None, **kw):
+        editor = 编辑器(path, 适配比例=kw.pop("适配比例", 1), **kw)
+        made.append(editor)
+        return Driver(editor)
+
+    yield make
+    for editor in made:
+        editor.关闭()
+    pygame.display.set_mode((800, 600))

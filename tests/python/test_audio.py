@@ -213,3 +213,14 @@ def test_speech_failures_leave_nothing(tmp_path, text, kwargs, error):
     with pytest.raises(error):
         朗读(text, 保存位置=str(out), **kwargs)
     assert os.listdir(tmp_path) == []
+
+
+def test_file_names_that_are_not_utf8_are_read_written_and_named(speech, tmp_path):
+    odd = os.fsdecode(os.path.join(os.fsencode(str(tmp_path)), b"\xff\xfe-clip.wav"))
+    抓取音频(speech).保存(odd)
+    assert 抓取音频(odd).时长 > 0.3
+    with open(odd, "r+b") as f:
+        f.write(b"junk" * 20)
+    with pytest.raises(OSError) as e:
+        抓取音频(odd)
+    assert odd in str(e.value)

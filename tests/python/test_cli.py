@@ -1,5 +1,6 @@
 import json
 import os
+import sys
 
 import pytest
 
@@ -82,6 +83,75 @@ def test_config_folders_are_relative_to_the_file_and_checked(tmp_path):
 def test_main_reports_input_errors_without_traceback(tmp_path, capsys):
     assert cli.main(["render", str(tmp_path / "none.json"), "--out", str(tmp_path)]) == 2
     assert "tazu: shot file not found" in capsys.readouterr().err
+
+
+def _mix_error(kind):
+    from tazu import mix
+
+    return {"document": lambda: mix.文档格式错误("/x/分镜.csv", 3, "缺少列"),
+            "speech": lambda: mix.朗读失败("espeak-ng: no voice xx")}[kind]()
+
+
+@pytest.mark.parametrize("error, status, message", [
+    (lambda: cli.CommandError("shot.json: bad"), 2, "tazu: shot.json: bad"),
+    (lambda: _mix_error("document"), 2, "tazu: /x/分镜.csv 第 3 行：缺少列"),
+    (lambda: _mix_error("speech"), 2, "tazu: espeak-ng: no voice xx"),
+    (lambda: OSError("无法读取图片：/m/a.png（cut）"), 2, "tazu: 无法读取图片：/m/a.png（cut）"),
+    (lambda: FileNotFoundError("图片文件不存在：/m/a.png"), 2, "tazu: 图片文件不存在：/m/a.png"),
+    (lambda: PermissionError(13, "Permission denied", "/out/v.mp4"), 1, "tazu: /out/v.mp4: Permission denied"),
+    (lambda: OSError(28, "No space left on device"), 1, "tazu: [Errno 28] No space left on device"),
+    (lambda: __import__("PIL.Image").Image.DecompressionBombError("图片太大：/m/b.png"), 2, "tazu: 图片太大：/m/b.png"),
+])
+@pytest.mark.parametrize("debug", [False, True])
+def test_errors_of_the_input_and_the_system_are_one_line(monkeypatch, capsys, error, status, message, debug):
+    def fail(*a, **k):
+        raise error()
+
+    monkeypatch.setattr(sys.modules["tazu.cli.main"], "render", fail)
+    assert cli.main((["--debug"] if debug else []) + ["render", "shot.json"]) == status
+    err = capsys.readouterr().err
+    assert err.strip().splitlines()[-1] == message
+    assert ("Traceback" in err) is debug
+
+
+def test_a_fault_of_the_command_shows_its_traceback(monkeypatch, capsys):
+    def fail(*a, **k):
+        return {}["no such key"]
+
+    monkeypatch.setattr(sys.modules["tazu.cli.main"], "render", fail)
+    assert cli.main(["render", "shot.json"]) == 70
+    err = capsys.readouterr().err
+    assert "Traceback (most recent call last)" in err and "return {}[\"no such key\"]" in err
+    assert "tazu: internal error (KeyError): 'no such key'" in err
+
+
+@pytest.mark.parametrize("shot, message", [
+    ({"时长": 1, "宽度": 0, "高度": 0, "坐标字典": {}}, '"宽度" must be a whole number of pixels'),
+    ({"时长": 1, "坐标字典": {"镜_起_1": [{"编号": 1, "文件": "bad.png"}]}}, "layer 0: .*bad.png"),
+    ({"时长": 1, "坐标字典": {"镜_起_1": [{"编号": 1, "文件": "dir.mp4"}]}}, "is a folder, not a media file"),
+    ({"时长": 1, "坐标字典": {"镜_起_1": [{"编号": 1, "文件": "a.png"}],
+                          "镜_走_1": [{"编号": 1, "文件": "a.png", "循环次数": 0,
+                                       "状态列表": [{"编号": 1, "文件": "a.png"}]}]}}, '"循环次数" must be'),
+])
+def test_render_refuses_hostile_shots_in_one_line_and_writes_nothing(tmp_path, capsys, shot, message):
+    import re
+
+    _png(tmp_path / "a.png")
+    (tmp_path / "bad.png").write_bytes(b"")
+    (tmp_path / "dir.mp4").mkdir()
+    p = tmp_path / "shot.json"
+    p.write_text(json.dumps(shot, ensure_ascii=False), encoding="utf-8")
+    out = tmp_path / "out"
+    assert cli.main(["render", str(p), "--out", str(out)]) == 2
+    err = capsys.readouterr().err
+    assert len(err.strip().splitlines()) == 1 and re.search(message, err)
+    assert not os.path.exists(out / "shot.mp4")
+
+
+@pytest.mark.parametrize("fps", ["100000", "1e-9", "0", "nan", "inf"])
+def test_frame_rates_no_video_can_have_are_refused(tmp_path, capsys, fps):
+    assert cli.main(["render", str(tmp_path / "shot.json"), "--fps", fps]) == 2
+    assert "frame rate must be between 0.1 and 240" in capsys.readouterr().err
 
 
 def _red_columns(png):

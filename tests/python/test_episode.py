@@ -214,7 +214,7 @@ def test_workers_and_a_dask_cluster_give_the_same_episode(built, tmp_path, how):
     else:
         distributed = pytest.importorskip("distributed")
         with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
-                                      host="127.0.0.1", dashboard_address=None) as cluster:
+                                      host="127.0.0.1", dashboard_address="127.0.0.1:0") as cluster:
             r = episode.build(str(built["config"]), str(out), cluster=cluster.scheduler_address,
                               quiet=True)
     assert r["rendered"] == 4

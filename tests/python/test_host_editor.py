@@ -6,25 +6,7 @@ import os
 import pygame
 import pytest
 
-from editor_support import Driver, example_shot, read
-
-
-@pytest.fixture
-def editor_of(tmp_path):
-    """editor_of(path) -> Driver of an editor window on that document."""
-    from tazu.host.editor import 编辑器
-
-    made = []
-
-    def make(path=None, **kw):
-        editor = 编辑器(path, 适配比例=kw.pop("适配比例", 1), **kw)
-        made.append(editor)
-        return Driver(editor)
-
-    yield make
-    for editor in made:
-        editor.关闭()
-    pygame.display.set_mode((800, 600))
+from editor_support import example_shot, read
 
 
 @pytest.fixture
@@ -140,6 +122,26 @@ def test_edits_reach_only_the_selected_frame_and_frames_apply_their_records(edit
     assert _layer(saved, 2, 4)["横坐标"] == 44 and _layer(saved, 1, 4)["横坐标"] == 40
 
 
+def test_keyframe_selector_of_the_selected_layer_switches_states(editor_of, shot):
+    d = editor_of(shot)
+    ed = d.editor
+    d.click(d.strip_button(2))
+    person = d.icon(2)
+    assert person.图标状态选项 is None
+    d.click(d.centre(2))
+    selector = person.图标状态选项
+    assert selector is not None and list(selector.选项列表) == ["0", "当前"]
+    before = ed.文档.快照()
+    d.click((selector.横坐标() + 10, selector.纵坐标() + 15))
+    assert person.rotate_angle == pytest.approx(-15) and person.当前状态备份 is not None
+    # showing a keyframe is no edit of the document
+    assert ed.文档.快照() == before and not ed.历史.未保存
+    d.click((selector.横坐标() + 10, selector.纵坐标() + 45))
+    assert person.rotate_angle == pytest.approx(30) and person.当前状态备份 is None
+    d.click((5, 700))
+    assert person.图标状态选项 is None
+
+
 def test_frames_new_duplicate_delete_and_weights(editor_of, shot):
     d = editor_of(shot)
     ed = d.editor
@@ -233,6 +235,11 @@ def test_locked_layer_refusal_shows_on_the_status_line(editor_of, shot):
     d.drag((x, y), (x + 30, y))
     assert d.icon(4).矩形.左 == 40
     assert d.editor.状态栏.当前消息() == "图标已锁定，不能移动"
+    # the module's own lines reach the status line as well
+    import tazu.animation as animation
+
+    animation.输出("图层源文件不存在或损坏1：", "x.png")
+    assert d.editor.状态栏.当前消息() == "图层源文件不存在或损坏1： x.png"
 
 
 def test_menu_title_is_the_layers_name(editor_of, shot):
@@ -400,11 +407,11 @@ def test_bad_document_is_refused_with_its_reason(tmp_path, capsys):
     pygame.display.set_mode((800, 600))
 
 
-def test_screenshot_of_a_shot_document(shot, tmp_path):
-    from tazu.host.__main__ import main
+def test_screenshot_of_a_shot_document_through_tazu_edit(shot, tmp_path):
+    from tazu.cli import main
 
     out = tmp_path / "window.png"
-    assert main([shot, "--fit-ratio", "1", "--screenshot", str(out), "--frames", "2"]) == 0
+    assert main(["edit", shot, "--fit-ratio", "1", "--screenshot", str(out), "--frames", "2"]) == 0
     pygame.init()
     picture = pygame.image.load(str(out))
     pygame.display.set_mode((800, 600))

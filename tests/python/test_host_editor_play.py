@@ -8,7 +8,7 @@ import numpy
 import pygame
 import pytest
 
-from editor_support import Driver, example_shot
+from editor_support import example_shot
 
 
 @pytest.fixture
@@ -36,23 +36,6 @@ def example(tmp_path):
         f.setframerate(rate)
         f.writeframes(tone.tobytes())
     return tmp_path, shot, wav
-
-
-@pytest.fixture
-def editor_of():
-    from tazu.host.editor import 编辑器
-
-    made = []
-
-    def make(path=None, **kw):
-        editor = 编辑器(path, 适配比例=1, **kw)
-        made.append(editor)
-        return Driver(editor)
-
-    yield make
-    for editor in made:
-        editor.关闭()
-    pygame.display.set_mode((800, 600))
 
 
 def test_narration_found_timed_and_played(example, editor_of):

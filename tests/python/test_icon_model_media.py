@@ -395,3 +395,31 @@ def test_a_gif_frame_that_cannot_be_decoded_names_the_file(new, make_gif, tmp_pa
     assert icon.更新内容(0, 0.3) is True
     with pytest.raises(OSError, match=str(path)):
         icon.更新内容(0, 0.4)
+
+
+@pytest.mark.parametrize("mode", ["P", "L", "RGB"])
+def test_optimised_copies_keep_key_colour_transparency(new, tmp_path, mode):
+    image = Image.new(mode, (16, 16), 1 if mode != "RGB" else (1, 1, 1))
+    image.paste(0 if mode != "RGB" else (0, 0, 0), (0, 0, 8, 16))
+    if mode == "P":
+        image.putpalette([0, 0, 0, 200, 30, 40] + [0] * 762)
+    path = str(tmp_path / "keyed.png")
+    image.save(path, transparency=0 if mode != "RGB" else (0, 0, 0))
+    icon = new(path, 预览=True)
+    assert icon.image.get_at((2, 2)).a == 0 and icon.image.get_at((12, 2)).a == 255
+
+
+def test_a_frame_that_cannot_be_written_names_the_file(new, make_video, board, monkeypatch):
+    from tazu import animation
+
+    class Failing:
+        def __getattr__(self, name):
+            return getattr(cv2, name)
+
+        def imwrite(self, path, frame):
+            return False
+
+    monkeypatch.setattr(animation, "cv2", Failing())
+    with pytest.raises(OSError, match="^无法写入图片：" + board.临时文件夹):
+        new(make_video(3))
+    assert leftovers(board) == []

@@ -275,3 +275,21 @@ def test_a_folder_named_like_a_video_is_called_a_folder(tmp_path):
     with pytest.raises(IsADirectoryError) as e:
         抓取视频(str(folder))
     assert "文件夹" in str(e.value) and "不存在" not in str(e.value)
+
+
+@pytest.mark.parametrize("mode, ext", [
+    ("RGB", "png"), ("RGBA", "png"), ("P", "png"), ("L", "png"), ("LA", "png"), ("1", "png"),
+    ("RGB", "jpg"), ("L", "jpg")])
+def test_pictures_pygame_decodes_look_as_pillow_decodes_them(tmp_path, mode, ext):
+    from tazu.mix import open_picture
+
+    noise = Image.effect_noise((40, 30), 60).convert("RGB")
+    noise.putalpha(Image.effect_noise((40, 30), 90).convert("L"))
+    path = str(tmp_path / f"p.{ext}")
+    (noise.convert(mode) if mode != "P" else noise.convert("RGB").quantize(64)).save(path)
+    quick = pygame.surfarray.pixels3d(load_picture(path)).astype(int)
+    slow = pygame.surfarray.pixels3d(pillow_to_surface(open_picture(path))).astype(int)
+    alpha = (pygame.surfarray.pixels_alpha(load_picture(path)).astype(int),
+             pygame.surfarray.pixels_alpha(pillow_to_surface(open_picture(path))).astype(int))
+    assert numpy.abs(quick - slow).max() <= (6 if ext == "jpg" else 0)
+    assert numpy.array_equal(*alpha)

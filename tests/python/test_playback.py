@@ -1,4 +1,5 @@
 """Action keys, time weights, layer sprite construction, shaping and segments."""
+import math
 
 import numpy
 import pytest
@@ -111,8 +112,28 @@ def test_media_size_and_icon_dict(make_png):
 def test_unreadable_picture_fails(tmp_path):
     bad = tmp_path / "bad.png"
     bad.write_bytes(b"not a picture")
-    with pytest.raises((OSError, ValueError)):
+    with pytest.raises(OSError, match=str(bad)):
         animation.图层精灵(文件=str(bad))
+
+
+def test_media_size_is_the_upright_size(tmp_path):
+    from PIL import Image
+
+    exif = Image.Exif()
+    exif[0x0112] = 6  # stored lying on its side
+    path = str(tmp_path / "photo.jpg")
+    Image.new("RGB", (20, 30)).save(path, exif=exif)
+    assert animation.图层精灵(文件=path).origin_size == (30, 20)
+
+
+def test_a_picture_claiming_too_many_pixels_is_named(tmp_path, monkeypatch):
+    from PIL import Image
+
+    path = str(tmp_path / "huge.png")
+    Image.new("RGB", (100, 100)).save(path)
+    monkeypatch.setattr(Image, "MAX_IMAGE_PIXELS", 1000)  # Pillow refuses twice its limit
+    with pytest.raises(Image.DecompressionBombError, match=path):
+        animation.图层精灵(文件=path)
 
 
 def test_text_form_report_and_size(make_png):
@@ -199,6 +220,30 @@ def test_repeated_key_and_bad_loop_count(make_png):
             s.塑造("k_9", rec, 1)
         assert str(e.value) == "错误的循环次数：" + str(rec)
         assert s.混合模式 == "叠加"
+
+
+@pytest.mark.parametrize("edit, again_ok", [
+    (lambda h: None, False),                   # untouched: the key was shaped
+    (lambda h: h.remove("k_1"), True),          # the host forgot it
+    (lambda h: h.clear(), True),
+    (lambda h: h.__setitem__(0, "k_x"), True),  # replaced in place, same length
+    (lambda h: h.append(7), False),             # a non-text item: 索引 answers
+])
+def test_repeated_key_follows_the_history_list_as_the_host_edits_it(make_png, edit, again_ok):
+    path = make_png(20, 10)
+    s = sprite_for(record(path))
+    for i in range(1, 4):
+        s.塑造(f"k_{i}", record(path, i), 1)
+    edit(s.历史动作键列表)
+    if again_ok:
+        assert s.塑造("k_1", record(path, 9), 1) is True
+    else:
+        with pytest.raises(Exception, match="^历史动作键重复$"):
+            s.塑造("k_1", record(path, 9), 1)
+    s.历史动作键列表 = 列表(["k_2"])  # a replaced list
+    with pytest.raises(Exception, match="^历史动作键重复$"):
+        s.塑造("k_2", record(path), 1)
+    assert s.塑造("k_3", record(path), 1) is True
 
 
 def test_state_list_looped_twice(make_png):

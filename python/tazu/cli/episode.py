@@ -20,8 +20,8 @@ from tazu.cli import files
 from tazu.cli.encode import AUDIO_RATE, DamagedClip, EncoderSettings, join_clips
 from tazu.cli.errors import CommandError
 from tazu.cli.progress import Progress
-from tazu.cli.render import colour, render_clip
-from tazu.cli.shots import load_shot, read_json
+from tazu.cli.render import render_clip
+from tazu.cli.shots import colour, load_shot, read_json
 from tazu.cli.subtitles import Cue, plain_text, read_vtt, srt_text, vtt_text
 from tazu.cli.voice import load_config
 from tazu.cli.workers import Runner, voice_line

@@ -51,9 +51,10 @@ def _remove(path: str) -> None:
             os.remove(path)
 
 
-def clean_stale(folder: str) -> list[str]:
+def clean_stale(folder: str, legacy: bool = False) -> list[str]:
     """Removes the temporary files and folders in `folder` whose process has
-    ended (on this host), and those of earlier versions. Returns their paths."""
+    ended (on this host), and with `legacy` those that earlier versions of the
+    command left in their output folders. Returns their paths."""
     removed = []
     try:
         names = os.listdir(folder)
@@ -67,7 +68,7 @@ def clean_stale(folder: str) -> list[str]:
             stale = m["host"] == _HOST and int(m["pid"]) != os.getpid() and not _alive(int(m["pid"]))
         elif mp:
             stale = int(mp["pid"]) != os.getpid() and not _alive(int(mp["pid"]))
-        elif any(p.match(name) for p in _LEGACY):
+        elif legacy and any(p.match(name) for p in _LEGACY):
             stale = True
         if stale:
             path = os.path.join(folder, name)

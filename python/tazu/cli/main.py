@@ -6,6 +6,11 @@ narrated, subtitled episodes.
     tazu build CONFIG.json [--out DIR] [--jobs N] [--cluster ADDRESS] [--burn-subtitles]
     tazu demo [--out DIR] [--jobs N] [--burn-subtitles]
     tazu edit [SHOT.json] [MEDIA...] [--config CONFIG.json] [--screenshot PNG --frames N]
+
+Errors in the files given (damaged media too) are one line naming the file
+and the problem, exit status 2; when the system refuses a file operation the
+status is 1; any other failure is a fault of the command and shows its
+traceback (status 70). `tazu --debug ...` shows the traceback of every error.
 """
 from __future__ import annotations
 
@@ -14,9 +19,8 @@ import os
 import shutil
 import sys
 
-from tazu.cli import files
+from tazu.cli import errors, files
 from tazu.cli.encode import PRESETS, EncoderSettings
-from tazu.cli.errors import CommandError
 from tazu.cli.render import render
 from tazu.cli.voice import voice
 
@@ -70,6 +74,8 @@ def _encoder_options(p) -> None:
 
 def _parser() -> argparse.ArgumentParser:
     parser = argparse.ArgumentParser(prog="tazu", description=__doc__.splitlines()[0])
+    parser.add_argument("--debug", action="store_true",
+                        help="show the traceback of every error, also of errors in your files")
     sub = parser.add_subparsers(dest="command", required=True)
     p = sub.add_parser("render", help="render a shot document to an H.264 video (and PNG frames)")
     p.add_argument("shot")
@@ -132,10 +138,9 @@ def main(argv=None) -> int:
                   burn=args.burn_subtitles, crf=args.crf, preset=args.preset)
         else:
             demo(args.out, jobs=args.jobs, burn=args.burn_subtitles, cluster=args.cluster)
-    except CommandError as e:
-        print(f"tazu: {e}", file=sys.stderr)
-        return 2
     except KeyboardInterrupt:
         print("tazu: stopped", file=sys.stderr)
         return 130
+    except Exception as e:  # noqa: BLE001 - every error ends here, shown by its kind
+        return errors.report(e, debug=args.debug)
     return 0

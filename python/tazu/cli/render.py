@@ -9,7 +9,6 @@ import types
 
 from tazu.cli import files
 from tazu.cli.encode import EncoderSettings, VideoEncoder
-from tazu.cli.errors import CommandError
 from tazu.cli.shots import Shot, load_shot, make_board
 
 
@@ -43,13 +42,6 @@ class _Fit:
         self.out.fill(self.background)
         self.out.blit(pygame.transform.smoothscale(surface, self.scaled), self.at)
         return self.out
-
-
-def colour(value, where: str) -> tuple[int, int, int]:
-    if (not isinstance(value, (list, tuple)) or len(value) not in (3, 4)
-            or not all(isinstance(c, int) and not isinstance(c, bool) and 0 <= c <= 255 for c in value)):
-        raise CommandError(f"{where}: a colour is a list of three whole numbers from 0 to 255, not {value!r}")
-    return tuple(value[:3])
 
 
 class TitleCard:
@@ -141,18 +133,18 @@ def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None =
         os.makedirs(out, exist_ok=True)
     except OSError as e:
         raise files.write_failed(out, e) from None
-    files.clean_stale(out)
+    files.clean_stale(out, legacy=True)
     video_path = os.path.join(out, name + ".mp4")
     temp_board = files.temp_path(os.path.join(out, "board"))
     temp_frames = None
     if frames_dir is not None:
         frames_dir = os.path.abspath(frames_dir)
         parent = os.path.dirname(frames_dir)
-        os.makedirs(parent, exist_ok=True)
-        files.clean_stale(parent)
-        files.clean_stale(frames_dir)
-        temp_frames = files.temp_path(frames_dir)
         try:
+            os.makedirs(parent, exist_ok=True)
+            files.clean_stale(parent)
+            files.clean_stale(frames_dir, legacy=True)
+            temp_frames = files.temp_path(frames_dir)
             os.makedirs(temp_frames)
         except OSError as e:
             raise files.write_failed(frames_dir, e) from None
@@ -197,11 +189,19 @@ def render_clip(task: dict, on_frame=None) -> dict:
     "background", "foreground", "font", "cues" to burn in ([start, end, text]
     in clip seconds, or empty), "out" (the clip's path) and "scratch" (a
     folder for the board's derived pictures). Writes only `out`, atomically."""
+    started = time.perf_counter()
+    try:
+        count = _draw_clip(task, on_frame)
+    finally:
+        files.discard(task["scratch"])
+    return {"out": task["out"], "frames": count, "seconds": time.perf_counter() - started}
+
+
+def _draw_clip(task: dict, on_frame) -> int:
     import pygame
 
     from tazu.cli.subtitles import Burner, Cue
 
-    started = time.perf_counter()
     _start_pygame()
     settings = EncoderSettings(fps=task["fps"], crf=task["crf"], preset=task["preset"])
     width, height = task["width"], task["height"]
@@ -234,7 +234,5 @@ def render_clip(task: dict, on_frame=None) -> dict:
     except BaseException:
         encoder.abort()
         raise
-    finally:
-        files.discard(task["scratch"])
-    return {"out": task["out"], "frames": count, "seconds": time.perf_counter() - started}
+    return count
 

@@ -38,6 +38,8 @@ def read_vtt(path: str) -> list[Cue]:
             text = f.read()
     except UnicodeDecodeError:
         raise CommandError(f"{path}: not UTF-8 text") from None
+    except OSError as e:
+        raise CommandError(f"cannot read {path}: {e.strerror or e}") from None
     blocks = re.split(r"\n\s*\n", text.replace("\r\n", "\n").replace("\r", "\n").strip())
     if not blocks or not blocks[0].startswith("WEBVTT"):
         raise CommandError(f"{path}: not a WebVTT file (no WEBVTT header)")

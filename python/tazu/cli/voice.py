@@ -41,8 +41,10 @@ def load_config(path: str) -> types.SimpleNamespace:
     missing = [key for key in REQUIRED_KEYS if key not in data]
     if missing:
         listed = ", ".join(f'"{key}"' for key in missing)
-        raise CommandError(f"{path}: missing {listed} (the default voice is 音色, 音调, 情感 and 语速;"
-                           " 情感 may be \"\")")
+        hint = ""
+        if set(missing) & set(VOICE_KEYS):
+            hint = " (the default voice is 音色, 音调, 情感 and 语速; 情感 may be \"\")"
+        raise CommandError(f"{path}: missing {listed}{hint}")
     base = os.path.dirname(os.path.abspath(path))
     for key in FOLDER_KEYS:
         if not isinstance(data[key], str) or not data[key].strip():
@@ -94,6 +96,8 @@ def _check_characters(config):
     from tazu import mix
 
     path = mix.路径(config.角色文件夹, "角色.txt")
+    if os.path.isdir(path):
+        raise CommandError(f"{path} is a folder, not the character file")
     if not os.path.isfile(path):
         raise CommandError(f"no character file 角色.txt in {config.角色文件夹} (it may hold no characters)")
     for n, person in enumerate(_read(path, "character file"), 1):
@@ -152,11 +156,11 @@ def voice(config_path: str, shot_number=None, sounds=None) -> list[str]:
     from tazu import animation
 
     config = load_config(config_path)
-    _sound_folder(config, sounds)
     _check_characters(config)
     shots = _chosen(_storyboard_shots(config), shot_number)
     if not shots:
         raise CommandError(f"no shot numbered {shot_number} in {config.分镜文件夹}")
+    _sound_folder(config, sounds)
 
     before = set(os.listdir(config.声音文件夹))
     left_out, owners = 0, {}

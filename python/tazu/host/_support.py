@@ -37,6 +37,27 @@ def 输出(*values):
         listener(*values)
 
 
+def 接上模块输出():
+    """Let the listeners hear the animation module's lines too.
+
+    The module looks 输出 up in its namespace at every call, so a wrapper put
+    there is what it calls; it prints as before and then tells the listeners.
+    """
+    import tazu.animation as animation
+
+    current = animation.输出
+    if getattr(current, "_通知监听", False):
+        return
+
+    def 输出(*values, **kw):
+        current(*values, **kw)
+        for listener in list(输出监听):
+            listener(*values)
+
+    输出._通知监听 = True
+    animation.输出 = 输出
+
+
 def 文本化(value):
     """Text the user typed: numbers pass through, text is normalised and trimmed."""
     if isinstance(value, str):

@@ -236,6 +236,9 @@ class 命令(文件命令):
         frames = self.文档.帧
         key = frames.键[frames.当前]
         prompt = (f"第 {frames.当前 + 1} 帧 {key}\n输入时长权重（正数），或“动作名_权重”，或新的动作名")
+        old = getattr(self, "_帧对话框", None)
+        if old is not None:
+            old.面板.销毁()  # the prompt names the frame: a new dialog each time
         self._帧对话框 = animation.通用输入框(self.画板, 回调=self._帧已改, 提示=prompt, 居中=True,
                                         面板宽度=520, 面板高度=300, 输入框比例=0.4)
         self._帧对话框.展现(f"{frames.权重(frames.当前):g}")

@@ -17,9 +17,10 @@ import traceback
 import pygame
 
 from . import chrome
-from ._support import 输出监听
+from ._support import 接上模块输出, 输出监听
 from .board import 画板
 from .commands import 命令
+from .drawing import 画面
 from .document import 镜头文档
 from .events import 事件
 from .history import 历史
@@ -51,7 +52,7 @@ def 准备显示():
     os.environ.setdefault("SDL_FRAMEBUFFER_ACCELERATION", "0")
 
 
-class 编辑器(命令):
+class 编辑器(命令, 画面):
     def __init__(self, 路径=None, 适配比例=None, 配置=None):
         准备显示()
         pygame.init()
@@ -127,8 +128,8 @@ class 编辑器(命令):
         self._全刷 = True
         self._上次画面 = None
         self.历史 = 历史(self._状态())
-        if doc.路径 is None:
-            self.历史.已存 = None if any(doc.图层(i) for i in range(len(doc.帧))) else self.历史.已存
+        if doc.路径 is None and any(doc.图层(i) for i in range(len(doc.帧))):
+            self.历史.已存 = None  # never saved, and not empty
         self.工具 = self._建工具栏()
         self.旁白 = self._找旁白()
         self._建帧条()
@@ -177,19 +178,9 @@ class 编辑器(命令):
 
     def _接上输出(self):
         """The module's and the board's lines go to the status line as well."""
-        import tazu.animation as animation
-
-        self._模块输出 = animation.输出
-        original = self._模块输出
-
-        def 输出(*values, **kw):
-            original(*values, **kw)
-            self.状态栏.添加(*values)
-            self.脏 = True
-
-        animation.输出 = 输出
-        self._板输出 = lambda *values: (self.状态栏.添加(*values), setattr(self, "脏", True))
-        输出监听.append(self._板输出)
+        接上模块输出()
+        self._听 = lambda *values: (self.状态栏.添加(*values), setattr(self, "脏", True))
+        输出监听.append(self._听)
 
     def 提示(self, *values):
         self.状态栏.添加(*values)
@@ -197,17 +188,13 @@ class 编辑器(命令):
         self.脏 = True
 
     def 关闭(self):
-        """Give the module its own 输出 back and remove the temporary files."""
-        import tazu.animation as animation
-
+        """Stop what runs, stop listening and remove the temporary files."""
         if self.渲染任务 is not None:
             self.渲染任务.停止()
         if self.播放 is not None:
             self.播放.停止()
-        if getattr(animation, "输出", None) is not self._模块输出:
-            animation.输出 = self._模块输出
-        if self._板输出 in 输出监听:
-            输出监听.remove(self._板输出)
+        if self._听 in 输出监听:
+            输出监听.remove(self._听)
         shutil.rmtree(self.临时文件夹, ignore_errors=True)
 
     # ----- the loop --------------------------------------------------------------
@@ -266,6 +253,7 @@ class 编辑器(命令):
             self.脏 = True
         if edited and self.画板._拖动 is None:
             self._提交(kind)
+            self._状态选项()
         now = time.monotonic()
         if events or self._有对话框():
             self.屏幕.ui_manager.update(now - self._上次更新)
@@ -348,142 +336,17 @@ class 编辑器(命令):
             return
         self.画板.处理事件(e)
 
-    # ----- drawing ---------------------------------------------------------------
-
-    def _画面(self):
-        """What the canvas shows of each layer, to find what a redraw changed."""
+    def _状态选项(self):
+        """Keyframe selectors beside the selected layer and any layer showing a keyframe."""
         board = self.画板
-        selected = board.选中图标
-        out = {}
-        for order, icon in enumerate(board.图标列表):
-            r = icon.矩形
-            out[id(icon)] = ((r.左, r.上, r.宽, r.高), order, icon.rotate_angle, icon.scale_ratio,
-                             id(icon.image), icon.模式, icon is selected,
-                             getattr(icon, "多选选中", False), getattr(icon, "锁", False),
-                             getattr(icon, "循环", True), getattr(icon, "当前状态备份", None) is not None)
-        return out
-
-    def _变化区域(self, now):
-        """The part of the canvas a redraw changes, or None for all of it."""
-        before = self._上次画面
-        if before is None or self._全刷:
-            return None
-        board = self.画板
-        if any(getattr(i, "当前菜单", None) or getattr(i, "图标状态选项", None) for i in board.图标列表):
-            return None
-        if len(self.屏幕.ui_manager.get_root_container().elements) > len(self.工具):
-            return None  # a tooltip or a window may lie over the canvas
-        rects = []
-        for key in set(before) | set(now):
-            if before.get(key) != now.get(key):
-                for state in (before.get(key), now.get(key)):
-                    if state is not None:
-                        x, y, w, h = state[0]
-                        # Room for the outline, its handles and the label above.
-                        rects.append(pygame.Rect(round(x) - 14, round(y) - 26, round(w) + 28, round(h) + 40))
-        if not rects:
-            return pygame.Rect(0, 0, 0, 0)
-        return rects[0].unionall(rects[1:]).clip(self.画布矩形)
-
-    def 绘制(self):
-        now = self._画面() if self.播放 is None else None
-        full = self.播放 is not None or self.帮助 or self._有对话框()
-        area = None if full or now is None else self._变化区域(now)
-        self._画(area)
-        if area is None:
-            self.屏幕.显示()
-        else:
-            # Only what changed goes to the window: the rows under the canvas
-            # (strip, toolbar, status) and the part of the canvas that moved.
-            rows = pygame.Rect(0, self.帧条矩形.y, self.屏幕.screen.get_width(),
-                               self.屏幕.screen.get_height() - self.帧条矩形.y)
-            self.屏幕.显示([area, rows] if area.w and area.h else [rows])
-        self._上次画面 = now
-        self._全刷 = False
-        self.脏 = False
-        self._消息到期 = self.状态栏.到期()
-
-    def _画(self, 区域=None):
-        """Draw the window; with 区域, of the canvas only that part."""
-        surface = self.屏幕.screen
-        if 区域 is None:
-            surface.fill(chrome.画布外颜色)
-        else:
-            surface.fill(chrome.画布外颜色, (0, self.帧条矩形.y, surface.get_width(), surface.get_height()))
-        if self.播放 is not None:
-            self.播放.绘制()
-        elif 区域 is None or 区域.w and 区域.h:
-            clip = self.画布矩形 if 区域 is None else 区域
-            surface.set_clip(clip)
-            try:
-                surface.fill(self.文档.背景颜色, clip)
-                self.画板.绘制图标()
-                self._画选中()
-                self.画板.绘制菜单()
-            finally:
-                surface.set_clip(None)
-        for button in self.画板.帧条:
-            button.绘制()
-        self._画播放头()
-        surface.fill(chrome.栏底色, self.栏矩形)
-        self.状态栏.绘制(surface, self.状态矩形, self._说明())
-        self.屏幕.ui_manager.draw_ui(surface)
-        if self.帮助:
-            chrome.画帮助(surface, self.画布矩形)
-
-    def _画选中(self):
-        board = self.画板
-        surface = self.屏幕.screen
-        selected = board.选中图标
-        for group in board.组合列表:
-            if any(m is selected or getattr(m, "多选选中", False) for m in group):
-                chrome.画组合框(surface, board.获取组合矩形(group[0]))
         for icon in board.图标列表:
-            if getattr(icon, "多选选中", False) and icon is not selected:
-                chrome.画选中框(surface, icon, chrome.多选颜色, 手柄=False)
-        if selected is not None and any(i is selected for i in board.图标列表):
-            chrome.画选中框(surface, selected, chrome.选中颜色)
-            tags = []
-            if getattr(selected, "锁", False):
-                tags.append("已锁定")
-            if getattr(selected, "type", None) in ("video", "gif"):
-                tags.append("循环播放" if getattr(selected, "循环", True) else "只播一次")
-            if getattr(selected, "当前状态备份", None) is not None:
-                tags.append("正在编辑动画状态")
-            if tags:
-                rect = selected.矩形
-                chrome.画标签(surface, " · ".join(tags), (rect.左, max(0, rect.上 - 22)))
+            states = getattr(icon, "状态列表", None)
+            wanted = bool(states) and (icon is board.选中图标 or icon.当前状态备份 is not None)
+            if wanted and icon.图标状态选项 is None:
+                icon.展现图标状态()
+            elif not wanted and icon.图标状态选项 is not None and icon.当前状态备份 is None:
+                icon.图标状态选项 = None
 
-    def _画播放头(self):
-        if self.播放 is None:
-            return
-        buttons = self.画板.帧条
-        index = self.播放.所在帧()
-        if not buttons or index >= len(buttons):
-            return
-        start, end = self.播放.帧时间[index]
-        rect = buttons[index].矩形
-        part = (self.播放.时刻 - start) / (end - start) if end > start else 1.0
-        x = round(rect.左 + rect.宽 * min(1.0, max(0.0, part)))
-        chrome.画播放头(self.屏幕.screen, x, self.帧条矩形.y, 条高,
-                    f"{self.播放.时刻:.2f} / {self.播放.时长:.2f} 秒")
-
-    def _说明(self):
-        doc, board = self.文档, self.画板
-        if self.播放 is not None:
-            state = "播放中" if self.播放.播放中 else "已暂停（空格继续，Esc 或点画布回到编辑）"
-            return f"{state}　{self.播放.时刻:.2f} / {self.播放.时长:.2f} 秒"
-        index = doc.帧.当前
-        key = doc.帧.键[index] if index is not None else "-"
-        parts = [f"第 {index + 1}/{len(doc.帧)} 帧 {key}" if index is not None else "没有帧",
-                 f"{len(board.图标列表)} 个图层"]
-        selected = board.选中图标
-        if selected is not None:
-            parts.append(f"选中：{getattr(selected, '别名', None) or selected.编号}")
-        if self.旁白 is not None:
-            parts.append(f"旁白 {self.旁白.时长:.1f} 秒")
-        parts.append("F1 帮助")
-        return "　·　".join(parts)
 
 
 def _种类(pe):

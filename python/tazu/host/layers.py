@@ -170,7 +170,7 @@ class 画布同步:
             number = icon.编号
             raw, report = old.get(number), reports[number]
             before = self.基线.get(number)
-            if raw is not None and before == report:
+            if raw is not None and _同记录(before, report):
                 new.append(raw)
             else:
                 new.append(self._合并(raw, before, report))
@@ -201,7 +201,7 @@ class 画布同步:
                     or report[k] != _省略值.get(k, object())]
             out = {}
         else:
-            keys = [k for k in report if before is None or before.get(k) != report.get(k)]
+            keys = [k for k in report if before is None or not _同值(k, before, report)]
             if any(k in 位置键 for k in keys):
                 keys += [k for k in 位置键 if k not in keys]
             if any(k in 组合键 for k in keys):
@@ -241,6 +241,43 @@ class 画布同步:
                 v = _文本(v)
             out[k] = _圆整(v)
         return out
+
+
+def _同记录(a, b) -> bool:
+    if a is None or b is None:
+        return a is b
+    return set(a) == set(b) and all(_同值(k, a, b) for k in a)
+
+
+def _同值(key, a, b) -> bool:
+    if key != "状态列表":
+        return a.get(key) == b.get(key)
+    # Stored keyframes come from the document in compact form and go back
+    # through the icon as full records: the same pose is the same keyframe.
+    x, y = a.get(key) or [], b.get(key) or []
+    return len(x) == len(y) and all(_同姿态(s, t) for s, t in zip(x, y))
+
+
+def _同姿态(a, b) -> bool:
+    """The same look: file, turned box centre, angle, scale and the plain keys."""
+    def centre(r):
+        return (r.get("横坐标", 0) + (r.get("宽度") or 0) / 2, r.get("纵坐标", 0) + (r.get("高度") or 0) / 2)
+
+    try:
+        (ax, ay), (bx, by) = centre(a), centre(b)
+        if abs(ax - bx) > 1 or abs(ay - by) > 1:
+            return False
+        if abs((a.get("旋转角度") or 0) - (b.get("旋转角度") or 0)) > 0.05:
+            return False
+        if abs((a.get("缩放比例") or 1) - (b.get("缩放比例") or 1)) > 1e-3:
+            return False
+    except TypeError:
+        return False
+    for key in ("文件", "模式", "循环", "锁", "循环次数", "文本", "字体", "字体大小", "文本颜色"):
+        if _文本(a.get(key)) != _文本(b.get(key)) and not (key in ("文本", "字体", "字体大小", "文本颜色")
+                                                           and not a.get(key) and not b.get(key)):
+            return False
+    return True
 
 
 def _排序(layers, order):

@@ -60,7 +60,17 @@ _UPRIGHT = {
 
 def _orientation(image) -> int:
     try:
-        return int(image.getexif().get(0x0112) or 1)
+        if image.format == "PNG":
+            # Pillow decodes a whole PNG to look for EXIF behind the pixels; the
+            # EXIF that writers put before them is read without decoding.
+            raw = image.info.get("exif")
+            if not raw:
+                return 1
+            exif = Image.Exif()
+            exif.load(raw)
+        else:
+            exif = image.getexif()
+        return int(exif.get(0x0112) or 1)
     except Exception:  # unreadable EXIF: show the picture as it is stored
         return 1
 
@@ -181,19 +191,44 @@ def pillow_to_surface(image) -> pygame.Surface:
     return _shown(pygame.image.frombytes(image.tobytes(), image.size, image.mode))
 
 
+# Pictures pygame decodes exactly as viewers show them, and faster than Pillow:
+# 8 bits a channel, no EXIF turn, no key-colour transparency.
+_PYGAME_SHOWS = {"PNG": ("RGB", "RGBA", "P", "L", "LA", "1"), "JPEG": ("RGB", "L")}
+
+
+def _pygame_shows(image, path) -> bool:
+    if image.mode not in _PYGAME_SHOWS.get(image.format, ()) or "transparency" in image.info:
+        return False
+    if _orientation(image) != 1:
+        return False
+    if image.format == "JPEG":
+        # pygame shows a cut-off JPEG with a grey end; Pillow refuses it by name.
+        with open(path, "rb") as f:
+            f.seek(-2, os.SEEK_END)
+            return f.read(2) == b"\xff\xd9"
+    return True
+
+
 def load_picture(path) -> pygame.Surface:
     """A picture file as a pygame surface with alpha, shown as viewers show it.
 
     Files Pillow does not know (SVG and a few others pygame reads) are loaded by
     pygame. Raises OSError naming the file when neither can read it.
     """
+    unknown = None
     try:
-        return pillow_to_surface(open_picture(path))
+        with _opened(path) as image:
+            quick = _pygame_shows(image, path)
     except UnidentifiedImageError as e:
-        try:
-            surface = pygame.image.load(os.fspath(path))
-        except (pygame.error, OSError, ValueError):
-            raise e from None
+        unknown, quick = e, True
+    if not quick:
+        return pillow_to_surface(open_picture(path))
+    try:
+        surface = pygame.image.load(os.fspath(path))
+    except (pygame.error, OSError, ValueError) as e:
+        if unknown is not None:
+            raise unknown from None
+        raise OSError(f"无法读取图片：{path}（{e}）") from e
     return _shown(surface)
 
 

@@ -1,6 +1,8 @@
 // An icon's media: the picture file it loads for a picture, GIF or video source,
 // derived pictures in the board's temporary folder, and the frame shown at a
 // moment of playback.
+#include "icon_media/media.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -137,19 +139,35 @@ py::object open_image(py::handle path) {
   });
 }
 
+// The EXIF orientation, 1 (as stored) to 8; unreadable EXIF counts as 1.
+long orientation_of(py::handle image) {
+  try {
+    py::object exif;
+    if (pyext::py_eq(TZ_GET(image, "format"), py::str("PNG"))) {
+      // Pillow decodes a whole PNG to look for EXIF behind the pixels; the
+      // EXIF that writers put before them is read without decoding.
+      py::object raw = TZ_GET(TZ_GET(image, "info"), "get")("exif");
+      if (!pyext::truthy(raw)) return 1;
+      exif = TZ_GET(TZ_G("Image"), "Exif")();
+      TZ_GET(exif, "load")(raw);
+    } else {
+      exif = TZ_GET(image, "getexif")();
+    }
+    py::object v = TZ_GET(exif, "get")(0x0112);
+    long o = PyLong_Check(v.ptr()) ? v.cast<long>() : 1;
+    return o >= 1 && o <= 8 ? o : 1;
+  } catch (py::error_already_set&) {
+    return 1;
+  }
+}
+
 // The picture turned and flipped by its EXIF orientation, as viewers show it.
 py::object upright(py::object image) {
   static const char* const kTranspose[9] = {nullptr,      nullptr,           "FLIP_LEFT_RIGHT",
                                             "ROTATE_180", "FLIP_TOP_BOTTOM", "TRANSPOSE",
                                             "ROTATE_270", "TRANSVERSE",      "ROTATE_90"};
-  long orientation = 1;
-  try {
-    py::object v = TZ_GET(TZ_GET(image, "getexif")(), "get")(0x0112);
-    if (PyLong_Check(v.ptr())) orientation = v.cast<long>();
-  } catch (py::error_already_set&) {
-    return image;  // unreadable EXIF: as stored
-  }
-  if (orientation < 2 || orientation > 8) return image;
+  long orientation = orientation_of(image);
+  if (orientation == 1) return image;
   py::object method = py::getattr(TZ_GET(TZ_G("Image"), "Transpose"), kTranspose[orientation]);
   return TZ_GET(image, "transpose")(method);
 }
@@ -175,13 +193,15 @@ py::object grey_to_8_bits(py::handle image) {
 
 // Quantising takes grey, palette and colour pictures; others (grey with alpha,
 // 16-bit, CMYK, bilevel) are brought to colour first instead of failing.
+// Transparency given as a palette entry or a key colour is made alpha, which
+// quantising keeps.
 py::object quantizable(py::object image) {
   std::string mode = text(TZ_GET(image, "mode"));
-  if (mode == "L" || mode == "P" || mode == "RGB" || mode == "RGBA") return image;
   if (mode.starts_with("I") || mode == "F") return grey_to_8_bits(image);
-  bool alpha = TZ_GET(image, "getbands")().contains(py::str("A")) ||
-               mode.find('a') != std::string::npos ||
-               TZ_GET(image, "info").contains(py::str("transparency"));
+  bool keyed = TZ_GET(image, "info").contains(py::str("transparency"));
+  if (!keyed && (mode == "L" || mode == "P" || mode == "RGB" || mode == "RGBA")) return image;
+  bool alpha = keyed || TZ_GET(image, "getbands")().contains(py::str("A")) ||
+               mode.find('a') != std::string::npos;
   return TZ_GET(image, "convert")(alpha ? "RGBA" : "RGB");
 }
 
@@ -494,6 +514,20 @@ bool update_content(py::object self, py::object /*start*/, py::object current_ti
 }
 
 }  // namespace
+
+py::tuple shown_picture_size(py::handle path) {
+  py::object image = open_image(path);
+  try {
+    auto [w, h] = unpack<2>(TZ_GET(image, "size"));
+    // Orientations 5 to 8 stand the picture on its side.
+    bool sideways = orientation_of(image) >= 5;
+    TZ_GET(image, "close")();
+    return sideways ? py::make_tuple(h, w) : py::make_tuple(w, h);
+  } catch (...) {
+    TZ_GET(image, "close")();
+    throw;
+  }
+}
 
 void add_media_members(pyext::ClassBuilder& b) {
   b.method("获取gif首帧", &gif_first_frame, py::arg("self"), py::arg("gif文件"));

@@ -18,7 +18,7 @@ std::string text_of(py::handle v) {
   return std::string(py::bytes(bytes));
 }
 
-void raise_os_error(int err, const std::string& path) {
+[[noreturn]] void raise_os_error(int err, const std::string& path) {
   errno = err;
   py::str name(path);
   PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, name.ptr());

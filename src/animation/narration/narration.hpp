@@ -35,13 +35,11 @@ py::object generate_matching(py::object config, py::object target);  // 生成�
 // can hold as "\ud800" escapes) have no UTF-8 form and are left out.
 std::string text_of(py::handle v);
 
-// Runs a core file operation; its std::system_error becomes Python's OSError
-// with the errno and the file, as Python's own file functions raise it.
-template <typename Op>
-void file_operation(const std::string& path, Op&& op);
+// Raises Python's OSError for an errno and a file, as Python's own file
+// functions raise it (FileNotFoundError, PermissionError, …).
+[[noreturn]] void raise_os_error(int err, const std::string& path);
 
-void raise_os_error(int err, const std::string& path);
-
+// Runs a core file operation; its std::system_error becomes that OSError.
 template <typename Op>
 void file_operation(const std::string& path, Op&& op) {
   try {

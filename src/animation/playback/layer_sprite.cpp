@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "icon_media/media.hpp"
 #include "playback/sprite.hpp"
 #include "register.hpp"
 
@@ -206,15 +207,7 @@ void init(py::object self, py::object board, py::object icon_dict, py::object nu
     if (pyext::truthy(TZ_G("是否视频")(file))) {
       size = TZ_GET(TZ_G("抓取视频")(file), "尺寸");
     } else {
-      py::object picture = TZ_GET(TZ_G("Image"), "open")(file);
-      py::object opened = picture.attr("__enter__")();
-      try {
-        size = opened.attr("size");
-      } catch (py::error_already_set& e) {
-        picture.attr("__exit__")(e.type(), e.value(), e.trace());
-        throw;
-      }
-      picture.attr("__exit__")(none, none, none);
+      size = icon::shown_picture_size(file);
     }
   }
   TZ_SET(self, "origin_size", size);

@@ -34,7 +34,24 @@ struct SegmentMirror {
 
   // Pixel size of each media file drawn (None when it cannot be read).
   py::dict picture_sizes;
+
+  // The action keys of the history list as a set, so that shaping a frame
+  // need not walk the whole history; valid while the list is the one seen,
+  // with the length and last item seen.
+  struct ShapedKeys {
+    py::object list, last;
+    std::size_t length = 0;
+    bool usable = false;  // every item is a plain str
+    py::set keys;
+  };
+  ShapedKeys shaped;
 };
+
+// Whether `key` was shaped before: the history's 索引 answers, or the set of
+// shaped keys when it mirrors that list.
+bool shaped_before(py::handle self, py::handle history, py::handle key);
+// Notes that `key` was just appended to the history.
+void note_shaped(py::handle self, py::handle history, py::handle key);
 
 // The mirror kept in the sprite's private attribute, made on first use.
 SegmentMirror& mirror_of(py::handle self);

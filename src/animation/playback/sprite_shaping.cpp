@@ -1,5 +1,8 @@
 // Shaping: the host feeds the sprite a layer's keyframe state records frame by
 // frame; each state becomes one change segment on the sprite's clock.
+#include <array>
+#include <string_view>
+
 #include "playback/sprite.hpp"
 
 namespace tazu::playback {
@@ -14,17 +17,33 @@ constexpr const char* kStateKeys[] = {"文件",         "横坐标",       "纵�
                                       "大盘缩放比例", "origin_x",     "origin_y"};
 constexpr std::size_t kStateCount = std::size(kStateKeys);
 
+// The keys as Python strings, made once: shaping reads and writes them for
+// every segment.
+const std::array<py::handle, kStateCount>& state_names() {
+  static const auto names = [] {
+    std::array<py::handle, kStateCount> a;
+    for (std::size_t i = 0; i < kStateCount; ++i) a[i] = pyext::intern(kStateKeys[i]);
+    return a;
+  }();
+  return names;
+}
+
+std::size_t state_index(const char* key) {
+  for (std::size_t i = 0; i < kStateCount; ++i)
+    if (std::string_view(kStateKeys[i]) == key) return i;
+  throw std::logic_error("unknown state key");
+}
+
 struct StateValues {
   py::object v[kStateCount];
-  py::object& operator[](const char* key) {
-    for (std::size_t i = 0; i < kStateCount; ++i)
-      if (std::string_view(kStateKeys[i]) == key) return v[i];
-    throw std::logic_error("unknown state key");
-  }
+  py::object& operator[](const char* key) { return v[state_index(key)]; }
 };
 
 void copy_into(py::handle self, StateValues& s, std::initializer_list<const char*> names) {
-  for (const char* n : names) py::setattr(self, n, s[n]);
+  for (const char* n : names) {
+    const std::size_t i = state_index(n);
+    py::setattr(self, state_names()[i], s.v[i]);
+  }
 }
 
 // The message stays a str: a record's text need not encode as UTF-8.
@@ -44,7 +63,7 @@ py::object shape_state(py::object self, py::object state, py::object unit, py::o
     TZ_SET(self, "文件", get(state, TZ_NAME("文件")));
   }
   StateValues s;
-  for (std::size_t i = 0; i < kStateCount; ++i) s.v[i] = get(state, py::str(kStateKeys[i]));
+  for (std::size_t i = 0; i < kStateCount; ++i) s.v[i] = get(state, state_names()[i]);
 
   if (!pyext::truthy(TZ_G("是否存在")(TZ_GET(self, "文件")))) return py::none();
 
@@ -71,7 +90,7 @@ py::object shape_state(py::object self, py::object state, py::object unit, py::o
 
 py::object shape(py::object self, py::object key, py::object icon_dict, py::object length) {
   py::object history = TZ_GET(self, "历史动作键列表");
-  if (TZ_GET(history, "索引")(key) >= py::int_(0)) raise_plain(py::str("历史动作键重复"));
+  if (shaped_before(self, history, key)) raise_plain(py::str("历史动作键重复"));
 
   TZ_SET(self, "混合模式", get(icon_dict, TZ_NAME("模式")));
   TZ_SET(self, "循环播放", TZ_GET(icon_dict, "获取")("循环", true));
@@ -96,7 +115,7 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
       for (const char* k : {"origin_x", "origin_y", "文件", "横坐标", "纵坐标", "宽度", "高度",
                             "相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例",
                             "缩放比例", "旋转中心", "旋转角度"}) {
-        py::str name(k);
+        py::handle name = state_names()[state_index(k)];
         py::setattr(self, name, get(first, name));
       }
     }
@@ -114,6 +133,7 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
     if (failed(r, "3")) return r;
   }
   TZ_GET(history, "添加")(key);
+  note_shaped(self, history, key);
   return py::bool_(true);
 }
 
@@ -125,37 +145,42 @@ py::object record_segment(py::object self, py::object origin_x, py::object origi
   // Zero-length segments are never recorded.
   if (pyext::py_eq(length, py::int_(0))) return py::none();
   py::dict d;
-  auto put = [&d](const char* key, py::handle v) { d[py::str(key)] = v; };
-  auto attr = [&self](const char* name) { return py::getattr(self, name); };
-  put("文件", file);
-  put("来自状态列表", from_list);
-  put("开始相对坐标", attr("相对坐标"));
-  put("结束相对坐标", relative);
-  put("原始缩放比例", attr("原始缩放比例"));
-  put("开始角度", attr("旋转角度"));
-  put("结束角度", angle);
-  put("开始旋转中心", attr("旋转中心"));
-  put("结束旋转中心", pivot);
-  put("开始大盘矩形", attr("大盘矩形"));
-  put("结束大盘矩形", group_box);
-  put("开始大盘旋转角度", attr("大盘旋转角度"));
-  put("结束大盘旋转角度", group_angle);
-  put("开始大盘缩放比例", attr("大盘缩放比例"));
-  put("结束大盘缩放比例", group_scale);
-  put("开始时间", start);
-  put("开始位置", py::make_tuple(attr("横坐标"), attr("纵坐标")));
-  put("结束位置", py::make_tuple(x, y));
-  put("开始宽度", attr("宽度"));
-  put("结束宽度", width);
-  put("开始高度", attr("高度"));
-  put("结束高度", height);
-  put("开始origin_pos", py::make_tuple(attr("origin_x"), attr("origin_y")));
-  put("结束origin_pos", py::make_tuple(origin_x, origin_y));
-  put("开始比例", attr("缩放比例"));
-  put("结束比例", scale);
-  put("时长", length);
-  put("图标字典", attr("图标字典"));
-  put("初始图标字典", attr("初始图标字典"));
+  auto put = [&d](py::handle key, py::handle v) {
+    if (PyDict_SetItem(d.ptr(), key.ptr(), v.ptr()) < 0) throw py::error_already_set();
+  };
+#define TZ_PUT(key, value) put(TZ_NAME(key), (value))
+#define TZ_ATTR(name) TZ_GET(self, name)
+  TZ_PUT("文件", file);
+  TZ_PUT("来自状态列表", from_list);
+  TZ_PUT("开始相对坐标", TZ_ATTR("相对坐标"));
+  TZ_PUT("结束相对坐标", relative);
+  TZ_PUT("原始缩放比例", TZ_ATTR("原始缩放比例"));
+  TZ_PUT("开始角度", TZ_ATTR("旋转角度"));
+  TZ_PUT("结束角度", angle);
+  TZ_PUT("开始旋转中心", TZ_ATTR("旋转中心"));
+  TZ_PUT("结束旋转中心", pivot);
+  TZ_PUT("开始大盘矩形", TZ_ATTR("大盘矩形"));
+  TZ_PUT("结束大盘矩形", group_box);
+  TZ_PUT("开始大盘旋转角度", TZ_ATTR("大盘旋转角度"));
+  TZ_PUT("结束大盘旋转角度", group_angle);
+  TZ_PUT("开始大盘缩放比例", TZ_ATTR("大盘缩放比例"));
+  TZ_PUT("结束大盘缩放比例", group_scale);
+  TZ_PUT("开始时间", start);
+  TZ_PUT("开始位置", py::make_tuple(TZ_ATTR("横坐标"), TZ_ATTR("纵坐标")));
+  TZ_PUT("结束位置", py::make_tuple(x, y));
+  TZ_PUT("开始宽度", TZ_ATTR("宽度"));
+  TZ_PUT("结束宽度", width);
+  TZ_PUT("开始高度", TZ_ATTR("高度"));
+  TZ_PUT("结束高度", height);
+  TZ_PUT("开始origin_pos", py::make_tuple(TZ_ATTR("origin_x"), TZ_ATTR("origin_y")));
+  TZ_PUT("结束origin_pos", py::make_tuple(origin_x, origin_y));
+  TZ_PUT("开始比例", TZ_ATTR("缩放比例"));
+  TZ_PUT("结束比例", scale);
+  TZ_PUT("时长", length);
+  TZ_PUT("图标字典", TZ_ATTR("图标字典"));
+  TZ_PUT("初始图标字典", TZ_ATTR("初始图标字典"));
+#undef TZ_ATTR
+#undef TZ_PUT
   TZ_GET(TZ_GET(self, "时间序列"), "添加")(TZ_G("字典")(d));
   return py::none();
 }
@@ -174,7 +199,65 @@ py::object check_ended(py::object self, py::object key, py::object icons, py::ob
   return py::bool_(true);
 }
 
+bool in_step(const SegmentMirror::ShapedKeys& s, PyObject* list) {
+  if (s.list.ptr() != list) return false;
+  const Py_ssize_t n = PyList_GET_SIZE(list);
+  if (static_cast<std::size_t>(n) != s.length) return false;
+  return n == 0 || PyList_GET_ITEM(list, n - 1) == s.last.ptr();
+}
+
 }  // namespace
+
+// A history walked with 索引 on every frame makes a shot of n frames cost n²;
+// the set gives the same answer while it mirrors the list (same list, length
+// and last item). Only a list of plain strings is mirrored: there 索引 finding
+// an item and the set holding it mean the same equality. A host that writes a
+// shaped key into the middle of the list in place of another is not seen.
+bool shaped_before(py::handle self, py::handle history, py::handle key) {
+  if (PyList_Check(history.ptr()) && PyUnicode_CheckExact(key.ptr())) {
+    auto& s = mirror_of(self).shaped;
+    if (!in_step(s, history.ptr())) {
+      s.list = py::reinterpret_borrow<py::object>(history);
+      s.keys = py::set();
+      s.usable = true;
+      const Py_ssize_t n = PyList_GET_SIZE(history.ptr());
+      for (Py_ssize_t i = 0; i < n && s.usable; ++i) {
+        PyObject* item = PyList_GET_ITEM(history.ptr(), i);
+        if (!PyUnicode_CheckExact(item))
+          s.usable = false;
+        else if (PySet_Add(s.keys.ptr(), item) < 0)
+          throw py::error_already_set();
+      }
+      s.length = static_cast<std::size_t>(n);
+      s.last = n ? py::reinterpret_borrow<py::object>(PyList_GET_ITEM(history.ptr(), n - 1))
+                 : py::object(py::none());
+    }
+    if (s.usable) {
+      const int found = PySet_Contains(s.keys.ptr(), key.ptr());
+      if (found < 0) throw py::error_already_set();
+      // A key found is confirmed by the list itself (it may have been
+      // replaced in place); that walk happens only on the way to the error.
+      if (found == 0) return false;
+      if (TZ_GET(history, "索引")(key) >= py::int_(0)) return true;
+      s.list = py::object();  // stale: read the list again next time
+      return false;
+    }
+  }
+  return TZ_GET(history, "索引")(key) >= py::int_(0);
+}
+
+void note_shaped(py::handle self, py::handle history, py::handle key) {
+  auto& s = mirror_of(self).shaped;
+  if (s.list.ptr() != history.ptr() || !PyList_Check(history.ptr())) return;
+  const Py_ssize_t n = PyList_GET_SIZE(history.ptr());
+  if (static_cast<std::size_t>(n) != s.length + 1 ||
+      PyList_GET_ITEM(history.ptr(), n - 1) != key.ptr())
+    return;
+  if (!PyUnicode_CheckExact(key.ptr())) s.usable = false;
+  if (s.usable && PySet_Add(s.keys.ptr(), key.ptr()) < 0) throw py::error_already_set();
+  s.length = static_cast<std::size_t>(n);
+  s.last = py::reinterpret_borrow<py::object>(key);
+}
 
 void add_shaping(pyext::ClassBuilder& b) {
   b.method("塑造", &shape, py::arg("self"), py::arg("动作键"), py::arg("图标字典"),
