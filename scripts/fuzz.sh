@@ -12,6 +12,7 @@
 #   build/fuzz/fuzz_dsp build/fuzz/findings/fuzz_dsp/crash-...
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 seconds=${1:-${TAZU_FUZZ_SECONDS:-}}
 shift || true
@@ -30,16 +31,7 @@ apt_packages=(clang-14 libclang-rt-14-dev llvm-14 libsndfile1-dev libsamplerate0
 # Run on its own, before the set-up script has made .venv, it needs a build tool too.
 [ -x .venv/bin/cmake ] || command -v cmake >/dev/null 2>&1 || apt_packages+=(cmake)
 [ -x .venv/bin/ninja ] || command -v ninja >/dev/null 2>&1 || apt_packages+=(ninja-build)
-missing=()
-for p in "${apt_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+apt_install "${apt_packages[@]}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -52,13 +44,8 @@ if [ -x .venv/bin/ninja ]; then
 elif command -v ninja >/dev/null 2>&1; then
   generator=(-G Ninja)
 fi
-launcher=()
-if command -v ccache >/dev/null 2>&1; then
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  export CCACHE_BASEDIR="$(pwd)"
-fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  "$cmake" -S fuzz -B "$build" "${generator[@]}" "${launcher[@]}" \
+  "$cmake" -S fuzz -B "$build" "${generator[@]}" \
     -DCMAKE_CXX_COMPILER="$(command -v clang++-14 || command -v clang++)" >/dev/null
 fi
 if ! "$cmake" --build "$build" -j "${TAZU_JOBS:-2}" -- "${targets[@]}" >"$work/build.log" 2>&1; then

@@ -3,9 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-build=${TAZU_BUILD_DIR:-build/dev}
 ctest=.venv/bin/ctest
 [ -x "$ctest" ] || ctest=ctest
-"$ctest" --test-dir "$build" --output-on-failure -j 2
+"$ctest" --test-dir build/dev --output-on-failure -j 2
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 .venv/bin/python -m pytest -q "$@"
