@@ -6,6 +6,8 @@ module's calc_audio_bar_heights and for the same rule written in numpy, with
 the ratio, for int16 and float32 samples, contiguous and strided (one channel
 of interleaved stereo), and the memory the call allocates.
 """
+import os
+import sys
 import time
 import tracemalloc
 
@@ -13,20 +15,10 @@ import numpy as np
 
 from tazu import animation
 
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "python"))
+from bar_reference import reference  # noqa: E402
+
 RATE, SECONDS, SEGMENTS, BARS = 48000, 60, 20, 150
-
-
-def numpy_bars(data, rate, start, end, n):
-    s, e = int(start * rate), min(int(end * rate), len(data))
-    seg = data[s:e]
-    if len(seg) == 0:
-        return None
-    per = max(1, len(seg) // n)
-    out = []
-    for i in range(n):
-        part = seg[i * per:min((i + 1) * per, len(seg))]
-        out.append(round(float(np.max(np.abs(part))), 2) if len(part) else 0)
-    return out
 
 
 def per_segment(fn, data, repeat=3):
@@ -52,7 +44,7 @@ def main():
     print(f"{'samples':18}{'module µs':>12}{'numpy µs':>12}{'ratio':>8}{'alloc KB':>10}")
     for name, data in cases.items():
         ours = per_segment(animation.calc_audio_bar_heights, data)
-        ref = per_segment(numpy_bars, data)
+        ref = per_segment(reference, data)
         tracemalloc.start()
         animation.calc_audio_bar_heights(data, RATE, 0, SECONDS, BARS)
         peak = tracemalloc.get_traced_memory()[1]

@@ -28,6 +28,21 @@ def _call(fn, task, on_frame=None):
     return fn(task, on_frame) if on_frame is not None else fn(task)
 
 
+def _as_completed(futures: dict, as_completed):
+    """(index, result or exception) of {future: index} as they end, through the
+    executor's own as_completed; what has not run is cancelled when the caller
+    stops early."""
+    try:
+        for future in as_completed(futures):
+            try:
+                yield futures[future], future.result()
+            except Exception as e:  # noqa: BLE001 - handed to the caller with its task
+                yield futures[future], e
+    finally:
+        for future in futures:
+            future.cancel()
+
+
 class Runner:
     """Runs work units and yields (index, result or exception) as they end."""
 
@@ -78,30 +93,12 @@ class Runner:
             from distributed import as_completed
 
             futures = {self._client.submit(fn, task, pure=False): k for k, task in enumerate(tasks)}
-            try:
-                for future in as_completed(futures):
-                    k = futures[future]
-                    try:
-                        yield k, future.result()
-                    except Exception as e:  # noqa: BLE001
-                        yield k, e
-            finally:
-                for future in futures:
-                    future.cancel()
+            yield from _as_completed(futures, as_completed)
             return
         import concurrent.futures
 
         futures = {self._pool.submit(fn, task): k for k, task in enumerate(tasks)}
-        try:
-            for future in concurrent.futures.as_completed(futures):
-                k = futures[future]
-                try:
-                    yield k, future.result()
-                except Exception as e:  # noqa: BLE001
-                    yield k, e
-        finally:
-            for future in futures:
-                future.cancel()
+        yield from _as_completed(futures, concurrent.futures.as_completed)
 
     def close(self) -> None:
         if self._pool is not None:

@@ -72,6 +72,17 @@ def _json_error(path, text, start, e):
     return 文档格式错误(path, line, f"JSON 格式错误：{e.msg}")
 
 
+def _decode_at(decoder, path, text, i, surrogates):
+    """The record whose JSON starts at text[i], and where its JSON ends."""
+    try:
+        value, end = decoder.raw_decode(text, i)
+    except json.JSONDecodeError as e:
+        raise _json_error(path, text, i, e) from None
+    except RecursionError:
+        raise 文档格式错误(path, _line_of(text, i), "JSON 嵌套层数太多") from None
+    return _record(path, _line_of(text, i), value, surrogates), end
+
+
 def _read_json_array(path, text):
     decoder = json.JSONDecoder()
     records = 列表()
@@ -81,13 +92,8 @@ def _read_json_array(path, text):
         i += 1
     else:
         while True:
-            try:
-                value, end = decoder.raw_decode(text, i)
-            except json.JSONDecodeError as e:
-                raise _json_error(path, text, i, e) from None
-            except RecursionError:
-                raise 文档格式错误(path, _line_of(text, i), "JSON 嵌套层数太多") from None
-            records.添加(_record(path, _line_of(text, i), value, surrogates))
+            record, end = _decode_at(decoder, path, text, i, surrogates)
+            records.添加(record)
             i = _skip_space(text, end)
             if i < len(text) and text[i] == ",":
                 i = _skip_space(text, i + 1)
@@ -109,13 +115,8 @@ def _read_json_objects(path, text):
     surrogates = _SURROGATE_ESCAPE.search(text) is not None
     i = _skip_space(text, 0)
     while i < len(text):
-        try:
-            value, end = decoder.raw_decode(text, i)
-        except json.JSONDecodeError as e:
-            raise _json_error(path, text, i, e) from None
-        except RecursionError:
-            raise 文档格式错误(path, _line_of(text, i), "JSON 嵌套层数太多") from None
-        records.添加(_record(path, _line_of(text, i), value, surrogates))
+        record, end = _decode_at(decoder, path, text, i, surrogates)
+        records.添加(record)
         i = _skip_space(text, end)
     return records
 
