@@ -26,8 +26,6 @@ import time
 
 os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
 
-import numpy  # noqa: E402
-
 from tazu import animation  # noqa: E402
 from tazu.mix import 列表, 字典  # noqa: E402
 
@@ -94,7 +92,7 @@ def build_records(board, n, number):
 
 def make_sprites(board, records, count):
     sprites = []
-    for k in range(count):
+    for _ in range(count):
         s = animation.图层精灵(画板=board, 编号=1, 文件=LAYER, 当前时间=0)
         s.经过处理 = True
         s.时间序列 = records

@@ -264,7 +264,6 @@ def _colour_ok(surface, check):
 
 def _entry_points(kind):
     """(name, function(path, check) -> surface or None) for a kind of input."""
-    import pygame
 
     from tazu import animation, mix
 
@@ -348,7 +347,7 @@ def worker(path, kind, check, skip):
 
     pygame.init()
     pygame.display.set_mode((1, 1))
-    from tazu import animation, mix
+    from tazu import animation
 
     said = []
     animation.输出 = lambda *v: said.append(" ".join(map(str, v)))
@@ -381,7 +380,6 @@ def worker(path, kind, check, skip):
 
 def run_input(path, kind, check):
     results = {}
-    names = None
     skip = 0
     while True:
         proc = subprocess.run(

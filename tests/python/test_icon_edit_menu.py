@@ -93,7 +93,7 @@ def test_keyframe_labels_follow_selector_and_action_key(make_icon, monkeypatch, 
         icon.状态列表.添加(icon.报告当下(缩放备份=False))
         icon.展现图标状态()
     icon.弹出菜单()
-    expected = [l for l in ALL_LABELS if l not in absent | {"编辑文本", "循环播放"}]
+    expected = [label for label in ALL_LABELS if label not in absent | {"编辑文本", "循环播放"}]
     assert icon.按钮列表 == expected
 
 

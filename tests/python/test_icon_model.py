@@ -104,7 +104,7 @@ def test_equality_by_number_and_no_hash(Icon, make_board, info_for, two_tone, ma
     assert not (a == None) and not (a == 0)  # noqa: E711
     assert b in [Icon(None, board, 编号=9), a]
     with pytest.raises(AttributeError):
-        a == object()
+        _ = a == object()
     with pytest.raises(TypeError):
         hash(a)
 

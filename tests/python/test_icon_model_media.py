@@ -72,7 +72,7 @@ def noise_png(path, size=300):
 
 def leftovers(board):
     found = []
-    for root, _, files in os.walk(board.临时文件夹):
+    for _root, _, files in os.walk(board.临时文件夹):
         found += [f for f in files if ".part" in f]
     return found
 

@@ -28,7 +28,10 @@ def test_font_draws_chinese():
 def test_bars_are_drawn_centred_and_scaled():
     s = draw_bar_heights([1.0, 0.0, 0.5], 30, 20, 3)
     assert s.get_size() == (30, 20)
-    column = lambda x: [s.get_at((x, y)).a > 0 for y in range(20)]
+
+    def column(x):
+        return [s.get_at((x, y)).a > 0 for y in range(20)]
+
     assert all(column(4))  # full-scale bar fills the height
     assert not any(column(14))  # silent slot stays empty
     assert column(24) == [5 <= y < 15 for y in range(20)]  # half bar, centred

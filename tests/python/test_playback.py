@@ -1,5 +1,4 @@
 """Action keys, time weights, layer sprite construction, shaping and segments."""
-import math
 
 import numpy
 import pytest

@@ -153,7 +153,7 @@ def voice(config_path: str, shot_number=None, sounds=None) -> list[str]:
     are kept. A shot whose narration file name another shot with a different
     line already holds is reported and left out; the run then ends in an error
     after voicing the others."""
-    from tazu import animation, mix
+    from tazu import animation
 
     config = load_config(config_path)
     _check_characters(config)
