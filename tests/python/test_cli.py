@@ -233,15 +233,15 @@ def test_leftovers_of_killed_runs_are_cleaned(tmp_path):
     out, frames = tmp_path / "out", tmp_path / "out" / "frames"
     frames.mkdir(parents=True)
     dead = 2 ** 22 + 17  # above any pid this machine hands out
-    from tazu.cli import files
+    from tazu import _common
 
-    host = files._HOST
+    host, machine = _common._OLD_HOST, _common._MACHINE
     leftovers = [out / ".tmp-shot.mp4", frames / "0003.png.tmp.png",
-                 out / f".tazu-{host}-{dead}-0a1b2c3d-shot.mp4.part"]
+                 out / f".tazu-{host}-{dead}-0a1b2c3d-shot.mp4.part", out / f".tazu-{machine}-{dead}-1f.tmp"]
     for f in leftovers:
         f.write_bytes(b"half")
-    (out / f".tazu-{host}-{dead}-0a1b2c3d-frames.part").mkdir()
-    alive = out / f".tazu-{host}-{os.getpid()}-0a1b2c3d-other.part"
+    (out / f".tazu-{machine}-{dead}-0a1b2c3d.tmp").mkdir()
+    alive = out / f".tazu-{machine}-{os.getpid()}-0a1b2c3d.tmp"
     alive.write_bytes(b"in use")
     cli.render(str(p), str(out), fps=2, frames_dir=str(frames), quiet=True)
     assert sorted(os.listdir(out)) == sorted(["frames", "shot.mp4", alive.name])
@@ -274,7 +274,7 @@ def test_a_failed_write_is_an_error_and_keeps_the_previous_output(tmp_path):
     p.write_text(p.read_text(encoding="utf-8").replace('"时长": 2.0', '"时长": 3.0'), encoding="utf-8")
     failed = _run_tazu(["render", str(p), "--out", str(out), "--fps", "4", "--frames", str(frames)],
                        limit_bytes=1500)
-    assert failed.returncode != 0
+    assert failed.returncode == 1  # the system refused, not the input
     assert "Traceback" not in failed.stderr
     assert failed.stderr.startswith("tazu: cannot write ") and failed.stderr.count("\n") == 1
     assert {n: (frames / n).read_bytes() for n in os.listdir(frames)} == before
