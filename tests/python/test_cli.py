@@ -326,3 +326,36 @@ def test_voice_finds_a_shot_number_written_as_text_in_csv(tmp_path):
     assert cli.voice(str(p), "1") == ["1-你好.wav"]
     with pytest.raises(cli.CommandError, match="no shot numbered 7"):
         cli.voice(str(p), "7")
+
+
+@pytest.mark.parametrize("debug", [False, True])
+def test_edit_errors_end_as_the_commands_do(tmp_path, capsys, debug):
+    import pygame
+
+    bad = tmp_path / "bad.json"
+    bad.write_text(json.dumps({"时长": 2, "坐标字典": {"a_1": [{"编号": 1, "文件": "nope.png"}]}}),
+                   encoding="utf-8")
+    try:
+        assert cli.main(["--debug"] * debug + ["edit", str(bad), "--fit-ratio", "1"]) == 2
+    finally:
+        pygame.init()
+        pygame.display.set_mode((800, 600))
+    err = capsys.readouterr().err
+    assert err.splitlines()[-1].startswith("tazu: ") and "media file not found" in err
+    assert ("Traceback" in err) == debug and (len(err.splitlines()) == 1) != debug
+
+
+def test_importing_the_command_changes_no_drivers_and_its_commands_run_headless(tmp_path):
+    import subprocess
+    import sys
+
+    p = _moving_shot(tmp_path)
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("SDL_VIDEODRIVER", "SDL_AUDIODRIVER", "DISPLAY", "WAYLAND_DISPLAY")}
+    code = ("import os, sys, tazu.cli\n"
+            "assert 'SDL_VIDEODRIVER' not in os.environ, 'set on import'\n"
+            "sys.exit(tazu.cli.main(['render', sys.argv[1], '--out', sys.argv[2], '--fps', '2']))\n")
+    done = subprocess.run([sys.executable, "-c", code, str(p), str(tmp_path / "out")], env=env,
+                          capture_output=True, text=True, timeout=300)
+    assert done.returncode == 0, done.stderr
+    assert os.listdir(tmp_path / "out") == ["shot.mp4"]
