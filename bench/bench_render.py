@@ -26,8 +26,8 @@ os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
 
 from tazu.cli import episode  # noqa: E402
 from tazu.cli.encode import EncoderSettings, VideoEncoder  # noqa: E402
-from tazu.cli.render import _pixels, _start_pygame, render  # noqa: E402
-from tazu.cli.shots import Shot, make_board  # noqa: E402
+from tazu.cli.render import _pixels, render  # noqa: E402
+from tazu.cli.shots import Shot, make_board, start_offscreen  # noqa: E402
 from tazu.examples import FOLDER  # noqa: E402
 from tazu.examples.make_media import make_media  # noqa: E402
 
@@ -62,7 +62,7 @@ def one_shot() -> None:
     config = example("shot")
     shot_path = os.path.join(os.path.dirname(config), "shots", "2-开场.json")
     settings = EncoderSettings(fps=25)
-    _start_pygame()
+    start_offscreen()
     board = make_board(1280, 720, os.path.join(WORK, "board"))
     shot = Shot(shot_path, board)
     n = 60 if QUICK else int(shot.duration * 25) + 1

@@ -306,9 +306,11 @@ def config_cases(root: str) -> list[Case]:
     os.makedirs(boards, exist_ok=True)
     os.makedirs(people, exist_ok=True)
     write(os.path.join(people, "角色.txt"), [{"角色": "甲", "别名": ""}])
-    base = {"分镜文件夹": "boards", "角色文件夹": "people", "声音文件夹": "sounds", "朗读音量": 100}
+    write(os.path.join(boards, "一.json"), [{"序号": 1, "文案": "好", "角色": "", "类型": "普通"}])
+    base = {"分镜文件夹": "boards", "角色文件夹": "people", "声音文件夹": "sounds", "朗读音量": 100,
+            "音色": "cmn", "音调": 50, "情感": "", "语速": 175}
     configs = [
-        ("valid, nothing to voice", base, True),
+        ("valid", base, True),
         ("bom", "\ufeff" + json.dumps(base, ensure_ascii=False), True),
         ("NaN volume", json.dumps(base, ensure_ascii=False).replace("100", "NaN"), False),
         ("deep nesting", "[" * 100000 + "]" * 100000, False),

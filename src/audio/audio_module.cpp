@@ -11,6 +11,7 @@
 
 #include "tazu/audio.hpp"
 #include "tazu/files.hpp"
+#include "tazu/narration.hpp"
 
 namespace py = pybind11;
 namespace ta = tazu::audio;
@@ -152,6 +153,17 @@ PYBIND11_MODULE(_audio, m) {
       "OSError and leaves nothing when a write fails.");
   m.def("remove_stale_temp_files", &tazu::files::remove_stale_temp_files, py::arg("folder"),
         "Removes temporary files of runs that are gone; returns their names.");
+  m.def(
+      "narration_file_names",
+      [](const py::str& base) {
+        // What the module drops too: text that UTF-8 cannot hold (lone surrogates).
+        const std::string text = py::bytes(base.attr("encode")("utf-8", "ignore"));
+        const tazu::narration::NarrationFiles names = tazu::narration::narration_file_names(text);
+        return py::make_tuple(names.sound, names.cues);
+      },
+      py::arg("base"),
+      "(sound, cues): the file names of a shot's narration and of its cue file, from the "
+      "shot's media base name, as the module names them.");
   m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));
   m.def(
       "join", [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },

@@ -11,6 +11,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "tazu/files.hpp"
 
@@ -183,27 +184,22 @@ void write_wav(const Buffer& buffer, const std::string& path, SampleFormat forma
                                             : SF_FORMAT_FLOAT;
   info.format = SF_FORMAT_WAV | sub;
 
-  const std::string tmp = files::temp_path_beside(path);
-  {
-    SndHandle f(sf_open(tmp.c_str(), SFM_WRITE, &info));
-    if (!f) throw FileError("cannot write audio file " + path + ": " + sf_strerror(nullptr));
-    sf_command(f.get(), SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    sf_count_t n = sf_count_t(buffer.frames());
-    sf_count_t put = n ? sf_writef_float(f.get(), buffer.samples.data(), n) : 0;
-    if (put != n) {
-      std::string err = sf_strerror(f.get());
-      f.reset();
-      std::error_code ec;
-      fs::remove(tmp, ec);
-      throw FileError("writing audio file " + path + " failed: " + err);
-    }
-  }
-  std::error_code ec;
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    std::error_code ignore;
-    fs::remove(tmp, ignore);
-    throw FileError("cannot move audio file into place at " + path + ": " + ec.message());
+  try {
+    files::write_atomically_with(path, [&](int fd) {
+      SNDFILE* f = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
+      if (!f) throw FileError("cannot write audio file " + path + ": " + sf_strerror(nullptr));
+      sf_command(f, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+      const sf_count_t n = sf_count_t(buffer.frames());
+      const sf_count_t put = n ? sf_writef_float(f, buffer.samples.data(), n) : 0;
+      const std::string err = put == n ? "" : sf_strerror(f);
+      // Closing writes the header's final sizes: a failure there is a broken file too.
+      const int closed = sf_close(f);
+      if (put != n) throw FileError("writing audio file " + path + " failed: " + err);
+      if (closed != 0)
+        throw FileError("writing audio file " + path + " failed: " + sf_error_number(closed));
+    });
+  } catch (const std::system_error& e) {
+    throw FileError("cannot write audio file " + path + ": " + e.code().message());
   }
 }
 

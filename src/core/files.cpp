@@ -142,13 +142,13 @@ bool is_temp_name(std::string_view name) {
   return owner_of(name, owner);
 }
 
-void write_atomically(const std::string& path, std::string_view content) {
+void write_atomically_with(const std::string& path, const std::function<void(int fd)>& fill) {
   if (path.empty()) throw std::system_error(ENOENT, std::generic_category(), "empty file name");
   const std::string tmp = temp_path_beside(path);
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) fail(errno, "cannot create a file beside", path);
   try {
-    write_all(fd, content, path);
+    fill(fd);
     // Flushed before the rename, so that a crash afterwards cannot leave the
     // new name pointing at an empty file.
     if (::fsync(fd) != 0 && errno != EINVAL) fail(errno, "cannot write", path);
@@ -161,6 +161,10 @@ void write_atomically(const std::string& path, std::string_view content) {
     ::unlink(tmp.c_str());
     throw;
   }
+}
+
+void write_atomically(const std::string& path, std::string_view content) {
+  write_atomically_with(path, [&](int fd) { write_all(fd, content, path); });
 }
 
 std::vector<std::string> remove_stale_temp_files(const std::string& folder) {

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -87,6 +91,35 @@ TEST(AudioFile, BadInputsGiveClearErrors) {
   bad.rate = 0;
   EXPECT_THROW(write_wav(bad, (dir.path / "keep.wav").string()), std::invalid_argument);
   EXPECT_EQ(read_file((dir.path / "keep.wav").string()).frames(), 800u);
+}
+
+// A full disk (as a file size limit) is an error, and the old file stays
+// whole with no temporary file beside it.
+TEST(AudioFile, FullDiskKeepsTheOldFile) {
+  TempDir dir;
+  const std::string p = (dir.path / "keep.wav").string();
+  write_wav(tone(0.1, 8000, 100, 0.1), p);
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit lim{4096, 4096};
+    ::setrlimit(RLIMIT_FSIZE, &lim);
+    try {
+      write_wav(tone(1.0, 48000, 440, 0.5, 2), p);
+    } catch (const FileError&) {
+      ::_exit(0);
+    } catch (...) {
+      ::_exit(2);
+    }
+    ::_exit(1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(read_file(p).frames(), 800u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
 }
 
 TEST(AudioBuffer, SilenceHasExactLength) {

@@ -233,15 +233,15 @@ def test_leftovers_of_killed_runs_are_cleaned(tmp_path):
     out, frames = tmp_path / "out", tmp_path / "out" / "frames"
     frames.mkdir(parents=True)
     dead = 2 ** 22 + 17  # above any pid this machine hands out
-    from tazu.cli import files
+    from tazu import _common
 
-    host = files._HOST
+    host, machine = _common._OLD_HOST, _common._MACHINE
     leftovers = [out / ".tmp-shot.mp4", frames / "0003.png.tmp.png",
-                 out / f".tazu-{host}-{dead}-0a1b2c3d-shot.mp4.part"]
+                 out / f".tazu-{host}-{dead}-0a1b2c3d-shot.mp4.part", out / f".tazu-{machine}-{dead}-1f.tmp"]
     for f in leftovers:
         f.write_bytes(b"half")
-    (out / f".tazu-{host}-{dead}-0a1b2c3d-frames.part").mkdir()
-    alive = out / f".tazu-{host}-{os.getpid()}-0a1b2c3d-other.part"
+    (out / f".tazu-{machine}-{dead}-0a1b2c3d.tmp").mkdir()
+    alive = out / f".tazu-{machine}-{os.getpid()}-0a1b2c3d.tmp"
     alive.write_bytes(b"in use")
     cli.render(str(p), str(out), fps=2, frames_dir=str(frames), quiet=True)
     assert sorted(os.listdir(out)) == sorted(["frames", "shot.mp4", alive.name])
@@ -274,7 +274,7 @@ def test_a_failed_write_is_an_error_and_keeps_the_previous_output(tmp_path):
     p.write_text(p.read_text(encoding="utf-8").replace('"时长": 2.0', '"时长": 3.0'), encoding="utf-8")
     failed = _run_tazu(["render", str(p), "--out", str(out), "--fps", "4", "--frames", str(frames)],
                        limit_bytes=1500)
-    assert failed.returncode != 0
+    assert failed.returncode == 1  # the system refused, not the input
     assert "Traceback" not in failed.stderr
     assert failed.stderr.startswith("tazu: cannot write ") and failed.stderr.count("\n") == 1
     assert {n: (frames / n).read_bytes() for n in os.listdir(frames)} == before
@@ -326,3 +326,36 @@ def test_voice_finds_a_shot_number_written_as_text_in_csv(tmp_path):
     assert cli.voice(str(p), "1") == ["1-你好.wav"]
     with pytest.raises(cli.CommandError, match="no shot numbered 7"):
         cli.voice(str(p), "7")
+
+
+@pytest.mark.parametrize("debug", [False, True])
+def test_edit_errors_end_as_the_commands_do(tmp_path, capsys, debug):
+    import pygame
+
+    bad = tmp_path / "bad.json"
+    bad.write_text(json.dumps({"时长": 2, "坐标字典": {"a_1": [{"编号": 1, "文件": "nope.png"}]}}),
+                   encoding="utf-8")
+    try:
+        assert cli.main(["--debug"] * debug + ["edit", str(bad), "--fit-ratio", "1"]) == 2
+    finally:
+        pygame.init()
+        pygame.display.set_mode((800, 600))
+    err = capsys.readouterr().err
+    assert err.splitlines()[-1].startswith("tazu: ") and "media file not found" in err
+    assert ("Traceback" in err) == debug and (len(err.splitlines()) == 1) != debug
+
+
+def test_importing_the_command_changes_no_drivers_and_its_commands_run_headless(tmp_path):
+    import subprocess
+    import sys
+
+    p = _moving_shot(tmp_path)
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("SDL_VIDEODRIVER", "SDL_AUDIODRIVER", "DISPLAY", "WAYLAND_DISPLAY")}
+    code = ("import os, sys, tazu.cli\n"
+            "assert 'SDL_VIDEODRIVER' not in os.environ, 'set on import'\n"
+            "sys.exit(tazu.cli.main(['render', sys.argv[1], '--out', sys.argv[2], '--fps', '2']))\n")
+    done = subprocess.run([sys.executable, "-c", code, str(p), str(tmp_path / "out")], env=env,
+                          capture_output=True, text=True, timeout=300)
+    assert done.returncode == 0, done.stderr
+    assert os.listdir(tmp_path / "out") == ["shot.mp4"]

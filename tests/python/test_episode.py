@@ -294,3 +294,25 @@ def test_demo_writes_only_inside_its_output_folder(tmp_path, monkeypatch):
     assert sorted(n for n in os.listdir(out) if not os.path.isdir(out / n)) == \
         ["第一集.mp4", "第一集.srt", "第一集.vtt"]
     assert sorted(os.listdir(out / "example" / "media")) == ["人物.png", "小球.mp4", "旋转.gif", "背景.png"]
+
+
+def test_narrations_whose_file_names_the_module_made_safe_are_found(tmp_path):
+    """A base name with "/" and one too long for a file name: their narrations
+    are written under safe names, and the build finds them there."""
+    for folder in ("storyboards", "characters", "shots"):
+        (tmp_path / folder).mkdir()
+    board = [{"序号": "1/2", "文案": "一半"}, {"序号": 2, "文案": "很长" * 34}]  # 2-… is over 200 bytes
+    (tmp_path / "storyboards" / "长短.json").write_text(json.dumps(board, ensure_ascii=False), "utf-8")
+    (tmp_path / "characters" / "角色.txt").write_text("[]", encoding="utf-8")
+    config = {"分镜文件夹": "storyboards", "角色文件夹": "characters", "声音文件夹": "sounds",
+              "镜头文件夹": "shots", "朗读音量": 100, "音色": "cmn", "音调": 50, "情感": "",
+              "语速": 450, "宽度": SIZE[0], "高度": SIZE[1], "帧率": FPS, "无旁白镜头秒数": 0.5}
+    (tmp_path / "config.json").write_text(json.dumps(config, ensure_ascii=False), encoding="utf-8")
+    r = episode.build(str(tmp_path / "config.json"), str(tmp_path / "out"), quiet=True)
+    names = sorted(os.listdir(tmp_path / "sounds"))
+    assert "1_2-一半.wav" in names and any(n.startswith("2-很长") and "~" in n for n in names)
+    # Each line lasts its narration (not the 0.5 s of a line without one), with its cues.
+    (ep,) = r["episodes"]
+    assert ep["seconds"] > 3
+    cues = read_vtt(str(tmp_path / "out" / "长短.vtt"))
+    assert [c.text for c in cues] == ["一半", "很长" * 34]

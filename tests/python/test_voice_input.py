@@ -123,3 +123,22 @@ def test_shots_that_would_share_a_narration_are_reported(tmp_path, monkeypatch, 
         ]
         assert sorted(n for n in os.listdir("声音") if n.endswith(".wav")) == ["1-你好.wav", "2-同.wav", "3-三.wav"]
     assert cli.main(["voice", "config.json", "--shot", "2"]) == 0
+
+
+def test_names_made_safe_alike_are_one_narration_file(tmp_path, monkeypatch, capsys):
+    # "a/b" and "a_b" both give "a_b-你好.wav"
+    monkeypatch.chdir(project(tmp_path, {
+        "分镜/a.json": dump([{"序号": "a/b", "文案": "你好。"}, {"序号": "a_b", "文案": "你好！"}]),
+    }))
+    assert cli.main(["voice", "config.json"]) == 2
+    err = capsys.readouterr().err
+    assert 'shot a_b: not voiced: its narration file "a_b-你好.wav" belongs to shot a/b' in err
+
+
+def test_a_storyboard_with_only_silent_lines_says_so(tmp_path, monkeypatch, capsys):
+    monkeypatch.chdir(project(tmp_path, {
+        "分镜/a.json": dump([{"序号": 1, "文案": "（跑）", "类型": "静音"}, {"序号": 2, "类型": "静音"}]),
+    }))
+    assert cli.main(["voice", "config.json"]) == 0
+    out, err = capsys.readouterr()
+    assert err == "" and out.startswith("nothing to voice: all 2 shot(s)") and "静音" in out

@@ -23,7 +23,7 @@ from tazu.cli.progress import Progress
 from tazu.cli.render import render_clip
 from tazu.cli.shots import colour, load_shot, read_json
 from tazu.cli.subtitles import Cue, plain_text, read_vtt, srt_text, vtt_text
-from tazu.cli.voice import load_config
+from tazu.cli.voice import load_config, narration_files
 from tazu.cli.workers import Runner, voice_line
 
 # Bumped whenever a clip or an episode made from the same inputs would come out different.
@@ -208,7 +208,7 @@ def _narration(line: Line) -> None:
         line.length = float(mix.抓取音频(line.narration).时长)
     except Exception as e:  # noqa: BLE001 - a damaged narration is named, not traced
         raise CommandError(f"{line.narration}: cannot read the narration: {e}") from None
-    vtt = os.path.splitext(line.narration)[0] + ".vtt"
+    vtt = narration_files(os.path.dirname(line.narration), line.base)[1]
     cues = []
     if os.path.isfile(vtt):
         cues = [c for c in read_vtt(vtt) if c.text]
@@ -271,6 +271,8 @@ def _clip_task(line: Line, config, settings, burn: bool, font: str, cache: str, 
 def _check(result, where: str):
     if isinstance(result, CommandError):
         raise CommandError(str(result))  # names its file already
+    if isinstance(result, files.WriteError):
+        raise files.WriteError(result.errno, result.strerror, result.filename)  # so does this
     if isinstance(result, BaseException):
         raise CommandError(f"{where}: {type(result).__name__}: {result}") from result
     return result
@@ -341,7 +343,7 @@ def build(config_path: str, out: str = "out", jobs: int = 1, cluster: str | None
         line.shot = shots.get(number_key(line.number))
         line.base = str(animation.获得媒体纯文件名(mix.字典(line.record)))
         if line.text and not line.silent:
-            line.narration = os.path.join(config.声音文件夹, line.base + ".wav")
+            line.narration = narration_files(config.声音文件夹, line.base)[0]
     font = mix.font_file()
     memo: dict = {}
     result = {"episodes": [], "rendered": 0, "reused": 0, "voiced": 0}

@@ -31,7 +31,11 @@ def _input_error_types() -> tuple[type, ...]:
 
 
 def one_line(error: BaseException) -> str:
-    if isinstance(error, OSError) and error.filename is not None and error.strerror:
+    from tazu._common import 写入失败
+
+    if isinstance(error, 写入失败):
+        text = f"cannot write {error.filename}: {error.strerror}"
+    elif isinstance(error, OSError) and error.filename is not None and error.strerror:
         text = f"{error.filename}: {error.strerror}"
         if error.filename2 is not None:
             text += f" ({error.filename2})"

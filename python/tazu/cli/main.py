@@ -108,23 +108,27 @@ def _parser() -> argparse.ArgumentParser:
     return parser
 
 
-def edit(argv) -> int:
-    """`tazu edit`: the editor window. The command is headless by default; the
-    window is not, where there is a display to open it on."""
+def edit(argv, debug: bool = False) -> int:
+    """`tazu edit`: the editor window, whose errors end as the command's do."""
     from tazu.host.__main__ import main as editor_main
 
-    if "--screenshot" not in argv and (os.environ.get("DISPLAY") or os.environ.get("WAYLAND_DISPLAY")):
-        for name in ("SDL_VIDEODRIVER", "SDL_AUDIODRIVER"):
-            if os.environ.get(name) == "dummy":
-                del os.environ[name]
-    return editor_main(argv, prog="tazu edit")
+    return editor_main(argv, prog="tazu edit", debug=debug)
 
 
 def main(argv=None) -> int:
     argv = sys.argv[1:] if argv is None else list(argv)
+    os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
+    # The editor has its own options, parsed by itself after the command's.
+    debug = False
+    while argv[:1] == ["--debug"]:
+        debug, argv = True, argv[1:]
     if argv[:1] == ["edit"]:
-        return edit(argv[1:])
-    args = _parser().parse_args(argv)
+        return edit(argv[1:], debug)
+    # Every other command writes files and opens no window; its worker
+    # processes inherit this.
+    os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
+    os.environ.setdefault("SDL_AUDIODRIVER", "dummy")
+    args = _parser().parse_args((["--debug"] if debug else []) + argv)
     try:
         if args.command == "render":
             render(args.shot, args.out, frames_dir=args.frames,

@@ -9,7 +9,7 @@ import types
 
 from tazu.cli import files
 from tazu.cli.encode import EncoderSettings, VideoEncoder
-from tazu.cli.shots import Shot, load_shot, make_board
+from tazu.cli.shots import Shot, load_shot, make_board, start_offscreen
 
 
 def _pixels(surface):
@@ -111,14 +111,6 @@ def play(drawable, target, moments, clip_times, encoder=None, frames_dir=None, b
     return count
 
 
-def _start_pygame():
-    import pygame
-
-    pygame.init()
-    if pygame.display.get_surface() is None:
-        pygame.display.set_mode((1, 1))
-
-
 def render(shot_path: str, out: str, fps: float = 25.0, frames_dir: str | None = None,
            settings: EncoderSettings | None = None, quiet: bool = False, on_frame=None) -> dict:
     """Renders a shot document to `{out}/{name}.mp4`, and its frames as PNG
@@ -202,7 +194,7 @@ def _draw_clip(task: dict, on_frame) -> int:
 
     from tazu.cli.subtitles import Burner, Cue
 
-    _start_pygame()
+    start_offscreen()
     settings = EncoderSettings(fps=task["fps"], crf=task["crf"], preset=task["preset"])
     width, height = task["width"], task["height"]
     n = max(1, math.ceil(task["duration"] * settings.fps - 1e-9))

@@ -390,14 +390,25 @@ class Shot:
             sprite.渲染到屏幕(moment, screen, self.icons)
 
 
-def make_board(width: int, height: int, temp: str):
+def start_offscreen() -> None:
+    """pygame ready to draw shots off screen. Where this process has no display
+    yet, SDL's dummy drivers are the default (a user's own setting wins):
+    drawing a shot needs no window and must not open one on the desktop. A
+    process that shows a window already keeps it."""
     import pygame
 
-    from tazu.host import 画板
-
+    if not pygame.display.get_init():
+        os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
+        os.environ.setdefault("SDL_AUDIODRIVER", "dummy")
     pygame.init()
     if pygame.display.get_surface() is None:
         pygame.display.set_mode((1, 1))
+
+
+def make_board(width: int, height: int, temp: str):
+    from tazu.host import 画板
+
+    start_offscreen()
     return 画板(窗口宽度=width, 窗口高度=height, 临时文件夹=temp)
 
 

@@ -74,10 +74,10 @@ def _sound_folder(config, sounds):
     except OSError as e:
         raise CommandError(f"cannot make the sound folder {folder}: {e.strerror}") from None
     # Temporary files of killed runs go before anything is counted.
-    from tazu import _audio
+    from tazu._common import 清理残留
 
     for sub in (folder, os.path.join(folder, "原始")):
-        _audio.remove_stale_temp_files(sub)
+        清理残留(sub)
 
 
 def _read(path, what):
@@ -140,6 +140,16 @@ def _storyboard_shots(config):
     return shots
 
 
+def narration_files(folder: str, base: str) -> tuple[str, str]:
+    """The paths of a shot's narration and of its cue file, from the shot's
+    media base name: the module's own names, which make a title with "/" or
+    one too long for a file name safe."""
+    from tazu import _audio
+
+    sound, cues = _audio.narration_file_names(str(base))
+    return os.path.join(folder, sound), os.path.join(folder, cues)
+
+
 def _chosen(shots, wanted):
     if wanted is None:
         return [(doc, shot) for doc, shot in shots if shot.获取("类型") != "静音"]
@@ -157,7 +167,12 @@ def voice(config_path: str, shot_number=None, sounds=None) -> list[str]:
 
     config = load_config(config_path)
     _check_characters(config)
-    shots = _chosen(_storyboard_shots(config), shot_number)
+    every = _storyboard_shots(config)
+    shots = _chosen(every, shot_number)
+    if not shots and shot_number is None:
+        print(f"nothing to voice: all {len(every)} shot(s) in the storyboards of "
+              f"{config.分镜文件夹} are silent (类型 \"静音\")")
+        return []
     if not shots:
         raise CommandError(f"no shot numbered {shot_number} in {config.分镜文件夹}")
     _sound_folder(config, sounds)
@@ -167,11 +182,12 @@ def voice(config_path: str, shot_number=None, sounds=None) -> list[str]:
     for document, shot in shots:
         number, line = shot.获取("序号"), shot.获取("文案")
         base = animation.获得媒体纯文件名(shot)
+        sound = os.path.basename(narration_files(config.声音文件夹, base)[0])
         mine = (line, shot.获取("角色"))
-        owner = owners.setdefault(base, (document, number, mine))
+        owner = owners.setdefault(sound, (document, number, mine))
         if owner[2] != mine:
             left_out += 1
-            print(f"tazu: {document}, shot {number}: not voiced: its narration file \"{base}.wav\""
+            print(f"tazu: {document}, shot {number}: not voiced: its narration file \"{sound}\""
                   f" belongs to shot {owner[1]} of {owner[0]}, whose line or characters differ;"
                   " give one of them another 序号", file=sys.stderr)
             continue

@@ -21,12 +21,18 @@ def 参数(prog="python -m tazu.host"):
     parser.add_argument("--config", help="build configuration that finds the shot's narration")
     parser.add_argument("--screenshot", metavar="PNG", help="save the window to this PNG and quit")
     parser.add_argument("--frames", type=int, default=3, help="rounds to run before the screenshot")
+    parser.add_argument("--debug", action="store_true", help="show the traceback of every error")
     return parser
 
 
-def main(argv=None, prog="python -m tazu.host") -> int:
+def main(argv=None, prog="python -m tazu.host", debug=False) -> int:
+    """Opens the editor; errors end it as they end the `tazu` command: one line
+    naming the file and the problem (with --debug, the traceback too)."""
+    from tazu.cli import errors
+
     parser = 参数(prog)
     args = parser.parse_args(argv)
+    debug = debug or args.debug
     shot = None
     media = []
     for path in args.files:
@@ -45,37 +51,38 @@ def main(argv=None, prog="python -m tazu.host") -> int:
     if args.config and not os.path.isfile(args.config):
         parser.error(f"configuration not found: {args.config}")
 
+    if args.screenshot and not (os.environ.get("DISPLAY") or os.environ.get("WAYLAND_DISPLAY")):
+        # A screenshot needs no screen: drawn off screen where there is none.
+        os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
+        os.environ.setdefault("SDL_AUDIODRIVER", "dummy")
+    os.environ.setdefault("PYGAME_HIDE_SUPPORT_PROMPT", "1")
     import pygame
 
-    from .editor import 准备显示
+    from .editor import 准备显示, 编辑器
 
-    # The window's video and audio drivers are chosen here, before the command
-    # line package (headless by default) is imported.
     准备显示()
-    pygame.init()
-    from tazu.cli.errors import CommandError
-
-    from .editor import 编辑器
-
     ratio = args.fit_ratio
     if ratio is not None and ratio.is_integer():
         ratio = int(ratio)
     try:
-        editor = 编辑器(shot, 适配比例=ratio, 配置=args.config)
-    except CommandError as e:
-        print(f"{prog}: {e}", file=sys.stderr)
+        pygame.init()
+        try:
+            editor = 编辑器(shot, 适配比例=ratio, 配置=args.config)
+        except pygame.error as e:
+            print(f"{prog}: cannot open a window ({e}); without a display, use "
+                  "--screenshot, or SDL_VIDEODRIVER=dummy", file=sys.stderr)
+            return errors.EXIT_INPUT
+        for path in media:
+            editor.添加媒体(path)
+        editor._提交()
+        editor.运行(截图=args.screenshot, 帧数=args.frames)
+    except KeyboardInterrupt:
+        print(f"{prog}: stopped", file=sys.stderr)
+        return 130
+    except Exception as e:  # noqa: BLE001 - every error ends here, shown by its kind
+        return errors.report(e, debug=debug)
+    finally:
         pygame.quit()
-        return 2
-    except pygame.error as e:
-        print(f"{prog}: cannot open a window ({e}); without a display, use "
-              "SDL_VIDEODRIVER=dummy with --screenshot", file=sys.stderr)
-        pygame.quit()
-        return 2
-    for path in media:
-        editor.添加媒体(path)
-    editor._提交()
-    editor.运行(截图=args.screenshot, 帧数=args.frames)
-    pygame.quit()
     return 0
 
 

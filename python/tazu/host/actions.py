@@ -147,8 +147,8 @@ class MenuActions:
                 target = os.path.join(folder, file_to_md5(source) + "_mirror.png")
                 if not os.path.exists(target):
                     flipped = pygame.transform.flip(load_picture(source), True, False)
-                    with 原子写入(target, ".png") as part:
-                        pygame.image.save(flipped, part)
+                    with 原子写入(target) as part, open(part, "wb") as f:
+                        pygame.image.save(flipped, f, "x.png")
                 self._镜像来源[target] = source
             icon.替换图片(target)
 

@@ -14,7 +14,7 @@ import copy
 import json
 import os
 
-from .._common import 原子写入
+from .._common import 写入文本
 from .frames import 帧列表
 
 # A new document: the design size of the example shots, a starting pose and one action.
@@ -186,9 +186,7 @@ class 镜头文档:
         if self.路径 is None:
             raise ValueError("文档还没有文件名，请用“另存为”")
         text = 格式化(self.数据())
-        with 原子写入(self.路径, ".json") as part:
-            with open(part, "w", encoding="utf-8") as f:
-                f.write(text)
+        写入文本(self.路径, text)
         return self.路径
 
 

@@ -16,6 +16,7 @@ import traceback
 
 import pygame
 
+from .._common import 原子写入
 from . import chrome
 from ._support import 接上模块输出, 输出监听
 from .board import 画板
@@ -208,7 +209,8 @@ class 编辑器(命令, 画面):
                 rounds += 1
                 if 截图 and rounds >= 帧数:
                     self.绘制()
-                    pygame.image.save(self.屏幕.screen, 截图)
+                    with 原子写入(截图) as part, open(part, "wb") as f:
+                        pygame.image.save(self.屏幕.screen, f, os.path.basename(截图))
                     print(截图)
                     break
         finally:

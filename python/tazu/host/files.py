@@ -7,6 +7,7 @@ import os
 
 import pygame
 
+from .._common import 写入文本, 原子写入
 from .document import 镜头文档
 from .render_job import 渲染任务
 
@@ -203,7 +204,12 @@ class 文件命令:
             return
         base = os.path.join(doc.文件夹, 文本底图)
         if not os.path.exists(base):
-            Image.new("RGBA", (1, 1), (0, 0, 0, 0)).save(base)
+            try:
+                with 原子写入(base) as part:
+                    Image.new("RGBA", (1, 1), (0, 0, 0, 0)).save(part, format="PNG")
+            except OSError as e:
+                self.提示(f"不能添加文本：{e}")
+                return
         icon = self.添加媒体(base)
         if icon is None:
             return
@@ -243,10 +249,13 @@ class 文件命令:
             self.提示("请先保存文档，视频放在文档旁边的 out 文件夹")
             return
         folder = os.path.join(self.临时文件夹, "渲染")
-        os.makedirs(folder, exist_ok=True)
         copy_path = os.path.join(folder, doc.名称)
-        with open(copy_path, "w", encoding="utf-8") as f:
-            json.dump(_绝对路径(doc), f, ensure_ascii=False)
+        try:
+            os.makedirs(folder, exist_ok=True)
+            写入文本(copy_path, json.dumps(_绝对路径(doc), ensure_ascii=False))
+        except OSError as e:
+            self.提示(f"不能渲染：{e}")
+            return
         fps = doc.帧率(self._配置帧率())
         self.渲染任务 = 渲染任务(copy_path, os.path.join(doc.文件夹, "out"), fps, doc.时长)
         self.提示(f"开始渲染：{doc.名称}")

@@ -67,6 +67,7 @@ def 找旁白(文档路径, 配置路径=None):
         return None
     from tazu import animation, mix
     from tazu.cli.episode import load_episode_config, number_key
+    from tazu.cli.voice import narration_files
 
     from .playback import 旁白
     config = load_episode_config(config_path)
@@ -81,7 +82,7 @@ def 找旁白(文档路径, 配置路径=None):
                 continue
             plain = {key: record.获取(key) for key in ("序号", "文案", "角色", "类型")}
             base = str(animation.获得媒体纯文件名(mix.字典(plain)))
-            wav = os.path.join(config.声音文件夹, base + ".wav")
+            wav = narration_files(config.声音文件夹, base)[0]
             if not os.path.isfile(wav):
                 return None
             found = 旁白(wav, 留白=config.旁白后留白秒数)

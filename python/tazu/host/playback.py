@@ -14,7 +14,7 @@ import time
 
 import pygame
 
-from .._common import 原子写入
+from .._common import 写入文本
 from ._support import 输出
 
 
@@ -47,8 +47,7 @@ class 播放:
         self._时钟 = 时钟
         path = os.path.join(临时文件夹, "播放", os.path.basename(文档.名称))
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        with 原子写入(path, ".json") as part, open(part, "w", encoding="utf-8") as f:
-            json.dump(_绝对路径(文档), f, ensure_ascii=False)
+        写入文本(path, json.dumps(_绝对路径(文档), ensure_ascii=False))
         # A board of its own, drawing into the canvas only: the player's icons
         # are not the user's layers.
         screen = 屏幕(surface=画布, 适配比例=适配比例)

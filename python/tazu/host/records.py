@@ -7,7 +7,7 @@ import numbers
 import os
 import sys
 
-from .._common import 原子写入, 对, 数字
+from .._common import 写入文本, 对, 数字
 from ._support import 取, 有, 输出
 
 # Keys applied as they stand, without conversion.
@@ -151,8 +151,7 @@ class Records:
         while os.path.exists(os.path.join(folder, f"组合_{n}.json")):
             n += 1
         path = os.path.join(folder, f"组合_{n}.json")
-        with 原子写入(path) as part, open(part, "w", encoding="utf-8") as f:
-            json.dump(records, f, ensure_ascii=False, indent=1)
+        写入文本(path, json.dumps(records, ensure_ascii=False, indent=1))
         self.最近导出 = path
         输出("已导出：" + path)
         return path

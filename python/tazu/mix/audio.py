@@ -25,7 +25,7 @@ import numpy as np
 from PIL import Image, ImageDraw, ImageFont
 
 from .. import _audio
-from .._common import 原子写入
+from .._common import 原子写入, 清理一次
 from .._common import 数字 as _number
 
 __all__ = ["音频", "抓取音频", "新建静音音频", "合并音频", "朗读", "朗读失败"]
@@ -133,7 +133,7 @@ class 音频:
         folder = os.path.dirname(path)
         if folder:
             os.makedirs(folder, exist_ok=True)
-        _sweep_once(folder)
+        清理一次(folder)
         self._buf.write_wav(path, 格式)
         return self
 
@@ -155,7 +155,6 @@ class 音频:
             folder = os.path.dirname(path)
             if folder:
                 os.makedirs(folder, exist_ok=True)
-            _sweep_once(folder)
             with 原子写入(path) as tmp:
                 image.save(tmp, format="PNG")
         return image
@@ -205,18 +204,6 @@ def _nice_step(raw):
         if raw <= m * power:
             return m * power
     return 10 * power
-
-
-_swept_folders = set()
-
-
-def _sweep_once(folder):
-    """The first time a process writes into a folder, the temporary files that
-    killed runs left there are removed (those of live writers stay)."""
-    folder = folder or "."
-    if folder not in _swept_folders:
-        _swept_folders.add(folder)
-        _audio.remove_stale_temp_files(folder)
 
 
 # ---- making audio objects ------------------------------------------------------
@@ -431,6 +418,6 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
         raise 朗读失败(f"语音合成失败（音色 {args[2]}）：{message or '没有产生声音'}")
     # espeak-ng reports no failed write (a full disk leaves a short file that
     # looks whole), so it writes to a pipe and the file is written here.
-    _sweep_once(folder)
-    _audio.write_file_atomically(path, wav)
+    with 原子写入(path) as tmp, open(tmp, "wb") as f:
+        f.write(wav)
     return path

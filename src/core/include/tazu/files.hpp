@@ -2,6 +2,7 @@
 // under a finished name, and cleaning up what killed runs left behind.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,12 @@ bool is_temp_name(std::string_view name);
 // the whole content, or the call threw and nothing changed. Throws
 // std::system_error (with the errno of the failing step) naming `path`.
 void write_atomically(const std::string& path, std::string_view content);
+
+// The same for a writer that needs the open file itself (one that seeks back
+// to finish a header, say): `fill` writes through the descriptor, which is open
+// for reading and writing, and throws on failure; it must not close it. What
+// `fill` throws passes through after the temporary file is removed.
+void write_atomically_with(const std::string& path, const std::function<void(int fd)>& fill);
 
 // Removes the temporary files in `folder` (not below it) whose writer is gone:
 // those of this machine whose process no longer runs, and any older than a day.
