@@ -2,8 +2,7 @@
 
 One way to read a number, one way to read a pair, one way to write a file so
 that a crash, a kill or a full disk never leaves half of it under the final
-name. Light on purpose:
-it imports nothing heavier than the standard library.
+name. Light on purpose: it imports nothing heavier than the standard library.
 """
 from __future__ import annotations
 

@@ -5,9 +5,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <cerrno>
 #include <cstring>
-#include <system_error>
 
 #include "tazu/audio.hpp"
 #include "tazu/files.hpp"
@@ -134,23 +132,6 @@ PYBIND11_MODULE(_audio, m) {
       },
       py::arg("path"), py::arg("max_samples") = ta::kMaxReadSamples,
       "Reads an audio file; raises AudioFileError (an OSError) naming the file.");
-  m.def(
-      "write_file_atomically",
-      [](const std::string& path, const py::bytes& data) {
-        std::string content = data;
-        try {
-          py::gil_scoped_release nogil;
-          tazu::files::write_atomically(path, content);
-        } catch (const std::system_error& e) {
-          errno = e.code().value();
-          py::str name(path);
-          PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, name.ptr());
-          throw py::error_already_set();
-        }
-      },
-      py::arg("path"), py::arg("data"),
-      "Writes the bytes beside `path`, flushed to disk, then renames them into place; raises "
-      "OSError and leaves nothing when a write fails.");
   m.def("remove_stale_temp_files", &tazu::files::remove_stale_temp_files, py::arg("folder"),
         "Removes temporary files of runs that are gone; returns their names.");
   m.def(
