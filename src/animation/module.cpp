@@ -36,6 +36,7 @@ void import_mix_names(py::module_& m) {
 
 PYBIND11_MODULE(animation, m) {
   tazu::pyext::set_module(m);
+  tazu::pyext::register_error_translator();
   m.attr("numpy") = py::module_::import("numpy");
   import_mix_names(m);
   // Fail here, as the class statement would, when mix has no base component.

@@ -1,9 +1,8 @@
 #include "pyclass.hpp"
 
-#include <pybind11/detail/function_record_pyobject.h>
+#include <exception>
 
-#include <cstdlib>
-#include <cstring>
+#include "tazu/errors.hpp"
 
 namespace tazu::pyext {
 
@@ -35,6 +34,20 @@ py::object global(py::handle name) {
   if (PyErr_Occurred()) throw py::error_already_set();
   PyErr_Format(PyExc_NameError, "name '%U' is not defined", name.ptr());
   throw py::error_already_set();
+}
+
+void register_error_translator() {
+  py::register_local_exception_translator([](std::exception_ptr p) {
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const DivisionByZero& e) {
+      PyErr_SetString(PyExc_ZeroDivisionError, e.what());
+    } catch (const WrongKind& e) {
+      PyErr_SetString(PyExc_TypeError, e.what());
+    } catch (const BadValue& e) {
+      PyErr_SetString(PyExc_ValueError, e.what());
+    }
+  });
 }
 
 bool truthy(py::handle obj) {
@@ -76,23 +89,96 @@ py::object ClassBuilder::as_method(const py::cpp_function& f) {
   return py::reinterpret_steal<py::object>(m);
 }
 
-void ClassBuilder::present_as_init(const py::cpp_function& f) {
-  // pybind11 decides whether a function is its own constructor from the name
-  // it is built with, only at that moment; renaming afterwards is safe.
-  auto* func = reinterpret_cast<PyCFunctionObject*>(f.ptr());
-  auto* rec = py::detail::function_record_ptr_from_PyObject(PyCFunction_GET_SELF(f.ptr()));
-  if (!rec) return;
-  const std::string old_name = rec->name;
-  std::free(rec->name);
-  rec->name = strdup("__init__");
-  func->m_ml->ml_name = rec->name;
-  const char* doc = func->m_ml->ml_doc;
-  if (doc && std::strncmp(doc, old_name.c_str(), old_name.size()) == 0) {
-    std::string renamed = "__init__" + std::string(doc + old_name.size());
-    char* copy = strdup(renamed.c_str());
-    std::free(const_cast<char*>(doc));
-    func->m_ml->ml_doc = copy;
+namespace {
+
+// A method shown under another name than the function it calls: its
+// __name__, __qualname__ and __doc__ are its own, and it binds to an
+// instance as a Python function does. Built with the public type API.
+struct Renamed {
+  PyObject_HEAD PyObject* func;
+  PyObject* name;
+  PyObject* qualname;
+  PyObject* doc;
+};
+
+void renamed_dealloc(PyObject* self) {
+  auto* r = reinterpret_cast<Renamed*>(self);
+  Py_XDECREF(r->func);
+  Py_XDECREF(r->name);
+  Py_XDECREF(r->qualname);
+  Py_XDECREF(r->doc);
+  PyTypeObject* type = Py_TYPE(self);
+  PyObject_Free(self);
+  Py_DECREF(type);
+}
+
+PyObject* renamed_call(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return PyObject_Call(reinterpret_cast<Renamed*>(self)->func, args, kwargs);
+}
+
+PyObject* renamed_get(PyObject* self, PyObject* obj, PyObject* /*type*/) {
+  if (obj == nullptr || obj == Py_None) {
+    Py_INCREF(self);
+    return self;
   }
+  return PyMethod_New(self, obj);
+}
+
+PyObject* field(PyObject* v) {
+  Py_INCREF(v);
+  return v;
+}
+PyObject* get_name(PyObject* self, void*) { return field(reinterpret_cast<Renamed*>(self)->name); }
+PyObject* get_qualname(PyObject* self, void*) {
+  return field(reinterpret_cast<Renamed*>(self)->qualname);
+}
+PyObject* get_doc(PyObject* self, void*) { return field(reinterpret_cast<Renamed*>(self)->doc); }
+PyObject* get_wrapped(PyObject* self, void*) {
+  return field(reinterpret_cast<Renamed*>(self)->func);
+}
+
+PyGetSetDef renamed_getset[] = {{"__name__", get_name, nullptr, nullptr, nullptr},
+                                {"__qualname__", get_qualname, nullptr, nullptr, nullptr},
+                                {"__doc__", get_doc, nullptr, nullptr, nullptr},
+                                {"__wrapped__", get_wrapped, nullptr, nullptr, nullptr},
+                                {nullptr, nullptr, nullptr, nullptr, nullptr}};
+
+PyType_Slot renamed_slots[] = {{Py_tp_dealloc, reinterpret_cast<void*>(renamed_dealloc)},
+                               {Py_tp_call, reinterpret_cast<void*>(renamed_call)},
+                               {Py_tp_descr_get, reinterpret_cast<void*>(renamed_get)},
+                               {Py_tp_getset, renamed_getset},
+                               {0, nullptr}};
+
+PyType_Spec renamed_spec = {"animation.method", sizeof(Renamed), 0, Py_TPFLAGS_DEFAULT,
+                            renamed_slots};
+
+PyObject* renamed_type() {
+  static PyObject* type = [] {
+    PyObject* t = PyType_FromSpec(&renamed_spec);
+    if (!t) throw py::error_already_set();
+    return t;
+  }();
+  return type;
+}
+
+}  // namespace
+
+py::object ClassBuilder::renamed(const py::cpp_function& f, const char* name) const {
+  py::object inner = f.attr("__name__");
+  py::object doc = f.attr("__doc__");
+  // The signature line pybind11 writes names the function; it shows the
+  // public name instead.
+  if (py::isinstance<py::str>(doc) && pyext::truthy(doc.attr("startswith")(inner)))
+    doc = py::str(name) + doc[py::slice(py::len(inner), py::len(doc), 1)];
+  PyObject* obj = PyType_GenericAlloc(reinterpret_cast<PyTypeObject*>(renamed_type()), 0);
+  if (!obj) throw py::error_already_set();
+  py::object result = py::reinterpret_steal<py::object>(obj);
+  auto* r = reinterpret_cast<Renamed*>(obj);
+  r->func = f.inc_ref().ptr();
+  r->name = py::str(name).release().ptr();
+  r->qualname = (py::str(name_) + py::str(".") + py::str(name)).release().ptr();
+  r->doc = doc.release().ptr();
+  return result;
 }
 
 void ClassBuilder::put(const char* name, py::object v) { ns_[py::str(name)] = std::move(v); }

@@ -49,6 +49,12 @@ py::object py_int(py::handle obj);
 // float(x) through Python (accepts str, int, objects with __float__).
 double py_float(py::handle obj);
 
+// Maps the core's typed errors to the exceptions a Python program would see
+// for the same mistake: DivisionByZero to ZeroDivisionError, WrongKind to
+// TypeError, BadValue to ValueError, with the core's message. Once, for the
+// module.
+void register_error_translator();
+
 // Calls `输出` of the module (the platform's line printer) with the values.
 template <typename... Args>
 void output(Args&&... args) {
@@ -66,12 +72,17 @@ class ClassBuilder {
 
   template <typename Func, typename... Extra>
   ClassBuilder& method(const char* name, Func&& f, const Extra&... extra) {
-    // pybind11 treats a function named __init__ as its own constructor; give it
-    // another internal name and install it under __init__.
-    const bool init = std::string(name) == "__init__";
-    py::cpp_function cf(std::forward<Func>(f), py::name(init ? "_tazu_init_" : name), extra...);
-    if (init) present_as_init(cf);
-    put(name, as_method(cf));
+    // pybind11 treats a function named __init__ as its own constructor, which
+    // only works for its own classes: the function is named after the class
+    // ("图标.__init__", as its errors then say) and shown under __init__.
+    if (std::string(name) == "__init__") {
+      const std::string inner = name_ + ".__init__";
+      py::cpp_function cf(std::forward<Func>(f), py::name(inner.c_str()), extra...);
+      put(name, renamed(cf, name));
+    } else {
+      py::cpp_function cf(std::forward<Func>(f), py::name(name), extra...);
+      put(name, as_method(cf));
+    }
     return *this;
   }
 
@@ -104,8 +115,9 @@ class ClassBuilder {
 
  private:
   static py::object as_method(const py::cpp_function& f);
-  // Once built, the constructor shows the name __init__ (name, docstring, errors).
-  static void present_as_init(const py::cpp_function& f);
+  // A method that calls `f` and shows the name `name` (its __name__,
+  // __qualname__ and the signature line of its docstring).
+  py::object renamed(const py::cpp_function& f, const char* name) const;
   void put(const char* name, py::object v);
 
   py::module_ module_;

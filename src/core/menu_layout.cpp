@@ -83,12 +83,11 @@ long long row_at(double left, double top, double width, double row_height, std::
 }
 
 bool contains_inclusive(const Box& box, double px, double py) {
-  return box.left <= px && px <= box.left + box.width && box.top <= py &&
-         py <= box.top + box.height;
+  return box.x <= px && px <= box.x + box.w && box.y <= py && py <= box.y + box.h;
 }
 
 bool contains_strict(const Box& box, double px, double py) {
-  return px > box.left && px < box.left + box.width && py > box.top && py < box.top + box.height;
+  return px > box.x && px < box.x + box.w && py > box.y && py < box.y + box.h;
 }
 
 bool is_double_selection(std::optional<double> last, double now) {

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "tazu/errors.hpp"
+
 namespace tazu {
 
 SegmentEdit segment_edit_at(double x, double left, double right, double threshold) {
@@ -10,9 +12,8 @@ SegmentEdit segment_edit_at(double x, double left, double right, double threshol
   return SegmentEdit::Cut;
 }
 
-std::optional<double> cut_ratio(double x, double left, double width) {
-  if (width == 0) return std::nullopt;
-  return (x - left) / width;
+double cut_ratio(double x, double left, double width) {
+  return divide(x - left, width, "片段宽度为 0，无法切割");
 }
 
 bool cut_stitch_throttled(double elapsed) { return elapsed >= 0 && elapsed < kCutStitchInterval; }

@@ -151,35 +151,35 @@ TEST(MenuLayout, CentredOriginTruncatesTowardZero) {
 
 TEST(MenuLayout, CoordinateDialog) {
   auto l = tazu::coordinate_dialog_layout();
-  EXPECT_EQ(l.x_input.left, 25);
-  EXPECT_EQ(l.y_input.left, 225);
-  EXPECT_EQ(l.x_input.top, 30);
-  EXPECT_EQ(l.y_input.width, 150);
-  EXPECT_EQ(l.y_input.height, 100);
-  EXPECT_EQ(l.cancel.left, 40);
-  EXPECT_EQ(l.confirm.left, 210);
-  EXPECT_EQ(l.confirm.top, 200);
-  EXPECT_EQ(l.confirm.height, 80);
+  EXPECT_EQ(l.x_input.x, 25);
+  EXPECT_EQ(l.y_input.x, 225);
+  EXPECT_EQ(l.x_input.y, 30);
+  EXPECT_EQ(l.y_input.w, 150);
+  EXPECT_EQ(l.y_input.h, 100);
+  EXPECT_EQ(l.cancel.x, 40);
+  EXPECT_EQ(l.confirm.x, 210);
+  EXPECT_EQ(l.confirm.y, 200);
+  EXPECT_EQ(l.confirm.h, 80);
 }
 
 TEST(MenuLayout, GeneralDialog) {
   auto l = tazu::general_dialog_layout(400, 300, 0.5);
-  EXPECT_EQ(l.input.left, 20);
-  EXPECT_EQ(l.input.width, 360);
-  EXPECT_EQ(l.input.height, 150);
-  EXPECT_EQ(l.cancel.left, 40);
-  EXPECT_EQ(l.cancel.top, 215);
-  EXPECT_EQ(l.confirm.left, 210);
-  EXPECT_EQ(l.confirm.top, 215);
+  EXPECT_EQ(l.input.x, 20);
+  EXPECT_EQ(l.input.w, 360);
+  EXPECT_EQ(l.input.h, 150);
+  EXPECT_EQ(l.cancel.x, 40);
+  EXPECT_EQ(l.cancel.y, 215);
+  EXPECT_EQ(l.confirm.x, 210);
+  EXPECT_EQ(l.confirm.y, 215);
 
   auto tall = tazu::general_dialog_layout(400, 300, 0.8);
-  EXPECT_EQ(tall.input.height, 240);
-  EXPECT_EQ(tall.cancel.top, 260);
+  EXPECT_EQ(tall.input.h, 240);
+  EXPECT_EQ(tall.cancel.y, 260);
 
   auto odd = tazu::general_dialog_layout(333, 201, 0.3);
-  EXPECT_EQ(odd.input.width, 299);
-  EXPECT_EQ(odd.input.left, 17);
-  EXPECT_EQ(odd.input.height, 60);
-  EXPECT_EQ(odd.cancel.left, 6);
-  EXPECT_EQ(odd.cancel.top, 121);
+  EXPECT_EQ(odd.input.w, 299);
+  EXPECT_EQ(odd.input.x, 17);
+  EXPECT_EQ(odd.input.h, 60);
+  EXPECT_EQ(odd.cancel.x, 6);
+  EXPECT_EQ(odd.cancel.y, 121);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tazu/errors.hpp"
 #include "tazu/segment_button.hpp"
 
 using tazu::SegmentEdit;
@@ -31,8 +32,8 @@ TEST(SegmentEdit, NarrowSegmentPrefersTheLeftEdge) {
 }
 
 TEST(CutRatio, FractionOfWidthOrNothingForZeroWidth) {
-  EXPECT_DOUBLE_EQ(*tazu::cut_ratio(125, 100, 100), 0.25);
-  EXPECT_FALSE(tazu::cut_ratio(125, 100, 0).has_value());
+  EXPECT_DOUBLE_EQ(tazu::cut_ratio(125, 100, 100), 0.25);
+  EXPECT_THROW(tazu::cut_ratio(125, 100, 0), tazu::DivisionByZero);
 }
 
 TEST(CutStitchThrottle, RefusesWithinThreeSeconds) {

@@ -115,6 +115,18 @@ def test_class_members_in_documented_order(name):
     assert "_tazu" not in (init.__doc__ or "")
 
 
+@pytest.mark.parametrize("name", list(CLASSES))
+def test_constructor_shows_its_name_and_its_errors_name_the_class(name):
+    from tazu import animation
+
+    cls = getattr(animation, name)
+    init = vars(cls)["__init__"]
+    assert init.__qualname__ == f"{name}.__init__"
+    assert init.__doc__.startswith("__init__(") or "(" not in init.__doc__.splitlines()[0]
+    with pytest.raises(TypeError, match=f"^{name}.__init__\\(\\): incompatible function arguments"):
+        cls(*range(20))
+
+
 def test_icon_is_unhashable_like_a_python_class_with_eq():
     from tazu import animation
 

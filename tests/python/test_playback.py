@@ -209,13 +209,13 @@ def test_repeated_key_and_bad_loop_count(make_png):
     s = sprite_for(record(path))
     s.塑造("k_1", record(path), 1)
     before = len(s.时间序列)
-    with pytest.raises(Exception, match="^历史动作键重复$"):
+    with pytest.raises(ValueError, match="^历史动作键重复$"):
         s.塑造("k_1", record(path, 5), 1)
     assert len(s.时间序列) == before
     # A lone surrogate in a record still gives the message, not an encoding error.
     for bad in (2.0, True, "2", "\udc80"):
         rec = record(path, 模式="叠加", 循环次数=bad)
-        with pytest.raises(Exception) as e:
+        with pytest.raises(TypeError) as e:
             s.塑造("k_9", rec, 1)
         assert str(e.value) == "错误的循环次数：" + str(rec)
         assert s.混合模式 == "叠加"
@@ -365,7 +365,7 @@ def test_calc_position_translates_and_turns():
     assert (x, y) == (15, -15)
     x, y, _ = s.calc_position(0, 5.4, 0, 5.4, 0, 0, 1, 1, (0, 0))
     assert (x, y) == (-2, -2)  # −2.7 truncates toward zero
-    with pytest.raises(ZeroDivisionError):
+    with pytest.raises(ZeroDivisionError, match="开始比例为 0"):
         s.calc_position(0, 1, 0, 1, 0, 0, 1, 0, (0, 0))
     with pytest.raises((TypeError, ValueError)):
         s.calc_position(0, 1, 0, 1, 0, 0, 1, 1, (0, 0, 0))

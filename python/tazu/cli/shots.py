@@ -177,12 +177,11 @@ def complete_record(raw: dict, base: str, where: str, sizes: dict | None = None)
         raise CommandError(f"{where}: \"缩放比例\" {s:g} makes the picture {w:.0f}x{h:.0f} pixels, "
                            f"larger than {MAX_PICTURE_SIDE} on a side")
     if "宽度" not in rec or "高度" not in rec:
-        cx, cy = rec["横坐标"] + w / 2, rec["纵坐标"] + h / 2
-        a = math.radians(rec["旋转角度"])
-        bw = abs(w * math.cos(a)) + abs(h * math.sin(a))
-        bh = abs(w * math.sin(a)) + abs(h * math.cos(a))
-        rec["宽度"], rec["高度"] = bw, bh
-        rec["横坐标"], rec["纵坐标"] = cx - bw / 2, cy - bh / 2
+        from tazu import animation
+
+        x, y, rec["宽度"], rec["高度"] = animation._turned_bounds(
+            rec["横坐标"], rec["纵坐标"], w, h, rec["旋转角度"])
+        rec["横坐标"], rec["纵坐标"] = x, y
     rec.setdefault("origin_x", rec["横坐标"])
     rec.setdefault("origin_y", rec["纵坐标"])
     return rec, states

@@ -25,14 +25,14 @@ void draw(py::object self) {
   auto [left, top, bottom, right] = unpack<4>(TZ_GET(board, "获取组合矩形")(self));
   TZ_GET(screen, "长方形")
   (py::make_tuple(0, 0, 255), TZ_G("游戏矩形")(left, right, top, bottom), py::arg("线条宽度") = 3);
-  auto point = group_vector_point(
-      {num(left), num(top), num(bottom), num(right)}, {num(item(vector, 0)), num(item(vector, 1))},
-      num(TZ_GET(self, "scale_ratio")), num(TZ_GET(self, "原始缩放比例")));
-  if (!point) raise_zero_division();
+  auto [vx, vy] = pair_items(vector);
+  Vec2 point = group_vector_point({number(left), number(top), number(bottom), number(right)},
+                                  {number(vx), number(vy)}, number(TZ_GET(self, "scale_ratio")),
+                                  number(TZ_GET(self, "原始缩放比例")));
   py::tuple colour =
       pyext::truthy(TZ_GET(self, "激活")) ? py::make_tuple(255, 0, 0) : py::make_tuple(190, 0, 0);
   TZ_GET(screen, "圆形")
-  (colour, py::make_tuple(trunc_int(point->x), trunc_int(point->y)), py::arg("半径") = 5,
+  (colour, py::make_tuple(int_of(point.x), int_of(point.y)), py::arg("半径") = 5,
    py::arg("线条宽度") = 5);
 }
 

@@ -9,8 +9,7 @@ namespace {
 // (actual-board pixels) has to be converted first, or the icon jumps whenever
 // the spaces differ.
 py::object position_as_standard(py::handle self, py::object v) {
-  py::object screen = screen_of(self);
-  return fit_is_one(screen) ? v : to_standard(screen, v);
+  return to_standard(screen_of(self), v, Fit::unless_one);
 }
 
 void mouse_move(py::object self, py::object event, py::object system, py::object x_direction,
@@ -37,9 +36,8 @@ py::object mouse_rotate(py::object self, py::object event, py::object precision,
   (void)y;
   if (!centre.is_none()) TZ_SET(self, "rotate_pivot", centre);
   if (angle.is_none()) {
-    auto a = pointer_rotation(num(item(TZ_GET(self, "rotate_pivot"), 0)), num(x), num(precision));
-    if (!a) raise_zero_division();
-    angle = py::float_(*a);
+    angle = py::float_(pointer_rotation(number(item(TZ_GET(self, "rotate_pivot"), 0)), number(x),
+                                        number(precision)));
   }
   TZ_GET(self, "旋转")(angle, py::arg("旋转轴位置") = TZ_GET(self, "rotate_pivot"));
   return TZ_GET(self, "rotate_angle");
@@ -48,9 +46,8 @@ py::object mouse_rotate(py::object self, py::object event, py::object precision,
 py::object mouse_scale(py::object self, py::object event, py::object precision, py::object centre,
                        py::object /*system*/) {
   TZ_GET(self, "取消菜单")();
-  double amount = num(TZ_GET(event, "纵坐标")), step = num(precision);
-  if (step == 0) raise_zero_division();
-  auto ratio = gesture_scale(num(TZ_GET(self, "scale_ratio")), amount, step);
+  double amount = number(TZ_GET(event, "纵坐标")), step = number(precision);
+  auto ratio = gesture_scale(number(TZ_GET(self, "scale_ratio")), amount, step);
   if (!ratio) return py::none();
   py::float_ r(*ratio);
   TZ_GET(self, "缩放")(r, py::arg("缩放中心") = centre);

@@ -143,9 +143,9 @@ void add_model_members(pyext::ClassBuilder& b) {
   b.method("__eq__", &equals, py::arg("self"), py::arg("other"));
 
   b.readonly("中心", [](py::object self) {
-    Vec2 c = picture_centre(num(TZ_GET(self, "x")), num(TZ_GET(self, "y")), num(TZ_GET(self, "宽")),
-                            num(TZ_GET(self, "高")));
-    return py::make_tuple(trunc_int(c.x), trunc_int(c.y));
+    Vec2 c = picture_centre(number(TZ_GET(self, "x")), number(TZ_GET(self, "y")),
+                            number(TZ_GET(self, "宽")), number(TZ_GET(self, "高")));
+    return py::make_tuple(int_of(c.x), int_of(c.y));
   });
   b.readonly("文件", [](py::object self) -> py::object {
     py::object file = TZ_GET(self, "_文件");

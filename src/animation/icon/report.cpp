@@ -13,15 +13,8 @@ py::object report_now(py::object self, py::object with_backup) {
   py::object pivot = py::str("");
   py::object rp = TZ_GET(self, "rotate_pivot");
   if (pyext::truthy(rp)) {
-    py::object a, b;
     // A stored record answers 获取; a tuple, list or array is indexed.
-    if (!PyTuple_CheckExact(rp.ptr()) && py::hasattr(rp, TZ_NAME("获取"))) {
-      a = TZ_GET(rp, "获取")(0);
-      b = TZ_GET(rp, "获取")(1);
-    } else {
-      a = item(rp, 0);
-      b = item(rp, 1);
-    }
+    auto [a, b] = pair_items(rp);
     py::object cx = conv(a);
     pivot = py::make_tuple(cx, conv(b));
   }

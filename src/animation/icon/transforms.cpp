@@ -90,19 +90,20 @@ void passive_scale(py::object self, py::object ratio, py::object group_centre) {
 }
 
 py::tuple infer_group_centre(py::object self) {
-  double x = num(TZ_GET(self, "x")), y = num(TZ_GET(self, "y"));
-  double w = num(TZ_GET(self, "w")), h = num(TZ_GET(self, "h"));
+  double x = number(TZ_GET(self, "x")), y = number(TZ_GET(self, "y"));
+  double w = number(TZ_GET(self, "w")), h = number(TZ_GET(self, "h"));
   auto [a, b] = unpack<2>(TZ_GET(self, "相对坐标"));
-  auto g = inferred_group_centre(x, y, w, h, {num(a), num(b)}, num(TZ_GET(self, "scale_ratio")),
-                                 num(TZ_GET(self, "原始缩放比例")));
-  if (!g) raise_zero_division();
-  return py::make_tuple(g->x, g->y);
+  Vec2 g =
+      inferred_group_centre(x, y, w, h, {number(a), number(b)}, number(TZ_GET(self, "scale_ratio")),
+                            number(TZ_GET(self, "原始缩放比例")));
+  return py::make_tuple(g.x, g.y);
 }
 
 void set_relative(py::object self, py::object left, py::object top, py::object bottom,
                   py::object right) {
-  Vec2 v = group_vector({num(left), num(top), num(bottom), num(right)}, num(TZ_GET(self, "x")),
-                        num(TZ_GET(self, "y")), num(TZ_GET(self, "宽")), num(TZ_GET(self, "高")));
+  Vec2 v = group_vector({number(left), number(top), number(bottom), number(right)},
+                        number(TZ_GET(self, "x")), number(TZ_GET(self, "y")),
+                        number(TZ_GET(self, "宽")), number(TZ_GET(self, "高")));
   TZ_SET(self, "相对坐标", py::make_tuple(v.x, v.y));
   TZ_SET(self, "原始缩放比例", TZ_GET(self, "scale_ratio"));
 }
@@ -137,8 +138,8 @@ void move_to_target(py::object self, py::object x, py::object y, py::object syst
   // The origins move by how far the origin itself moved: measuring from the old
   // position would add the gap between origin and corner of a turned icon to
   // every state on each move.
-  MoveShift s = move_shift({num(old_x), num(old_y)}, {num(old_ox), num(old_oy)},
-                           {num(new_x), num(new_y)}, {num(new_ox), num(new_oy)});
+  MoveShift s = move_shift({number(old_x), number(old_y)}, {number(old_ox), number(old_oy)},
+                           {number(new_x), number(new_y)}, {number(new_ox), number(new_oy)});
   py::object screen = screen_of(self);
   Shift d;
   d.origin_x = to_standard(screen, number_like(s.origin_x, new_ox, old_ox));

@@ -8,8 +8,8 @@ namespace tazu {
 
 namespace {
 
+using convert::rgb;
 using layout_py::pygame;
-using layout_py::rgb;
 
 // Long aliases are cut so the title fits the fixed menu width.
 py::object title_of(py::handle alias) {

@@ -9,10 +9,10 @@ namespace {
 
 py::dict place(const Box& b) {
   py::dict kw;
-  kw["横坐标"] = py::int_(static_cast<long long>(b.left));
-  kw["纵坐标"] = py::int_(static_cast<long long>(b.top));
-  kw["宽度"] = py::int_(static_cast<long long>(b.width));
-  kw["高度"] = py::int_(static_cast<long long>(b.height));
+  kw["横坐标"] = py::int_(static_cast<long long>(b.x));
+  kw["纵坐标"] = py::int_(static_cast<long long>(b.y));
+  kw["宽度"] = py::int_(static_cast<long long>(b.w));
+  kw["高度"] = py::int_(static_cast<long long>(b.h));
   return kw;
 }
 

@@ -33,21 +33,19 @@ void init(py::object self, py::object board, py::object callback, py::object x, 
   TZ_SET(self, "输入",
          TZ_G("游戏输入框")(
              py::arg("屏幕") = screen, py::arg("提示") = hint, py::arg("父节点") = panel,
-             py::arg("横坐标") = as_int(l.input.left), py::arg("纵坐标") = as_int(l.input.top),
-             py::arg("宽度") = as_int(l.input.width), py::arg("高度") = as_int(l.input.height)));
+             py::arg("横坐标") = as_int(l.input.x), py::arg("纵坐标") = as_int(l.input.y),
+             py::arg("宽度") = as_int(l.input.w), py::arg("高度") = as_int(l.input.h)));
   // The buttons' top keeps the number type of the panel height.
-  py::object button_top = layout_py::number(l.cancel.top, is_int(height));
+  py::object button_top = convert::int_or_float(l.cancel.y, is_int(height));
   py::object button_cls = TZ_G("游戏按钮");
   TZ_SET(self, "取消按钮",
          button_cls(screen, TZ_GET(self, "隐藏"), "取消", py::arg("父节点") = panel,
-                    py::arg("横坐标") = as_int(l.cancel.left), py::arg("纵坐标") = button_top,
-                    py::arg("宽度") = as_int(l.cancel.width),
-                    py::arg("高度") = as_int(l.cancel.height)));
+                    py::arg("横坐标") = as_int(l.cancel.x), py::arg("纵坐标") = button_top,
+                    py::arg("宽度") = as_int(l.cancel.w), py::arg("高度") = as_int(l.cancel.h)));
   TZ_SET(self, "完成按钮",
          button_cls(screen, TZ_GET(self, "获得文本"), "确定", py::arg("父节点") = panel,
-                    py::arg("横坐标") = as_int(l.confirm.left), py::arg("纵坐标") = button_top,
-                    py::arg("宽度") = as_int(l.confirm.width),
-                    py::arg("高度") = as_int(l.confirm.height)));
+                    py::arg("横坐标") = as_int(l.confirm.x), py::arg("纵坐标") = button_top,
+                    py::arg("宽度") = as_int(l.confirm.w), py::arg("高度") = as_int(l.confirm.h)));
   TZ_GET(self, "隐藏")();
 }
 

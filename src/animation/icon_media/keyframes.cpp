@@ -122,7 +122,7 @@ void put_loop_count(py::object self, py::object count) {
 // back unchanged when the inputs stay empty) are given in standard data too;
 // a whole number is shown as one ("X: 50", not "X: 50.0").
 py::object standard(py::object screen, py::object v) {
-  py::object s = layout_py::to_standard(screen, v);
+  py::object s = convert::to_standard(screen, v, convert::Fit::unless_one);
   if (!PyFloat_Check(s.ptr())) return s;
   double d = PyFloat_AS_DOUBLE(s.ptr());
   return std::isfinite(d) && d == std::trunc(d) ? pyext::py_int(s) : s;

@@ -6,17 +6,13 @@
 #include <tuple>
 #include <utility>
 
+#include "convert.hpp"
 #include "pyclass.hpp"
 #include "tazu/menu_layout.hpp"
 
 namespace tazu::layout_py {
 
 inline bool is_int(py::handle v) { return PyLong_Check(v.ptr()); }
-
-inline py::object number(double v, bool as_int) {
-  if (as_int) return py::int_(static_cast<long long>(v));
-  return py::float_(v);
-}
 
 // A clamped coordinate as the host would have computed it: its own expression
 // (int when all `own_ints`), the int 0, or limit - length (int when the limit is).
@@ -25,24 +21,21 @@ inline py::object clamped(const Clamped& c, bool own_ints, bool limit_int) {
     case Origin::kZero:
       return py::int_(0);
     case Origin::kLimit:
-      return number(c.value, limit_int);
+      return convert::int_or_float(c.value, limit_int);
     case Origin::kOwn:
     default:
-      return number(c.value, own_ints);
+      return convert::int_or_float(c.value, own_ints);
   }
 }
 
 // The (x, y) pair of a position or mouse coordinate.
-inline std::pair<double, double> point(py::handle p) {
-  py::object x = p[py::int_(0)];
-  py::object y = p[py::int_(1)];
-  return {pyext::py_float(x), pyext::py_float(y)};
+inline Vec2 point(py::handle p) {
+  auto [x, y] = convert::pair_items(p);
+  return {convert::number(x), convert::number(y)};
 }
 
 // pygame, as the module namespace has it now.
 inline py::object pygame() { return TZ_G("pygame"); }
-
-inline py::tuple rgb(int r, int g, int b) { return py::make_tuple(r, g, b); }
 
 // A font that renders Chinese: the platform's font file at the given size.
 inline py::object popup_font(long long size) {
@@ -52,7 +45,7 @@ inline py::object popup_font(long long size) {
 // The pop-ups draw every frame with texts that seldom change, so each label is
 // rendered once per font (antialiased, black) and kept on the pop-up.
 inline py::object render_label(py::handle self, py::handle font, py::handle text) {
-  if (!PyUnicode_Check(text.ptr())) return font.attr("render")(text, true, rgb(0, 0, 0));
+  if (!PyUnicode_Check(text.ptr())) return font.attr("render")(text, true, convert::rgb(0, 0, 0));
   py::object cache = py::getattr(self, TZ_NAME("_tazu_labels"), py::none());
   if (cache.is_none() || py::object(cache[py::int_(0)]).ptr() != font.ptr() ||
       py::len(cache[py::int_(1)]) > 256) {
@@ -63,16 +56,9 @@ inline py::object render_label(py::handle self, py::handle font, py::handle text
   PyObject* hit = PyDict_GetItemWithError(rendered.ptr(), text.ptr());  // borrowed
   if (hit) return py::reinterpret_borrow<py::object>(hit);
   if (PyErr_Occurred()) throw py::error_already_set();
-  py::object surface = font.attr("render")(text, true, rgb(0, 0, 0));
+  py::object surface = font.attr("render")(text, true, convert::rgb(0, 0, 0));
   rendered[text] = surface;
   return surface;
-}
-
-// Actual-board pixels as standard data, through the screen; a fit ratio of 1
-// needs no conversion.
-inline py::object to_standard(py::handle screen, py::object v) {
-  if (pyext::py_eq(TZ_GET(screen, "适配比例"), py::int_(1))) return v;
-  return TZ_GET(screen, "实际画板转标准数据")(v);
 }
 
 // The left and top of a panel centred in the board's window. The platform's
@@ -81,8 +67,11 @@ inline py::object to_standard(py::handle screen, py::object v) {
 inline std::pair<py::int_, py::int_> centred_in_window(py::handle board, double panel_width,
                                                        double panel_height) {
   py::object screen = TZ_GET(board, "屏幕");
-  double width = pyext::py_float(to_standard(screen, TZ_GET(board, "窗口宽度")));
-  double height = pyext::py_float(to_standard(screen, TZ_GET(board, "窗口高度")));
+  using convert::Fit;
+  double width =
+      pyext::py_float(convert::to_standard(screen, TZ_GET(board, "窗口宽度"), Fit::unless_one));
+  double height =
+      pyext::py_float(convert::to_standard(screen, TZ_GET(board, "窗口高度"), Fit::unless_one));
   return {py::int_(centred_origin(width, panel_width)),
           py::int_(centred_origin(height, panel_height))};
 }

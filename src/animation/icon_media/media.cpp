@@ -62,11 +62,6 @@ void write_into_place(py::handle final_path, Write&& write) {
   }
 }
 
-[[noreturn]] void raise_text(PyObject* type, py::handle message) {
-  PyErr_SetObject(type, message.ptr());
-  throw py::error_already_set();
-}
-
 py::str message(const char* what, py::handle path, py::handle detail = py::handle()) {
   py::object m = py::str(what) + py::str(path);
   if (detail) m = m + py::str("（") + py::str(detail) + py::str("）");
@@ -76,7 +71,7 @@ py::str message(const char* what, py::handle path, py::handle detail = py::handl
 void write_image(py::handle path, py::handle frame) {
   write_into_place(path, [&](py::handle tmp) {
     if (!pyext::truthy(TZ_GET(TZ_G("cv2"), "imwrite")(tmp, frame)))
-      raise_text(PyExc_OSError, message("无法写入图片：", path));
+      raise_error(PyExc_OSError, message("无法写入图片：", path));
   });
 }
 
@@ -109,15 +104,15 @@ auto reading(py::handle path, Read&& read) -> decltype(read()) {
 // refused before they are decoded: a small file can claim gigabytes.
 void check_pixels(py::handle path, double w, double h, const char* what) {
   py::object limit = TZ_GET(TZ_G("Image"), "MAX_IMAGE_PIXELS");
-  if (!pyext::truthy(limit) || w * h <= num(limit)) return;
+  if (!pyext::truthy(limit) || w * h <= number(limit)) return;
   py::str detail(std::to_string(long(w)) + "×" + std::to_string(long(h)) + " 像素，最多 " +
                  std::string(py::str(limit)) + " 像素");
-  raise_text(bomb_error().ptr(), message(what, path, detail));
+  raise_error(bomb_error().ptr(), message(what, path, detail));
 }
 
 void check_picture_pixels(py::handle path, py::handle image) {
   auto [w, h] = unpack<2>(TZ_GET(image, "size"));
-  check_pixels(path, num(w), num(h), "图片太大：");
+  check_pixels(path, number(w), number(h), "图片太大：");
 }
 
 py::object open_image(py::handle path) {
@@ -180,11 +175,11 @@ py::object grey_to_8_bits(py::handle image) {
   bool empty = !pyext::truthy(TZ_GET(values, "size"));
   py::object grey;
   if (mode == "F") {
-    bool unit = empty || num(TZ_GET(numpy, "nanmax")(values)) <= 1.0;
+    bool unit = empty || number(TZ_GET(numpy, "nanmax")(values)) <= 1.0;
     grey = TZ_GET(numpy, "nan_to_num")(values * py::float_(unit ? 255.0 : 1.0));
   } else {
     values = TZ_GET(values, "astype")(TZ_GET(numpy, "int64"));
-    bool wide = mode.starts_with("I;16") || (!empty && num(TZ_GET(values, "max")()) > 255);
+    bool wide = mode.starts_with("I;16") || (!empty && number(TZ_GET(values, "max")()) > 255);
     grey = wide ? TZ_GET(values, "clip")(0, 65535).attr("__rshift__")(8) : values;
   }
   grey = TZ_GET(TZ_GET(grey, "clip")(0, 255), "astype")(TZ_GET(numpy, "uint8"));
@@ -218,7 +213,7 @@ void check_gif_is_whole(py::handle path) {
   if (!in) return;  // Pillow has it open; let it report
   media::GifScan scan = media::scan_gif(in);
   if (scan.is_gif && !scan.whole)
-    raise_text(PyExc_OSError, message("GIF 文件不完整：", path, py::str(scan.problem)));
+    raise_error(PyExc_OSError, message("GIF 文件不完整：", path, py::str(scan.problem)));
 }
 
 py::object white_frame() {
@@ -265,7 +260,7 @@ py::object process_file(py::object self, py::object file, py::object system, py:
 
 py::object optimize_file(py::object self, py::object file, py::object force) {
   py::object os = TZ_G("os");
-  double size_kb = num(TZ_GET(TZ_GET(os, "path"), "getsize")(file)) / 1024.0;
+  double size_kb = number(TZ_GET(TZ_GET(os, "path"), "getsize")(file)) / 1024.0;
   if (!pyext::truthy(force) && size_kb < 200) {
     if (pyext::py_eq(TZ_G("get_image_bit_depth")(file), py::int_(24)))
       TZ_SET(self, "smooth", py::bool_(false));
@@ -323,7 +318,8 @@ py::object video_first_frame(py::object self, py::object video) {
     TZ_SET(self, "video_h", pyext::py_int(get(TZ_GET(cv2, "CAP_PROP_FRAME_HEIGHT"))));
     if (!pyext::truthy(TZ_GET(self, "video_frame_num"))) return py::none();
   }
-  check_pixels(video, num(TZ_GET(self, "video_w")), num(TZ_GET(self, "video_h")), "视频画面太大：");
+  check_pixels(video, number(TZ_GET(self, "video_w")), number(TZ_GET(self, "video_h")),
+               "视频画面太大：");
   py::object md5 = TZ_G("file_to_md5")(video);
   py::object target = TZ_G("路径")(temp_folder(self), text(md5) + ".png");
   if (exists(target)) return target;
@@ -405,7 +401,7 @@ py::object refresh_picture(py::object self, py::object path) {
 // int(time * rate) as a whole double: any finite time is a frame before, in or
 // past the media, however far; NaN and infinities fail as int() does.
 double frame_index(double at) {
-  if (!std::isfinite(at)) trunc_int(at);
+  if (!std::isfinite(at)) int_of(at);
   return std::trunc(at);
 }
 
@@ -417,11 +413,11 @@ void show(py::handle self, py::handle surface) {
 bool update_video(py::object self, py::object current_time) {
   py::object cap = TZ_GET(self, "video_cap");
   if (!pyext::truthy(cap)) return false;
-  double fps = num(TZ_GET(self, "video_fps"));
+  double fps = number(TZ_GET(self, "video_fps"));
   // A rate that is no number shows the first frame, as a rate of 0 does.
   if (!std::isfinite(fps)) fps = 0;
-  double want = frame_index(num(current_time) * fps);
-  if (want > num(TZ_GET(self, "video_frame_num"))) return false;
+  double want = frame_index(number(current_time) * fps);
+  if (want > number(TZ_GET(self, "video_frame_num"))) return false;
   long frame_count = static_cast<long>(std::max(0.0, want));
 
   long shown = attr_long(self, TZ_NAME("_tazu_video_shown"), -1);
@@ -470,7 +466,7 @@ void update_gif(py::object self, py::object current_time) {
   py::object cap = TZ_GET(self, "gif_cap");
   py::object gif = getattr_or(self, TZ_NAME("_tazu_gif_file"), TZ_GET(self, "_文件"));
   long last = reading(gif, [&] { return TZ_GET(cap, "n_frames"); }).cast<long>() - 1;
-  double at = frame_index(num(current_time) * 10);
+  double at = frame_index(number(current_time) * 10);
   long frame_count = static_cast<long>(std::max(0.0, std::min(static_cast<double>(last), at)));
   // Converted frames are kept in order of use, the least recently used first.
   py::object cache = getattr_or(self, TZ_NAME("_tazu_gif_surfaces"), py::none());
@@ -492,7 +488,7 @@ void update_gif(py::object self, py::object current_time) {
     py::object screen = TZ_GET(TZ_GET(self, "画板"), "屏幕");
     surface = TZ_GET(screen, "pillow_to_image")(frame);
     auto [w, h] = unpack<2>(TZ_GET(frame, "size"));
-    double frame_bytes = std::max(1.0, num(w) * num(h) * 4);
+    double frame_bytes = std::max(1.0, number(w) * number(h) * 4);
     auto keep = static_cast<Py_ssize_t>(std::max(2.0, std::floor(kGifCacheBytes / frame_bytes)));
     while (PyDict_Size(cache.ptr()) >= keep) {
       Py_ssize_t pos = 0;

@@ -8,9 +8,9 @@ namespace tazu {
 
 namespace {
 
+using convert::rgb;
 using layout_py::is_int;
 using layout_py::pygame;
-using layout_py::rgb;
 
 void init(py::object self, py::object icon, py::object options, py::object selected) {
   TZ_SET(self, "图标", icon);

@@ -118,8 +118,9 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
       py::object marks = part[py::str("count")];
       clip = TZ_G("新建静音音频")(py::arg("时长") = marks * per_mark);
     } else {
-      py::object exc = TZ_G("Exception")("识别停止符出现异常：", parts);
-      PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(exc.ptr())), exc.ptr());
+      // A host's own pause detector gave a part of neither kind.
+      py::object error = py::handle(PyExc_ValueError)("识别停止符出现异常：", parts);
+      PyErr_SetObject(PyExc_ValueError, error.ptr());
       throw py::error_already_set();
     }
     TZ_GET(clips, "添加")(clip);

@@ -56,7 +56,7 @@ py::tuple time_weights(py::object frames) {
   std::vector<py::object> keys;
   std::vector<std::optional<double>> parsed;
   for (py::handle pair : TZ_G("报数")(frames)) {
-    auto [index, key] = playback::unpack2(pair);
+    auto [index, key] = convert::unpack<2>(pair);
     std::optional<double> value;
     if (single || !pyext::py_eq(index, py::int_(0))) {
       try {

@@ -20,71 +20,6 @@ py::object call_method(py::handle obj, py::handle name, std::initializer_list<py
   return py::reinterpret_steal<py::object>(r);
 }
 
-void raise_with_repr(PyObject* type, const char* text, py::handle value) {
-  py::object message = py::str(text) + py::repr(value);
-  PyErr_SetObject(type, message.ptr());
-  throw py::error_already_set();
-}
-
-double number(py::handle v) {
-  if (PyFloat_CheckExact(v.ptr())) return PyFloat_AS_DOUBLE(v.ptr());
-  if (PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()) || !PyNumber_Check(v.ptr()))
-    raise_with_repr(PyExc_TypeError, "需要数字，得到 ", v);
-  double d = PyFloat_AsDouble(v.ptr());
-  if (d == -1.0 && PyErr_Occurred()) throw py::error_already_set();
-  return d;
-}
-
-std::pair<py::object, py::object> unpack2(py::handle v) {
-  if (PyTuple_CheckExact(v.ptr()) && PyTuple_GET_SIZE(v.ptr()) == 2) {
-    return {py::reinterpret_borrow<py::object>(PyTuple_GET_ITEM(v.ptr(), 0)),
-            py::reinterpret_borrow<py::object>(PyTuple_GET_ITEM(v.ptr(), 1))};
-  }
-  py::object it = py::reinterpret_steal<py::object>(PyObject_GetIter(v.ptr()));
-  if (!it) {
-    PyErr_Clear();
-    PyErr_Format(PyExc_TypeError, "cannot unpack non-iterable %s object",
-                 Py_TYPE(v.ptr())->tp_name);
-    throw py::error_already_set();
-  }
-  py::object items[2];
-  for (int i = 0; i < 2; ++i) {
-    PyObject* x = PyIter_Next(it.ptr());
-    if (!x) {
-      if (PyErr_Occurred()) throw py::error_already_set();
-      PyErr_Format(PyExc_ValueError, "not enough values to unpack (expected 2, got %d)", i);
-      throw py::error_already_set();
-    }
-    items[i] = py::reinterpret_steal<py::object>(x);
-  }
-  PyObject* extra = PyIter_Next(it.ptr());
-  if (extra) {
-    Py_DECREF(extra);
-    PyErr_SetString(PyExc_ValueError, "too many values to unpack (expected 2)");
-    throw py::error_already_set();
-  }
-  if (PyErr_Occurred()) throw py::error_already_set();
-  return {items[0], items[1]};
-}
-
-Vec2 pair_of(py::handle v) {
-  auto [a, b] = unpack2(v);
-  return {number(a), number(b)};
-}
-
-std::optional<Vec2> optional_pair(py::handle v) {
-  if (v.is_none()) return std::nullopt;
-  return pair_of(v);
-}
-
-py::tuple tuple_of(Vec2 v) { return py::make_tuple(v.x, v.y); }
-
-py::object int_of(double v) {
-  PyObject* r = PyLong_FromDouble(v);
-  if (!r) throw py::error_already_set();
-  return py::reinterpret_steal<py::object>(r);
-}
-
 bool same_file(py::handle icon_file, py::handle file) {
   if (pyext::py_eq(icon_file, file)) return true;
   if (!PyUnicode_Check(icon_file.ptr()) || !PyUnicode_Check(file.ptr())) return false;
@@ -108,18 +43,19 @@ RotateFn platform_rotation() {
       auto a = py::reinterpret_borrow<py::array_t<double, py::array::c_style>>(r);
       if (a.size() >= 2) return {a.data()[0], a.data()[1]};
     }
-    return pair_of(r);
+    return pair(r);
   };
 }
 
 bool own_method(py::handle self, py::handle name, py::handle original) {
-  PyObject** dict = _PyObject_GetDictPtr(self.ptr());
-  if (dict && *dict) {
-    PyObject* v = PyDict_GetItemWithError(*dict, name.ptr());
-    if (v) return false;
-    if (PyErr_Occurred()) throw py::error_already_set();
-  }
-  return _PyType_Lookup(Py_TYPE(self.ptr()), name.ptr()) == original.ptr();
+  // What self.name gives: the class's function bound to self, unless an
+  // instance attribute, a subclass or a descriptor put something else there.
+  PyObject* found = PyObject_GetAttr(self.ptr(), name.ptr());
+  if (!found) throw py::error_already_set();
+  const bool own = PyMethod_Check(found) && PyMethod_GET_FUNCTION(found) == original.ptr() &&
+                   PyMethod_GET_SELF(found) == self.ptr();
+  Py_DECREF(found);
+  return own;
 }
 
 OwnMethods& own_methods() {
@@ -162,12 +98,6 @@ SegmentMirror& mirror_of(py::handle self) {
 }
 
 namespace {
-
-// The attributes an icon dict overwrites at construction, same key and name.
-constexpr const char* kIconKeys[] = {"编号",         "文件",         "缩放比例",     "横坐标",
-                                     "纵坐标",       "旋转中心",     "旋转角度",     "宽度",
-                                     "高度",         "相对坐标",     "原始缩放比例", "大盘矩形",
-                                     "大盘旋转角度", "大盘缩放比例", "origin_x",     "origin_y"};
 
 void init(py::object self, py::object board, py::object icon_dict, py::object number_,
           py::object file, py::object x, py::object y, py::object scale, py::object share,
@@ -216,11 +146,12 @@ void init(py::object self, py::object board, py::object icon_dict, py::object nu
   TZ_SET(self, "origin_x", x);
   TZ_SET(self, "origin_y", y);
 
+  // The icon dict's number and look overwrite the arguments, each attribute
+  // named as its key.
   if (pyext::truthy(icon_dict)) {
-    for (const char* k : kIconKeys) {
-      py::str key(k);
-      py::setattr(self, key, get(icon_dict, key));
-    }
+    py::setattr(self, key_name(record::Key::number), get(icon_dict, key_name(record::Key::number)));
+    for (record::Key k : record::kSpriteFromIconDict)
+      py::setattr(self, key_name(k), get(icon_dict, key_name(k)));
   }
   TZ_SET(self, "图标字典", icon_dict);
   TZ_SET(self, "初始图标字典", icon_dict);
@@ -308,11 +239,13 @@ void register_layer_sprite(py::module_& m) {
       b.finish({"__init__", "塑造", "塑造单个状态", "处理视频", "检测是否终结", "是否为自己的图标",
                 "生成宽高度", "__str__", "从列表获得同个图标", "渲染到屏幕", "calc_center",
                 "calc_position", "calc_mother_and_son_position", "报告"});
-  py::object ns = cls.attr("__dict__");
+  // The functions themselves, as an instance's bound methods carry them.
+  auto function = [&cls](const char* name) { return cls.attr(name); };
   auto& own = playback::own_methods();
-  own.calc_center = ns["calc_center"];
-  own.calc_position = ns["calc_position"];
-  own.find_icon = ns["从列表获得同个图标"];
+  own.calc_center = function("calc_center");
+  own.calc_position = function("calc_position");
+  own.find_icon = function("从列表获得同个图标");
+  playback::add_turned_bounds(m);
 }
 
 }  // namespace tazu

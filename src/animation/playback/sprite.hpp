@@ -8,9 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "convert.hpp"
 #include "pyclass.hpp"
 
 namespace tazu::playback {
+
+using namespace tazu::convert;
 
 // The sprite's change segments as the search needs them: start and end times,
 // kept beside the host-visible list and rebuilt when that list is replaced or
@@ -66,19 +69,6 @@ inline void fill(py::handle record, py::handle key, py::handle value) {
   call_method(record, TZ_NAME("填写"), {key, value});
 }
 
-// Raises `type` with the text followed by repr(value). The message is built as
-// a str: PyErr_Format takes ASCII format strings only.
-[[noreturn]] void raise_with_repr(PyObject* type, const char* text, py::handle value);
-
-// A number as a double, refusing what Python arithmetic would refuse (str, None).
-double number(py::handle v);
-// `a, b = v`, with Python's errors.
-std::pair<py::object, py::object> unpack2(py::handle v);
-Vec2 pair_of(py::handle v);
-std::optional<Vec2> optional_pair(py::handle v);
-py::tuple tuple_of(Vec2 v);
-py::object int_of(double v);  // int(v), truncating toward zero
-
 // Whether an icon's file is the record's file: equal, or two spellings
 // (relative to the working directory recorded at import, or absolute) of one
 // path.
@@ -86,20 +76,6 @@ bool same_file(py::handle icon_file, py::handle file);
 
 // A rotation through the platform's rotate_vector.
 RotateFn platform_rotation();
-
-// Runs core geometry, turning its failures into the host's exceptions.
-template <typename F>
-auto guarded(F&& f) -> decltype(f()) {
-  try {
-    return f();
-  } catch (const std::domain_error&) {
-    PyErr_SetString(PyExc_ZeroDivisionError, "float division by zero");
-    throw py::error_already_set();
-  } catch (const std::invalid_argument& e) {
-    PyErr_SetString(PyExc_TypeError, e.what());
-    throw py::error_already_set();
-  }
-}
 
 // True when `self` still uses the class's own method `name` (no subclass or
 // instance replaced it), so the player may compute it directly.
@@ -110,6 +86,7 @@ void add_construction(pyext::ClassBuilder& b);
 void add_shaping(pyext::ClassBuilder& b);
 void add_geometry(pyext::ClassBuilder& b);
 void add_rendering(pyext::ClassBuilder& b);
+void add_turned_bounds(py::module_& m);  // _turned_bounds
 
 // Original methods, for own_method (set once the class exists).
 struct OwnMethods {

@@ -2,6 +2,7 @@
 #include <pybind11/numpy.h>
 
 #include "playback/sprite.hpp"
+#include "tazu/errors.hpp"
 
 namespace tazu::playback {
 
@@ -29,16 +30,24 @@ Box box_of(py::handle x, py::handle w, py::handle y, py::handle h) {
 py::tuple turned(py::handle x, py::handle w, py::handle y, py::handle h, double turn,
                  py::handle scale, py::handle start_scale, py::handle centre) {
   Box box = box_of(x, w, y, h);
-  double divisor = number(start_scale);
-  if (divisor == 0) {
-    PyErr_SetString(PyExc_ZeroDivisionError, "float division by zero");
-    throw py::error_already_set();
-  }
-  double k = number(scale) / divisor;
-  return corners_result(turn_box(box, turn, k, pair_of(centre), platform_rotation()));
+  const double ratio = number(scale), start = number(start_scale);
+  const double k = divide(ratio, start, "开始比例为 0");
+  return corners_result(turn_box(box, turn, k, pair(centre), platform_rotation()));
 }
 
 }  // namespace
+
+void add_turned_bounds(py::module_& m) {
+  // The box a record gets for a picture turned about its centre, for the
+  // command that fills compact records in; private to the package.
+  m.def(
+      "_turned_bounds",
+      [](py::object x, py::object y, py::object width, py::object height, py::object angle) {
+        Box r = turned_bounds(number(x), number(y), number(width), number(height), number(angle));
+        return py::make_tuple(r.x, r.y, r.w, r.h);
+      },
+      py::arg("横坐标"), py::arg("纵坐标"), py::arg("宽度"), py::arg("高度"), py::arg("旋转角度"));
+}
 
 void add_geometry(pyext::ClassBuilder& b) {
   b.method(

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "playback/sprite.hpp"
+#include "tazu/errors.hpp"
 
 namespace tazu::playback {
 
@@ -119,8 +120,8 @@ Vec2 centre_of(Frame& f, double t, const Box& start, const Box& end) {
   auto& own = own_methods();
   if (own_method(f.self, TZ_NAME("calc_center"), own.calc_center))
     return interpolate_centre(t, start, end);
-  return pair_of(TZ_GET(f.self, "calc_center")(t, start.x, start.w, start.y, start.h, end.x, end.w,
-                                               end.y, end.h));
+  return pair(TZ_GET(f.self, "calc_center")(t, start.x, start.w, start.y, start.h, end.x, end.w,
+                                            end.y, end.h));
 }
 
 // The pixel size of a layer's media file, read once per file. Text layers
@@ -145,14 +146,14 @@ std::optional<Vec2> picture_size(Frame& f, py::handle file, py::handle icon_dict
         py::object picture = TZ_G("抓取图片")(file);
         size = py::make_tuple(TZ_GET(picture, "宽"), TZ_GET(picture, "高"));
       }
-      pair_of(size);
+      pair(size);
     } catch (py::error_already_set&) {
       size = py::none();  // drawn from the record's bounds instead
     }
     sizes[file] = size;
   }
   if (size.is_none()) return std::nullopt;
-  return pair_of(size);
+  return pair(size);
 }
 
 void draw_plain(Frame& f, const ChangeSegment& s, double t, py::handle start_time,
@@ -166,10 +167,8 @@ void draw_plain(Frame& f, const ChangeSegment& s, double t, py::handle start_tim
     std::optional<Vec2> picture;
     if (turns_from_turned_start(s, angle)) picture = picture_size(f, file, icon_dict);
     const TurningBox tb = turning_box(s, angle, picture);
-    TurnedBox box = guarded([&] {
-      if (s.start_scale == 0) throw std::domain_error("division by zero");
-      return turn_box(tb.box, tb.angle - angle, scale / s.start_scale, centre, f.rotate);
-    });
+    TurnedBox box = turn_box(tb.box, tb.angle - angle, divide(scale, s.start_scale, "开始比例为 0"),
+                             centre, f.rotate);
     x = int_of(box.x);
     y = int_of(box.y);
   } else {
@@ -200,17 +199,6 @@ void draw_plain(Frame& f, const ChangeSegment& s, double t, py::handle start_tim
   call_method(icon, TZ_NAME("系统绘制"), {f.screen});
 }
 
-GroupBox group_box_of(py::handle v) {
-  // (left, top, bottom, right), as Python would unpack four values.
-  py::object seq =
-      py::reinterpret_steal<py::object>(PySequence_Fast(v.ptr(), "大盘矩形必须是四个数字"));
-  if (!seq) throw py::error_already_set();
-  if (PySequence_Fast_GET_SIZE(seq.ptr()) != 4)
-    raise_with_repr(PyExc_ValueError, "大盘矩形必须是四个数字，得到 ", v);
-  PyObject** it = PySequence_Fast_ITEMS(seq.ptr());
-  return {number(it[0]), number(it[1]), number(it[2]), number(it[3])};
-}
-
 // Record values the player compares or writes back as the host gave them,
 // beside their typed copies in ChangeSegment.
 struct GroupSegment {
@@ -220,8 +208,8 @@ struct GroupSegment {
 
 void draw_grouped(Frame& f, ChangeSegment& s, const GroupSegment& raw, py::handle seg, double t,
                   py::handle start_time, py::handle icon_dict, py::handle file) {
-  s.start_group = group_box_of(get(seg, TZ_NAME("开始大盘矩形")));
-  s.end_group = group_box_of(get(seg, TZ_NAME("结束大盘矩形")));
+  s.start_group = group_box(get(seg, TZ_NAME("开始大盘矩形")));
+  s.end_group = group_box(get(seg, TZ_NAME("结束大盘矩形")));
   s.start_group_angle = number(get(seg, TZ_NAME("开始大盘旋转角度")));
   s.end_group_angle = number(get(seg, TZ_NAME("结束大盘旋转角度")));
   s.start_group_scale = number(raw.start_group_scale);
@@ -245,11 +233,10 @@ void draw_grouped(Frame& f, ChangeSegment& s, const GroupSegment& raw, py::handl
     PyErr_SetString(PyExc_TypeError, "图层没有媒体尺寸（origin_size 为 None），无法随组合绘制");
     throw py::error_already_set();
   }
-  const Vec2 media = pair_of(size);
+  const Vec2 media = pair(size);
   const Vec2 group_centre = centre_of(f, t, s.start_group->box(), s.end_group->box());
-  GroupPlacement g = guarded([&] {
-    return place_in_group(s, t, start_pivot_set, local_scaling, media, f.rotate, group_centre);
-  });
+  GroupPlacement g =
+      place_in_group(s, t, start_pivot_set, local_scaling, media, f.rotate, group_centre);
   py::object x = int_of(g.box.x), y = int_of(g.box.y);
 
   fill(icon_dict, TZ_NAME("文件"), file);
@@ -280,8 +267,8 @@ void draw_grouped(Frame& f, ChangeSegment& s, const GroupSegment& raw, py::handl
   };
   py::object scale_v = py::float_(g.scale);
   if (g.local_rotation) {
-    Vec2 p = guarded([&] { return carried_pivot(s, g, pair_of(pivot), f.rotate); });
-    Vec2 start_pivot = pair_of(raw.start_pivot);
+    Vec2 p = carried_pivot(s, g, pair(pivot), f.rotate);
+    Vec2 start_pivot = pair(raw.start_pivot);
     Vec2 o = need_origin();
     set_origin({o.x + (p.x - start_pivot.x), o.y + (p.y - start_pivot.y)});
     py::tuple axis = tuple_of(p);
@@ -300,7 +287,7 @@ void draw_grouped(Frame& f, ChangeSegment& s, const GroupSegment& raw, py::handl
     TZ_GET(icon, "移动")
     (py::float_(g.box.x * fit), py::float_(g.box.y * fit), py::arg("初始") = true,
      py::arg("系统") = true);
-    pivot_marker = pair_of(raw.end_pivot);
+    pivot_marker = pair(raw.end_pivot);
   } else {
     TZ_GET(icon, "缩放")(scale_v, py::arg("初始") = true, py::arg("系统") = true);
     TZ_GET(icon, "移动")
@@ -337,8 +324,8 @@ void draw_segment(Frame& f, py::handle seg) {
   raw.start_angle = start_angle;
   raw.start_pivot = get(seg, TZ_NAME("开始旋转中心"));
   raw.end_pivot = get(seg, TZ_NAME("结束旋转中心"));
-  auto [sx, sy] = unpack2(get(seg, TZ_NAME("开始位置")));
-  auto [ex, ey] = unpack2(get(seg, TZ_NAME("结束位置")));
+  auto [sx, sy] = unpack<2>(get(seg, TZ_NAME("开始位置")));
+  auto [ex, ey] = unpack<2>(get(seg, TZ_NAME("结束位置")));
   raw.start_scale = get(seg, TZ_NAME("开始比例"));
   raw.end_scale = get(seg, TZ_NAME("结束比例"));
   py::object icon_dict = get(seg, TZ_NAME("图标字典"));

@@ -1,55 +1,26 @@
 // Shaping: the host feeds the sprite a layer's keyframe state records frame by
 // frame; each state becomes one change segment on the sprite's clock.
 #include <array>
-#include <string_view>
 
 #include "playback/sprite.hpp"
+#include "tazu/errors.hpp"
+#include "tazu/state_record.hpp"
 
 namespace tazu::playback {
 
 namespace {
 
-// State keys read for one segment, in reading order; each names the sprite
-// attribute of the same name.
-constexpr const char* kStateKeys[] = {"文件",         "横坐标",       "纵坐标",   "缩放比例",
-                                      "旋转中心",     "旋转角度",     "宽度",     "高度",
-                                      "相对坐标",     "原始缩放比例", "大盘矩形", "大盘旋转角度",
-                                      "大盘缩放比例", "origin_x",     "origin_y"};
-constexpr std::size_t kStateCount = std::size(kStateKeys);
+using record::Key;
 
-// The keys as Python strings, made once: shaping reads and writes them for
-// every segment.
-const std::array<py::handle, kStateCount>& state_names() {
-  static const auto names = [] {
-    std::array<py::handle, kStateCount> a;
-    for (std::size_t i = 0; i < kStateCount; ++i) a[i] = pyext::intern(kStateKeys[i]);
-    return a;
-  }();
-  return names;
-}
-
-std::size_t state_index(const char* key) {
-  for (std::size_t i = 0; i < kStateCount; ++i)
-    if (std::string_view(kStateKeys[i]) == key) return i;
-  throw std::logic_error("unknown state key");
-}
-
+// A state's look, read once in the record's reading order.
 struct StateValues {
-  py::object v[kStateCount];
-  py::object& operator[](const char* key) { return v[state_index(key)]; }
+  std::array<py::object, record::kKeyCount> v;
+  py::object& operator[](Key k) { return v[record::index(k)]; }
 };
 
-void copy_into(py::handle self, StateValues& s, std::initializer_list<const char*> names) {
-  for (const char* n : names) {
-    const std::size_t i = state_index(n);
-    py::setattr(self, state_names()[i], s.v[i]);
-  }
-}
-
-// The message stays a str: a record's text need not encode as UTF-8.
-[[noreturn]] void raise_plain(py::handle message) {
-  PyErr_SetObject(PyExc_Exception, message.ptr());
-  throw py::error_already_set();
+template <std::size_t N>
+void copy_into(py::handle self, StateValues& s, const std::array<Key, N>& keys) {
+  for (Key k : keys) py::setattr(self, key_name(k), s[k]);
 }
 
 py::object shape_state(py::object self, py::object state, py::object unit, py::object from_list) {
@@ -63,41 +34,35 @@ py::object shape_state(py::object self, py::object state, py::object unit, py::o
     TZ_SET(self, "文件", get(state, TZ_NAME("文件")));
   }
   StateValues s;
-  for (std::size_t i = 0; i < kStateCount; ++i) s.v[i] = get(state, state_names()[i]);
+  for (Key k : record::kLookKeys) s[k] = get(state, key_name(k));
 
   if (!pyext::truthy(TZ_G("是否存在")(TZ_GET(self, "文件")))) return py::none();
 
   // A change of media file jumps: the segment starts at the new state.
-  if (listed && layer_switch)
-    copy_into(
-        self, s,
-        {"origin_x", "origin_y", "文件", "横坐标", "纵坐标", "缩放比例", "旋转中心", "旋转角度",
-         "宽度", "高度", "相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例"});
+  if (listed && layer_switch) copy_into(self, s, record::kOnFileSwitch);
 
   TZ_GET(self, "处理视频")
-  (s["origin_x"], s["origin_y"], s["横坐标"], s["纵坐标"], s["旋转角度"], s["旋转中心"],
-   s["缩放比例"], unit, TZ_GET(self, "当前时间"), s["宽度"], s["高度"], s["大盘矩形"],
-   s["大盘旋转角度"], s["大盘缩放比例"], s["文件"], s["相对坐标"], from_list);
+  (s[Key::origin_x], s[Key::origin_y], s[Key::x], s[Key::y], s[Key::angle], s[Key::pivot],
+   s[Key::scale], unit, TZ_GET(self, "当前时间"), s[Key::width], s[Key::height], s[Key::group_box],
+   s[Key::group_angle], s[Key::group_scale], s[Key::file], s[Key::relative], from_list);
   TZ_SET(self, "经过处理", py::bool_(true));
-  copy_into(self, s,
-            {"origin_x", "origin_y", "横坐标", "纵坐标", "缩放比例", "宽度", "高度", "相对坐标",
-             "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例", "旋转中心", "旋转角度"});
+  copy_into(self, s, record::kAfterSegment);
   TZ_SET(self, "当前时间", TZ_GET(self, "当前时间") + unit);
   TZ_SET(self, "累计时长", TZ_GET(self, "累计时长") + unit);
-  TZ_SET(self, "文件", s["文件"]);
+  TZ_SET(self, "文件", s[Key::file]);
   return py::bool_(true);
 }
 
 py::object shape(py::object self, py::object key, py::object icon_dict, py::object length) {
   py::object history = TZ_GET(self, "历史动作键列表");
-  if (shaped_before(self, history, key)) raise_plain(py::str("历史动作键重复"));
+  if (shaped_before(self, history, key)) throw BadValue("历史动作键重复");
 
   TZ_SET(self, "混合模式", get(icon_dict, TZ_NAME("模式")));
   TZ_SET(self, "循环播放", TZ_GET(icon_dict, "获取")("循环", true));
   py::object states = get(icon_dict, TZ_NAME("状态列表"));
   py::object loops = TZ_GET(icon_dict, "获取")("循环次数", 1);
   if (Py_TYPE(loops.ptr()) != &PyLong_Type)
-    raise_plain(py::str("错误的循环次数：") + py::str(icon_dict));
+    raise_error(PyExc_TypeError, py::str("错误的循环次数：") + py::str(icon_dict));
   TZ_SET(self, "图标字典", icon_dict);
 
   py::object shape_one = TZ_GET(self, "塑造单个状态");
@@ -112,12 +77,7 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
     if (!pyext::truthy(TZ_GET(self, "时间序列"))) {
       // The sprite's first frame: its first state is held still for one unit.
       py::object first = TZ_GET(states, "获取")(0);
-      for (const char* k : {"origin_x", "origin_y", "文件", "横坐标", "纵坐标", "宽度", "高度",
-                            "相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例",
-                            "缩放比例", "旋转中心", "旋转角度"}) {
-        py::handle name = state_names()[state_index(k)];
-        py::setattr(self, name, get(first, name));
-      }
+      for (Key k : record::kFromFirstState) py::setattr(self, key_name(k), get(first, key_name(k)));
     }
     const long count = loops.cast<long>();
     for (long pass = 0; pass < count; ++pass) {

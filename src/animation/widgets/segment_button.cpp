@@ -127,12 +127,8 @@ py::object cut_or_stitch(py::object self, py::object point) {
     case SegmentEdit::Cut:
       break;
   }
-  auto ratio = cut_ratio(x, left, pyext::py_float(TZ_GET(rect, "宽")));
-  if (!ratio) {
-    PyErr_SetString(PyExc_ZeroDivisionError, "division by zero");
-    throw py::error_already_set();
-  }
-  return TZ_GET(board, "切割动作")(index, *ratio, info);
+  double ratio = cut_ratio(x, left, pyext::py_float(TZ_GET(rect, "宽")));
+  return TZ_GET(board, "切割动作")(index, ratio, info);
 }
 
 py::object mouse_up(py::object self, py::object event) {

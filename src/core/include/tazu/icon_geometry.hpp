@@ -6,23 +6,9 @@
 
 #include <optional>
 
+#include "tazu/geometry.hpp"
+
 namespace tazu {
-
-struct Vec2 {
-  double x = 0;
-  double y = 0;
-};
-
-// A parent group's box, always in the order the board hands it out.
-struct GroupBox {
-  double left = 0;
-  double top = 0;
-  double bottom = 0;
-  double right = 0;
-};
-
-// Centre of a group box: left + (right - left) / 2, top + (bottom - top) / 2.
-Vec2 box_centre(const GroupBox& box);
 
 // Centre of a picture at (x, y) of the given size, untruncated.
 Vec2 picture_centre(double x, double y, double width, double height);
@@ -30,24 +16,24 @@ Vec2 picture_centre(double x, double y, double width, double height);
 // Vector from the group's centre to the picture's centre.
 Vec2 group_vector(const GroupBox& box, double x, double y, double width, double height);
 
-// The group vector as it stands at `scale`, recorded at `base_scale`.
-// Empty when base_scale is 0 (the caller reports a division by zero).
-std::optional<Vec2> scaled_group_vector(Vec2 vector, double scale, double base_scale);
+// The group vector as it stands at `scale`, recorded at `base_scale`. A
+// base_scale of 0 throws DivisionByZero.
+Vec2 scaled_group_vector(Vec2 vector, double scale, double base_scale);
 
 // The group centre implied by a picture and its scaled group vector.
-std::optional<Vec2> inferred_group_centre(double x, double y, double width, double height,
-                                          Vec2 vector, double scale, double base_scale);
+Vec2 inferred_group_centre(double x, double y, double width, double height, Vec2 vector,
+                           double scale, double base_scale);
 
 // Where the group vector places the icon's centre, seen from the group's box.
-std::optional<Vec2> group_vector_point(const GroupBox& box, Vec2 vector, double scale,
-                                       double base_scale);
+Vec2 group_vector_point(const GroupBox& box, Vec2 vector, double scale, double base_scale);
 
 // Angle of a rotate gesture: the pointer's distance to the left of the pivot,
-// `precision` pointer pixels per degree. Empty when precision is 0.
-std::optional<double> pointer_rotation(double pivot_x, double pointer_x, double precision);
+// `precision` pointer pixels per degree. A precision of 0 throws DivisionByZero.
+double pointer_rotation(double pivot_x, double pointer_x, double precision);
 
 // Scale ratio asked for by a vertical gesture of `amount`, `precision` units per
-// unit of ratio. Empty when the result would not be positive.
+// unit of ratio (0 throws DivisionByZero). Empty when the result would not be
+// positive.
 std::optional<double> gesture_scale(double scale, double amount, double precision);
 
 // How far a move carried an icon: its position and its origin point. Stored

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <optional>
 
+#include "tazu/geometry.hpp"
+
 namespace tazu {
 
 // Fixed sizes, in pixels, of the pop-ups and the dialogs.
@@ -18,13 +20,6 @@ inline constexpr int kSelectorFontSize = 15;
 inline constexpr int kPopupAlpha = 220;
 // A second selection sooner than this (pygame ticks, ms) opens the context menu.
 inline constexpr double kDoubleSelectionMs = 300;
-
-struct Box {
-  double left = 0;
-  double top = 0;
-  double width = 0;
-  double height = 0;
-};
 
 // Python's float floor division (a // b), which is not always floor(a / b).
 // b must not be 0.

@@ -3,12 +3,12 @@
 // box geometry used to place a layer at that moment.
 #pragma once
 
-#include <array>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
+
+#include "tazu/geometry.hpp"
 
 namespace tazu::playback {
 
@@ -36,42 +36,17 @@ TimeWeights compute_time_weights(const std::vector<std::optional<double>>& parse
 
 // ----- geometry ----------------------------------------------------------
 
-struct Vec2 {
-  double x = 0, y = 0;
-};
-
-// A box by its left, top, width and height (y downwards).
-struct Box {
-  double x = 0, y = 0, w = 0, h = 0;
-  Vec2 centre() const { return {x + w / 2, y + h / 2}; }
-};
-
-// A parent group's box, stored as (left, top, bottom, right).
-struct GroupBox {
-  double left = 0, top = 0, bottom = 0, right = 0;
-  Box box() const { return {left, top, right - left, bottom - top}; }
-};
-
-// Turns a vector by degrees; the platform decides the sign convention.
-using RotateFn = std::function<Vec2(Vec2, double)>;
-
-double lerp(double a, double b, double t);
+using tazu::Box;
+using tazu::GroupBox;
+using tazu::lerp;
+using tazu::RotateFn;
+using tazu::turn_box;
+using tazu::turn_box_about;
+using tazu::TurnedBox;
+using tazu::Vec2;
 
 // Linear interpolation of two box centres (t is not clamped).
 Vec2 interpolate_centre(double t, const Box& start, const Box& end);
-
-// A box's corners (top-left, top-right, bottom-right, bottom-left) taken about
-// its centre, turned by `angle`, scaled by `scale` and carried to `centre`;
-// `x`, `y` are the smallest corner coordinates (not yet truncated).
-struct TurnedBox {
-  double x = 0, y = 0;
-  std::array<Vec2, 4> corners{};
-};
-TurnedBox turn_box(const Box& box, double angle, double scale, Vec2 centre, const RotateFn& rotate);
-
-// The same corners turned about an outside point `pivot` by `angle` (used for
-// a layer that turns with its group).
-TurnedBox turn_box_about(const Box& box, Vec2 pivot, double angle, const RotateFn& rotate);
 
 // ----- change segments ---------------------------------------------------
 
@@ -145,8 +120,8 @@ struct GroupPlacement {
 // `pivot_truthy`: the chosen rotation centre and the start one are both set;
 // `local_scaling`: the layer's scale differs from its group's; `origin_size` is the media's pixel
 // size; `group_centre`: the group's centre at t when the caller has it, else the interpolated
-// centre of the two group boxes. Fails (std::domain_error) when the offset vector it needs is
-// missing.
+// centre of the two group boxes. Throws WrongKind when a value it needs (the group boxes, the
+// offset vector, the base scale) is missing, DivisionByZero for a zero scale.
 GroupPlacement place_in_group(const ChangeSegment& s, double t, bool pivot_truthy,
                               bool local_scaling, Vec2 origin_size, const RotateFn& rotate,
                               std::optional<Vec2> group_centre = std::nullopt);

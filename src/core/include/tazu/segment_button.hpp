@@ -2,8 +2,6 @@
 // to a neighbour when the click lands near an edge, cutting it elsewhere.
 #pragma once
 
-#include <optional>
-
 namespace tazu {
 
 enum class SegmentEdit { StitchLeft, StitchRight, Cut };
@@ -12,8 +10,9 @@ enum class SegmentEdit { StitchLeft, StitchRight, Cut };
 // right edge stitches right; anything else cuts.
 SegmentEdit segment_edit_at(double x, double left, double right, double threshold);
 
-// Where a cut at `x` falls, as a fraction of the width; nullopt for a zero width.
-std::optional<double> cut_ratio(double x, double left, double width);
+// Where a cut at `x` falls, as a fraction of the width; a zero width throws
+// DivisionByZero.
+double cut_ratio(double x, double left, double width);
 
 // Cut and stitch requests are accepted at most once per this many seconds.
 inline constexpr double kCutStitchInterval = 3.0;

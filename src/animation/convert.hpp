@@ -1,0 +1,81 @@
+// Python values read into the core's types, and results written back: one way
+// to read a number, a pair, a group box, a rectangle and a colour, and the
+// board's two coordinate spaces. Errors read as Python's own for the same
+// mistake, or name the value that could not be read.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <utility>
+
+#include "pyclass.hpp"
+#include "tazu/geometry.hpp"
+#include "tazu/state_record.hpp"
+
+namespace tazu::convert {
+
+// Raises `type` with a message that stays a str (PyErr_Format takes ASCII
+// format strings only, and a record's text need not encode as UTF-8).
+[[noreturn]] void raise_error(PyObject* type, py::handle message);
+// The text followed by repr(value).
+[[noreturn]] void raise_with_repr(PyObject* type, const char* text, py::handle value);
+
+// A number as a double, refusing what Python arithmetic would refuse (text,
+// None) with TypeError "需要数字，得到 …".
+double number(py::handle v);
+
+// `a, b, ... = v`, with Python's errors for a wrong count or a non-iterable.
+template <std::size_t N>
+std::array<py::object, N> unpack(py::handle v);
+
+// v[i], as Python's subscription does.
+py::object item(py::handle v, long i);
+
+// The two items of a pair: a tuple's items 0 and 1, a record's 获取(0) and
+// 获取(1), or v[0] and v[1]; unconverted, so their number types stay.
+std::pair<py::object, py::object> pair_items(py::handle v);
+
+// Two numbers unpacked from v.
+Vec2 pair(py::handle v);
+// The same, or nothing for None.
+std::optional<Vec2> optional_pair(py::handle v);
+
+// A group box: four numbers (left, top, bottom, right); anything else is a
+// ValueError naming the value.
+GroupBox group_box(py::handle v);
+
+// A 游戏矩形 (or anything with 左, 上, 宽 and 高) as a box.
+Box rect(py::handle r);
+
+py::tuple rgb(int r, int g, int b);
+py::tuple tuple_of(Vec2 v);
+
+// int(v): truncation toward zero; ValueError for NaN and OverflowError for
+// infinities, as int() gives.
+py::object int_of(double v);
+// An int when `as_int` (the operands were ints, as Python's arithmetic would
+// give), else a float.
+py::object int_or_float(double v, bool as_int);
+// The result of `a - b`-like arithmetic done in the core, typed as Python
+// would type it.
+py::object number_like(double v, py::handle a, py::handle b);
+
+// A state record's key as a str, made once.
+py::handle key_name(record::Key k);
+
+// The board's two spaces: standard data (what records and documents hold)
+// and actual-board pixels (what icons and rectangles hold), converted one
+// number at a time through the board's screen.
+enum class Fit {
+  always,      // convert whatever the fit ratio
+  unless_one,  // leave the value as it is when the spaces coincide
+};
+// True when the screen's fit ratio is exactly 1.
+bool fit_is_one(py::handle screen);
+py::object to_board(py::handle screen, py::handle v, Fit when = Fit::always);
+py::object to_standard(py::handle screen, py::handle v, Fit when = Fit::always);
+// The screen of an object's board: owner.画板.屏幕.
+py::object screen_of(py::handle owner);
+
+}  // namespace tazu::convert
