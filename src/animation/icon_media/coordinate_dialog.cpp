@@ -18,16 +18,13 @@ void init(py::object self, py::object board, py::object callback, py::object def
     std::tie(x, y) = layout_py::centred_in_window(board, l.panel_width, l.panel_height);
   py::object panel = dialog::make_panel(self, x, y, 6);
   py::object screen = TZ_GET(self, "屏幕");
-  py::object input_cls = TZ_G("游戏输入框");
   TZ_SET(self, "默认X", default_x);
   TZ_SET(self, "X输入",
-         input_cls(py::arg("屏幕") = screen, py::arg("提示") = py::str("X: ") + py::str(default_x),
-                   py::arg("父节点") = panel, **dialog::place(l.x_input)));
+         widgets_py::input(screen, py::str("X: ") + py::str(default_x), panel, l.x_input));
   TZ_SET(self, "默认Y", default_y);
   TZ_SET(self, "Y输入",
-         input_cls(py::arg("屏幕") = screen, py::arg("提示") = py::str("Y: ") + py::str(default_y),
-                   py::arg("父节点") = panel, **dialog::place(l.y_input)));
-  dialog::add_buttons(self, panel, dialog::place(l.cancel), dialog::place(l.confirm));
+         widgets_py::input(screen, py::str("Y: ") + py::str(default_y), panel, l.y_input));
+  dialog::add_buttons(self, panel, l.cancel, l.confirm);
   TZ_GET(self, "隐藏")();
 }
 

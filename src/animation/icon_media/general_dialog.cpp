@@ -17,17 +17,10 @@ void init(py::object self, py::object board, py::object callback, py::object x, 
   if (pyext::truthy(centred)) std::tie(x, y) = layout_py::centred_in_window(board, w, h);
   py::object panel = dialog::make_panel(self, x, y, 50);
   GeneralDialogLayout l = general_dialog_layout(w, h, pyext::py_float(input_ratio));
-  TZ_SET(self, "输入",
-         TZ_G("游戏输入框")(py::arg("屏幕") = TZ_GET(self, "屏幕"), py::arg("提示") = hint,
-                            py::arg("父节点") = panel, **dialog::place(l.input)));
+  TZ_SET(self, "输入", widgets_py::input(TZ_GET(self, "屏幕"), hint, panel, l.input));
   // The buttons' top keeps the number type of the panel height.
-  py::object button_top = convert::int_or_float(l.cancel.y, layout_py::is_int(height));
-  auto button = [&](const Box& b) {
-    py::dict kw = dialog::place(b);
-    kw["纵坐标"] = button_top;
-    return kw;
-  };
-  dialog::add_buttons(self, panel, button(l.cancel), button(l.confirm));
+  dialog::add_buttons(self, panel, l.cancel, l.confirm,
+                      convert::int_or_float(l.cancel.y, layout_py::is_int(height)));
   TZ_GET(self, "隐藏")();
 }
 

@@ -22,29 +22,19 @@ py::object make_panel(py::handle self, py::handle x, py::handle y, int layer) {
   return panel;
 }
 
-py::dict place(py::object x, py::object y, py::object width, py::object height) {
-  py::dict kw;
-  kw["横坐标"] = std::move(x);
-  kw["纵坐标"] = std::move(y);
-  kw["宽度"] = std::move(width);
-  kw["高度"] = std::move(height);
-  return kw;
-}
-
-py::dict place(const Box& b) {
-  auto as_int = [](double v) { return py::int_(static_cast<long long>(v)); };
-  return place(as_int(b.x), as_int(b.y), as_int(b.w), as_int(b.h));
-}
-
-void add_buttons(py::handle self, py::handle panel, const py::dict& cancel,
-                 const py::dict& confirm) {
-  py::object screen = TZ_GET(self, "屏幕");
-  py::object button_cls = TZ_G("游戏按钮");
-  TZ_SET(self, "取消按钮",
-         button_cls(screen, TZ_GET(self, "隐藏"), "取消", py::arg("父节点") = panel, **cancel));
-  TZ_SET(
-      self, "完成按钮",
-      button_cls(screen, TZ_GET(self, "获得文本"), "确定", py::arg("父节点") = panel, **confirm));
+void add_buttons(py::handle self, py::handle panel, const Box& cancel, const Box& confirm,
+                 py::handle top) {
+  auto whole = [](double v) { return py::int_(static_cast<long long>(v)); };
+  auto make = [&](const char* action, const char* label, const Box& at) {
+    return TZ_G("游戏按钮")(TZ_GET(self, "屏幕"), py::getattr(self, action), label,
+                            py::arg("父节点") = panel, py::arg("横坐标") = whole(at.x),
+                            py::arg("纵坐标") = top.is_none()
+                                                    ? py::object(whole(at.y))
+                                                    : py::reinterpret_borrow<py::object>(top),
+                            py::arg("宽度") = whole(at.w), py::arg("高度") = whole(at.h));
+  };
+  TZ_SET(self, "取消按钮", make("隐藏", "取消", cancel));
+  TZ_SET(self, "完成按钮", make("获得文本", "确定", confirm));
 }
 
 void call_back(py::handle self, py::handle callback, py::tuple values) {
@@ -62,11 +52,10 @@ void show(py::handle self, bool shown) {
   // Hiding or showing the dialog gives the canvas its input back or takes it.
   TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(!shown));
   TZ_SET(self, "visible", py::bool_(shown));
-  py::object panel = TZ_GET(self, "面板");
   if (shown)
-    TZ_GET(panel, "展现")();
+    widgets_py::show_panel(self);
   else
-    TZ_GET(panel, "隐藏")();
+    widgets_py::hide_panel(self);
 }
 
 }  // namespace tazu::dialog

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "icon_media/layout_py.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu::dialog {
 
@@ -16,13 +17,10 @@ void start(py::handle self, py::handle board, py::handle callback, py::handle in
 // The panel at (x, y) of the dialog's size on `layer`, kept as 面板.
 py::object make_panel(py::handle self, py::handle x, py::handle y, int layer);
 
-// A place inside the panel as the widgets take it (横坐标, 纵坐标, 宽度, 高度).
-py::dict place(py::object x, py::object y, py::object width, py::object height);
-py::dict place(const Box& b);
-
-// 取消按钮 hides the dialog, 完成按钮 takes its text.
-void add_buttons(py::handle self, py::handle panel, const py::dict& cancel,
-                 const py::dict& confirm);
+// 取消按钮 hides the dialog, 完成按钮 takes its text; both at their boxes (whole
+// pixels), their top given as `top` instead when that is not None.
+void add_buttons(py::handle self, py::handle panel, const Box& cancel, const Box& confirm,
+                 py::handle top = py::none());
 
 // The callback with the dialog's values, and its 信息 last when that is not None.
 void call_back(py::handle self, py::handle callback, py::tuple values);
