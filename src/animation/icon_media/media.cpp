@@ -19,8 +19,7 @@ namespace {
 
 using pictures::message;
 using pictures::reading;
-
-std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
+using pictures::text;
 
 py::str text_of(std::string_view s) { return py::str(s.data(), s.size()); }
 

@@ -18,8 +18,6 @@ using convert::raise_error;
 
 namespace {
 
-std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
-
 // 16- and 32-bit grey brought to 8 bits by scale: Pillow's own conversion clips.
 py::object grey_to_8_bits(py::handle image, const std::string& mode) {
   using Values = py::array_t<double, py::array::c_style | py::array::forcecast>;
@@ -42,6 +40,8 @@ py::object grey_to_8_bits(py::handle image, const std::string& mode) {
 }
 
 }  // namespace
+
+std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
 
 py::object attr_or(py::handle obj, py::handle name, py::handle fallback) {
   PyObject* v = PyObject_GetAttr(obj.ptr(), name.ptr());

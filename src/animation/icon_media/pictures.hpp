@@ -5,11 +5,15 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "convert.hpp"
 #include "pyclass.hpp"
 
 namespace tazu::icon::pictures {
+
+// str(v) as UTF-8.
+std::string text(py::handle v);
 
 // getattr(obj, name, fallback): only a missing attribute gives the fallback.
 py::object attr_or(py::handle obj, py::handle name, py::handle fallback);
