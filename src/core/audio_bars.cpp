@@ -7,6 +7,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "tazu/errors.hpp"
+
 namespace tazu {
 
 static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
@@ -121,6 +123,60 @@ double round_to_cents(double value) {
   std::from_chars(buf, printed.ptr, out, std::chars_format::fixed);
   // Keep the sign of a value that rounds to zero, as Python does (-0.001 -> -0.0).
   return std::copysign(out, value);
+}
+
+bool readable(SampleFormat f) {
+  switch (f.kind) {
+    case 'i':
+    case 'u':
+      return f.bytes == 1 || f.bytes == 2 || f.bytes == 4 || f.bytes == 8;
+    case 'f':
+      return f.bytes == 4 || f.bytes == 8;
+  }
+  return false;
+}
+
+void check_bar_count(std::int64_t bars) {
+  if (bars == 0) throw DivisionByZero("integer division or modulo by zero");
+  if (bars < 0) throw BadValue("the number of bars must not be negative");
+}
+
+namespace {
+
+template <typename T>
+std::optional<std::vector<BarHeight>> heights_of(const AnySamples& s, std::int64_t start,
+                                                 std::int64_t end, std::int64_t bars) {
+  const SampleView<T> view{s.data, s.frames, s.frame_stride, s.channels, s.channel_stride};
+  auto peaks = audio_bar_peaks(view, start, end, bars);
+  if (!peaks) return std::nullopt;
+  std::vector<BarHeight> out(peaks->size());
+  for (std::size_t i = 0; i < peaks->size(); ++i) {
+    const auto& p = (*peaks)[i];
+    if (!p) continue;
+    if constexpr (std::is_floating_point_v<T>)
+      out[i] = {false, 0, round_to_cents(*p)};
+    else
+      out[i] = {true, *p, 0};
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::vector<BarHeight>> audio_bar_heights(const AnySamples& s, std::int64_t start,
+                                                        std::int64_t end, std::int64_t bars) {
+  const auto [kind, bytes] = s.format;
+  if (kind == 'f' && bytes == 4) return heights_of<float>(s, start, end, bars);
+  if (kind == 'f' && bytes == 8) return heights_of<double>(s, start, end, bars);
+  if (kind == 'i' && bytes == 1) return heights_of<std::int8_t>(s, start, end, bars);
+  if (kind == 'i' && bytes == 2) return heights_of<std::int16_t>(s, start, end, bars);
+  if (kind == 'i' && bytes == 4) return heights_of<std::int32_t>(s, start, end, bars);
+  if (kind == 'i' && bytes == 8) return heights_of<std::int64_t>(s, start, end, bars);
+  if (kind == 'u' && bytes == 1) return heights_of<std::uint8_t>(s, start, end, bars);
+  if (kind == 'u' && bytes == 2) return heights_of<std::uint16_t>(s, start, end, bars);
+  if (kind == 'u' && bytes == 4) return heights_of<std::uint32_t>(s, start, end, bars);
+  if (kind == 'u' && bytes == 8) return heights_of<std::uint64_t>(s, start, end, bars);
+  throw WrongKind("audio samples must be integers or floats");
 }
 
 #define TAZU_BARS(T)                                                                \

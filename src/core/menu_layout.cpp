@@ -131,4 +131,13 @@ GeneralDialogLayout general_dialog_layout(double panel_width, double panel_heigh
   return l;
 }
 
+std::optional<TextPair> split_pair_text(std::string_view text) {
+  for (std::string_view sep : {std::string_view(","), std::string_view("，")}) {
+    std::size_t at = text.find(sep);
+    if (at != std::string_view::npos)
+      return TextPair{text.substr(0, at), text.substr(at + sep.size())};
+  }
+  return std::nullopt;
+}
+
 }  // namespace tazu

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tazu/audio_bars.hpp"
+#include "tazu/errors.hpp"
 
 namespace {
 
@@ -160,4 +161,53 @@ INSTANTIATE_TEST_SUITE_P(PythonValues, RoundToCents,
 TEST(RoundToCentsSpecial, NonFiniteValuesPassThrough) {
   EXPECT_TRUE(std::isnan(tazu::round_to_cents(std::nan(""))));
   EXPECT_EQ(tazu::round_to_cents(INFINITY), INFINITY);
+}
+
+TEST(AnySamples, ReadableTypes) {
+  for (std::size_t bytes : {1, 2, 4, 8}) {
+    EXPECT_TRUE(tazu::readable({'i', bytes}));
+    EXPECT_TRUE(tazu::readable({'u', bytes}));
+  }
+  EXPECT_TRUE(tazu::readable({'f', 4}));
+  EXPECT_TRUE(tazu::readable({'f', 8}));
+  EXPECT_FALSE(tazu::readable({'f', 2}));
+  EXPECT_FALSE(tazu::readable({'c', 16}));
+  EXPECT_FALSE(tazu::readable({'i', 3}));
+}
+
+TEST(AnySamples, BarCountChecked) {
+  EXPECT_THROW(tazu::check_bar_count(0), tazu::DivisionByZero);
+  EXPECT_THROW(tazu::check_bar_count(-1), tazu::BadValue);
+  EXPECT_NO_THROW(tazu::check_bar_count(1));
+}
+
+TEST(AnySamples, IntegerBarsAreWholeAndEmptyBarsZero) {
+  const std::int16_t data[] = {-32768, 5, 7};
+  tazu::AnySamples s{{'i', 2}, reinterpret_cast<const std::byte*>(data), 3, 2};
+  auto bars = tazu::audio_bar_heights(s, 0, 3, 5);
+  ASSERT_TRUE(bars);
+  ASSERT_EQ(bars->size(), 5u);
+  EXPECT_TRUE((*bars)[0].whole);
+  EXPECT_EQ((*bars)[0].magnitude, 32768u);
+  EXPECT_EQ((*bars)[2].magnitude, 7u);
+  EXPECT_TRUE((*bars)[4].whole);
+  EXPECT_EQ((*bars)[4].magnitude, 0u);
+  EXPECT_FALSE(tazu::audio_bar_heights(s, 2, 2, 5));
+}
+
+TEST(AnySamples, FloatBarsRoundedToCents) {
+  const double data[] = {0.125, -0.5, 0.333333};
+  tazu::AnySamples s{{'f', 8}, reinterpret_cast<const std::byte*>(data), 3, 8};
+  auto bars = tazu::audio_bar_heights(s, 0, 3, 3);
+  ASSERT_TRUE(bars);
+  EXPECT_FALSE((*bars)[0].whole);
+  EXPECT_DOUBLE_EQ((*bars)[0].value, 0.12);  // ties go to the nearer double, as round()
+  EXPECT_DOUBLE_EQ((*bars)[1].value, 0.5);
+  EXPECT_DOUBLE_EQ((*bars)[2].value, 0.33);
+}
+
+TEST(AnySamples, UnreadableTypeRefused) {
+  const std::byte data[16] = {};
+  tazu::AnySamples s{{'c', 16}, data, 1, 16};
+  EXPECT_THROW(tazu::audio_bar_heights(s, 0, 1, 1), tazu::WrongKind);
 }

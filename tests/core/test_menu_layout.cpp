@@ -3,7 +3,10 @@
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "tazu/menu_layout.hpp"
 
@@ -182,4 +185,21 @@ TEST(MenuLayout, GeneralDialog) {
   EXPECT_EQ(odd.input.h, 60);
   EXPECT_EQ(odd.cancel.x, 6);
   EXPECT_EQ(odd.cancel.y, 121);
+}
+
+// "x,y" splits at the first ASCII comma; only a text without one splits at
+// the full-width comma.
+TEST(MenuLayout, PairTextSplitsAtItsComma) {
+  auto parts = [](std::string_view s) {
+    auto p = tazu::split_pair_text(s);
+    return p ? std::pair<std::string, std::string>(p->first, p->second)
+             : std::pair<std::string, std::string>("-", "-");
+  };
+  using P = std::pair<std::string, std::string>;
+  EXPECT_EQ(parts("12, 34"), P("12", " 34"));
+  EXPECT_EQ(parts("12，34"), P("12", "34"));
+  EXPECT_EQ(parts("1，2,3"), P("1，2", "3"));
+  EXPECT_EQ(parts(",,"), P("", ","));
+  EXPECT_FALSE(tazu::split_pair_text("12 34"));
+  EXPECT_FALSE(tazu::split_pair_text(""));
 }

@@ -3,16 +3,11 @@
 
 #include "icon/icon_common.hpp"
 #include "icon/icon_parts.hpp"
+#include "tazu/icon_menu.hpp"
 
 namespace tazu::icon {
 
 namespace {
-
-// Labels of the context menu, each performed by the icon's method of that name.
-constexpr const char* kMenuActions[] = {
-    "修改动作", "编辑文本", "添加动画", "循环动画", "删除动画", "替换",     "循环播放", "设置坐标",
-    "设置比例", "导出",     "上浮",     "下浮",     "组合",     "取消组合", "导入模板", "融合",
-    "复制",     "镜像",     "锁定",     "解锁",     "重置",     "删除"};
 
 void init(py::object self, py::object icon_info, py::object board, py::object x, py::object y,
           py::object number, py::object width, py::object height, py::object kind, py::object mark,
@@ -76,7 +71,11 @@ void init(py::object self, py::object icon_info, py::object board, py::object x,
   TZ_SET(self, "当前菜单", none);
   TZ_SET(self, "上次选中时间", none);
   py::dict actions;
-  for (const char* label : kMenuActions) actions[label] = py::getattr(self, label);
+  // Each label performed by the icon's method of that name.
+  for (const icon_menu::Action& a : icon_menu::kActions) {
+    py::str label(a.label.data(), a.label.size());
+    actions[label] = py::getattr(self, label);
+  }
   TZ_SET(self, "按钮字典", actions);
   TZ_SET(self, "状态列表", TZ_G("列表")());
   TZ_SET(self, "按钮列表", none);

@@ -1,15 +1,27 @@
 // The icon's state record: everything needed to show it again, in standard data.
+#include <array>
+
 #include "icon/icon_common.hpp"
 
 namespace tazu::icon {
 
 namespace {
 
+using record::Key;
+
+// The keys every report holds, number to info.
+constexpr std::size_t kFixedKeys = record::index(Key::info) + 1;
+
+// Most keys carry the icon's attribute of the same name.
+py::object attribute(py::handle self, Key k) { return py::getattr(self, key_name(k)); }
+
 py::object report_now(py::object self, py::object with_backup) {
   py::object board = TZ_GET(self, "画板");
-  py::object screen = TZ_GET(board, "屏幕");
-  py::object conv = TZ_GET(screen, "实际画板转标准数据");
+  py::object conv = TZ_GET(TZ_GET(board, "屏幕"), "实际画板转标准数据");
+  std::array<py::object, kFixedKeys> values;
+  auto put = [&](Key k, py::object v) { values[record::index(k)] = std::move(v); };
 
+  // Converted one number at a time, in this order, whatever the fit ratio.
   py::object pivot = py::str("");
   py::object rp = TZ_GET(self, "rotate_pivot");
   if (pyext::truthy(rp)) {
@@ -18,7 +30,7 @@ py::object report_now(py::object self, py::object with_backup) {
     py::object cx = conv(a);
     pivot = py::make_tuple(cx, conv(b));
   }
-
+  put(Key::pivot, pivot);
   py::object vector = py::none(), box = py::none();
   py::object rel = TZ_GET(self, "相对坐标");
   if (pyext::truthy(rel)) {
@@ -28,51 +40,42 @@ py::object report_now(py::object self, py::object with_backup) {
     py::object l = conv(left), t = conv(top), bo = conv(bottom);
     box = py::make_tuple(l, t, bo, conv(right));
   }
-
+  put(Key::relative, vector);
+  put(Key::group_box, box);
   py::object rect = TZ_GET(self, "矩形");
-  py::object left = conv(TZ_GET(rect, "左"));
-  py::object top = conv(TZ_GET(rect, "上"));
-  py::object width = conv(TZ_GET(rect, "宽"));
-  py::object height = conv(TZ_GET(rect, "高"));
-  py::object scale = conv(TZ_GET(self, "scale_ratio"));
-  py::object group_scale = conv(TZ_GET(self, "大盘缩放比例"));
-  py::object origin_x = conv(TZ_GET(self, "origin_x"));
-  py::object origin_y = conv(TZ_GET(self, "origin_y"));
-  py::object base_scale = conv(TZ_GET(self, "原始缩放比例"));
+  put(Key::x, conv(TZ_GET(rect, "左")));
+  put(Key::y, conv(TZ_GET(rect, "上")));
+  put(Key::width, conv(TZ_GET(rect, "宽")));
+  put(Key::height, conv(TZ_GET(rect, "高")));
+  put(Key::scale, conv(TZ_GET(self, "scale_ratio")));
+  put(Key::group_scale, conv(attribute(self, Key::group_scale)));
+  put(Key::origin_x, conv(attribute(self, Key::origin_x)));
+  put(Key::origin_y, conv(attribute(self, Key::origin_y)));
+  put(Key::base_scale, conv(attribute(self, Key::base_scale)));
 
+  // The rest is read now, unconverted, in table order.
+  for (std::size_t i = 0; i < kFixedKeys; ++i) {
+    auto k = static_cast<Key>(i);
+    if (values[i]) continue;
+    if (k == Key::angle) {
+      py::object angle = TZ_GET(self, "旋转角度");
+      put(k, pyext::truthy(angle) ? angle : py::int_(0));
+    } else {
+      put(k, attribute(self, k));
+    }
+  }
   py::dict d;
-  d[TZ_NAME("编号")] = TZ_GET(self, "编号");
-  d[TZ_NAME("文件")] = TZ_GET(self, "文件");
-  d[TZ_NAME("横坐标")] = left;
-  d[TZ_NAME("纵坐标")] = top;
-  d[TZ_NAME("origin_x")] = origin_x;
-  d[TZ_NAME("origin_y")] = origin_y;
-  d[TZ_NAME("宽度")] = width;
-  d[TZ_NAME("高度")] = height;
-  d[TZ_NAME("模式")] = TZ_GET(self, "模式");
-  d[TZ_NAME("循环")] = TZ_GET(self, "循环");
-  d[TZ_NAME("缩放比例")] = scale;
-  d[TZ_NAME("旋转中心")] = pivot;
-  d[TZ_NAME("相对坐标")] = vector;
-  d[TZ_NAME("原始缩放比例")] = base_scale;
-  d[TZ_NAME("大盘矩形")] = box;
-  py::object angle = TZ_GET(self, "旋转角度");
-  d[TZ_NAME("旋转角度")] = pyext::truthy(angle) ? angle : py::int_(0);
-  d[TZ_NAME("锁")] = TZ_GET(self, "锁");
-  d[TZ_NAME("循环次数")] = TZ_GET(self, "循环次数");
-  d[TZ_NAME("大盘旋转角度")] = TZ_GET(self, "大盘旋转角度");
-  d[TZ_NAME("大盘缩放比例")] = group_scale;
-  d[TZ_NAME("别名")] = TZ_GET(self, "别名");
-  d[TZ_NAME("info")] = TZ_GET(self, "info");
+  for (std::size_t i = 0; i < kFixedKeys; ++i) d[key_name(static_cast<Key>(i))] = values[i];
   py::object record = TZ_G("字典")(d);
 
-  py::object put = TZ_GET(record, "填写");
-  if (pyext::truthy(with_backup)) put("缩放备份", TZ_GET(self, "缩放备份"));
-  py::object text = TZ_GET(self, "文本");
-  if (pyext::truthy(text)) put("文本", TZ_GET(TZ_G("json"), "dumps")(text));
-  for (const char* key : {"字体大小", "文本颜色", "字体"}) {
-    py::object v = py::getattr(self, key);
-    if (pyext::truthy(v)) put(key, v);
+  py::object fill = TZ_GET(record, "填写");
+  if (pyext::truthy(with_backup))
+    fill(key_name(Key::scale_backup), attribute(self, Key::scale_backup));
+  py::object text = attribute(self, Key::text);
+  if (pyext::truthy(text)) fill(key_name(Key::text), TZ_GET(TZ_G("json"), "dumps")(text));
+  for (Key k : {Key::font_size, Key::text_colour, Key::font}) {
+    py::object v = attribute(self, k);
+    if (pyext::truthy(v)) fill(key_name(k), v);
   }
   return record;
 }
@@ -83,7 +86,7 @@ py::object report(py::object self, py::object with_backup) {
   TZ_GET(self, "保存状态")();
   py::object record = TZ_GET(self, "当前状态备份");
   if (!pyext::truthy(record)) record = TZ_GET(self, "报告当下")(with_backup);
-  TZ_GET(record, "填写")("状态列表", TZ_GET(self, "状态列表"));
+  TZ_GET(record, "填写")(key_name(Key::states), TZ_GET(self, "状态列表"));
   return record;
 }
 

@@ -113,14 +113,16 @@ struct Shift {
 };
 
 void shift_record(py::handle record, const Shift& d) {
+  using record::Key;
   py::object get = TZ_GET(record, "获取"), put = TZ_GET(record, "填写");
-  put(TZ_NAME("横坐标"), get(TZ_NAME("横坐标")) + d.x);
-  put(TZ_NAME("纵坐标"), get(TZ_NAME("纵坐标")) + d.y);
-  put(TZ_NAME("origin_x"), get(TZ_NAME("origin_x")) + d.origin_x);
-  put(TZ_NAME("origin_y"), get(TZ_NAME("origin_y")) + d.origin_y);
-  py::object pivot = get(TZ_NAME("旋转中心"));
+  auto shift = [&](Key k, const py::object& by) { put(key_name(k), get(key_name(k)) + by); };
+  shift(Key::x, d.x);
+  shift(Key::y, d.y);
+  shift(Key::origin_x, d.origin_x);
+  shift(Key::origin_y, d.origin_y);
+  py::object pivot = get(key_name(Key::pivot));
   if (pyext::truthy(pivot))
-    put(TZ_NAME("旋转中心"), py::make_tuple(item(pivot, 0) + d.x, item(pivot, 1) + d.y));
+    put(key_name(Key::pivot), py::make_tuple(item(pivot, 0) + d.x, item(pivot, 1) + d.y));
 }
 
 // A system drag of an icon with keyframe states carries every state along.

@@ -76,15 +76,4 @@ inline std::pair<py::int_, py::int_> centred_in_window(py::handle board, double 
           py::int_(centred_origin(height, panel_height))};
 }
 
-// Hiding or showing an input dialog gives the canvas its input back or takes it.
-inline void show_dialog_panel(py::handle self, bool shown) {
-  TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(!shown));
-  TZ_SET(self, "visible", py::bool_(shown));
-  py::object panel = TZ_GET(self, "面板");
-  if (shown)
-    TZ_GET(panel, "展现")();
-  else
-    TZ_GET(panel, "隐藏")();
-}
-
 }  // namespace tazu::layout_py

@@ -1,8 +1,13 @@
 // The icon's context menu: selection with the double-selection timing, the
 // menu's labels and place, click routing to the menu and the keyframe-state
 // selector, and the actions the board carries out.
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "icon/icon_parts.hpp"
 #include "icon_media/layout_py.hpp"
+#include "tazu/icon_menu.hpp"
 
 namespace tazu::icon {
 
@@ -10,28 +15,16 @@ namespace {
 
 using layout_py::is_int;
 
-// Menu label (and icon method) → the board method that does the work.
-struct Forward {
-  const char* label;
-  const char* board_method;
-};
-constexpr Forward kForwards[] = {
-    {"导出", "导出组合"},     {"编辑文本", "编辑文本"}, {"上浮", "上浮图标"},
-    {"下浮", "下浮图标"},     {"融合", "准备融合"},     {"修改动作", "修改动作"},
-    {"锁定", "锁定"},         {"解锁", "解锁"},         {"组合", "组合"},
-    {"取消组合", "取消组合"}, {"导入模板", "导入模板"}, {"复制", "复制图标"},
-    {"循环播放", "循环播放"}, {"替换", "准备替换图层"}, {"重置", "重置图层"},
-    {"删除", "删除图标"},     {"镜像", "镜像"},
-};
-
-// Labels that a lock, or a running action key, takes out of the menu.
-constexpr const char* kLockedOut[] = {"添加动画", "循环动画", "删除动画", "替换", "上浮",
-                                      "下浮",     "复制",     "镜像",     "重置", "删除"};
-constexpr const char* kActionKeyOut[] = {"添加动画", "循环动画", "删除动画"};
-
-void remove_label(py::list& labels, const char* label) {
-  py::str l(label);
-  if (labels.contains(l)) labels.attr("remove")(l);
+// A label as text for the menu table; anything else matches no action.
+std::string_view label_text(py::handle label) {
+  if (!PyUnicode_Check(label.ptr())) return {};
+  Py_ssize_t size = 0;
+  const char* utf8 = PyUnicode_AsUTF8AndSize(label.ptr(), &size);
+  if (!utf8) {
+    PyErr_Clear();  // a lone surrogate: no action is named so
+    return {};
+  }
+  return {utf8, static_cast<std::size_t>(size)};
 }
 
 py::list button_labels(py::handle buttons) {
@@ -64,16 +57,18 @@ void select(py::object self) {
 
 void pop_up_menu(py::object self) {
   py::object board = TZ_GET(self, "画板");
-  py::list labels = button_labels(TZ_GET(self, "按钮字典"));
-  py::str video("video");
-  if (!pyext::py_eq(TZ_GET(self, "type"), video)) remove_label(labels, "循环播放");
-  if (!pyext::truthy(TZ_GET(self, "info"))) remove_label(labels, "修改动作");
-  if (!pyext::truthy(TZ_GET(self, "文本"))) remove_label(labels, "编辑文本");
-  if (pyext::truthy(TZ_GET(self, "锁")))
-    for (const char* l : kLockedOut) remove_label(labels, l);
-  if (pyext::truthy(TZ_GET(board, "是否开始动作键")()))
-    for (const char* l : kActionKeyOut) remove_label(labels, l);
-  if (!pyext::truthy(TZ_GET(self, "图标状态选项"))) remove_label(labels, "删除动画");
+  py::list all = button_labels(TZ_GET(self, "按钮字典"));
+  icon_menu::Facts facts;
+  facts.video = pyext::py_eq(TZ_GET(self, "type"), py::str("video"));
+  facts.info = pyext::truthy(TZ_GET(self, "info"));
+  facts.text = pyext::truthy(TZ_GET(self, "文本"));
+  facts.locked = pyext::truthy(TZ_GET(self, "锁"));
+  facts.action_key = pyext::truthy(TZ_GET(board, "是否开始动作键")());
+  facts.selector = pyext::truthy(TZ_GET(self, "图标状态选项"));
+  std::vector<std::string_view> texts;
+  for (py::handle l : all) texts.push_back(label_text(l));
+  py::list labels;
+  for (std::size_t i : icon_menu::offered(texts, facts)) labels.append(all[i]);
   TZ_SET(self, "按钮列表", labels);
 
   py::object x = TZ_GET(self, "横坐标");
@@ -143,10 +138,12 @@ void mouse_up(py::object self, py::object event) {
 }  // namespace
 
 void add_menu_members(pyext::ClassBuilder& b) {
-  for (const Forward& f : kForwards) {
-    PyObject* method = pyext::intern(f.board_method);
+  for (const icon_menu::Action& a : icon_menu::kActions) {
+    if (a.board_method.empty()) continue;
+    PyObject* method = pyext::intern(std::string(a.board_method).c_str());
     b.method(
-        f.label, [method](py::object self) { TZ_GET(self, "画板").attr(py::handle(method))(); },
+        std::string(a.label).c_str(),
+        [method](py::object self) { TZ_GET(self, "画板").attr(py::handle(method))(); },
         py::arg("self"));
   }
   b.readonly("是否循环", &is_looping);

@@ -27,32 +27,6 @@ std::int64_t sample_index(py::handle seconds, py::handle rate) {
   return v;
 }
 
-template <typename T>
-py::object bars_of(const py::array& a, std::int64_t start, std::int64_t end, std::int64_t n) {
-  SampleView<T> view;
-  view.data = static_cast<const std::byte*>(a.data());
-  view.frames = a.shape(0);
-  view.frame_stride = a.strides(0);
-  if (a.ndim() == 2) {
-    view.channels = a.shape(1);
-    view.channel_stride = a.strides(1);
-  }
-  auto peaks = audio_bar_peaks(view, start, end, n);
-  if (!peaks) return py::none();
-  py::list out(peaks->size());
-  for (std::size_t i = 0; i < peaks->size(); ++i) {
-    const auto& p = (*peaks)[i];
-    if (!p) {
-      out[i] = py::int_(0);
-    } else if constexpr (std::is_floating_point_v<T>) {
-      out[i] = py::float_(round_to_cents(*p));
-    } else {
-      out[i] = py::int_(static_cast<unsigned long long>(*p));
-    }
-  }
-  return out;
-}
-
 py::object calc_audio_bar_heights(py::object audio_data, py::object sample_rate,
                                   py::object current_start_time, py::object current_end_time,
                                   py::object count) {
@@ -73,13 +47,9 @@ py::object calc_audio_bar_heights(py::object audio_data, py::object sample_rate,
   if (!bar_layout(a.shape(0), start, end, 1)) return py::none();
   py::object n_obj = py::reinterpret_steal<py::object>(PyNumber_Index(count.ptr()));
   if (!n_obj) throw py::error_already_set();
-  long long n = PyLong_AsLongLong(n_obj.ptr());
+  const long long n = PyLong_AsLongLong(n_obj.ptr());
   if (n == -1 && PyErr_Occurred()) throw py::error_already_set();
-  if (n == 0) {
-    PyErr_SetString(PyExc_ZeroDivisionError, "integer division or modulo by zero");
-    throw py::error_already_set();
-  }
-  if (n < 0) throw py::value_error("the number of bars must not be negative");
+  check_bar_count(n);
 
   if (a.ndim() > 2) a = a.attr("reshape")(a.shape(0), -1);
   if (a.ndim() == 2 && a.shape(1) == 0) throw py::value_error("audio samples have no channel");
@@ -90,42 +60,27 @@ py::object calc_audio_bar_heights(py::object audio_data, py::object sample_rate,
   if (dt.kind() == 'f' && dt.itemsize() == 2) a = a.attr("astype")(np.attr("float32"));
   if (dt.kind() == 'f' && dt.itemsize() > 8) a = a.attr("astype")(np.attr("float64"));
   dt = a.dtype();
+  const SampleFormat format{dt.kind(), static_cast<std::size_t>(dt.itemsize())};
+  if (!readable(format))
+    throw py::type_error("audio samples must be integers or floats, not " +
+                         std::string(py::str(dt)));
 
-  switch (dt.kind()) {
-    case 'i':
-      switch (dt.itemsize()) {
-        case 1:
-          return bars_of<std::int8_t>(a, start, end, n);
-        case 2:
-          return bars_of<std::int16_t>(a, start, end, n);
-        case 4:
-          return bars_of<std::int32_t>(a, start, end, n);
-        case 8:
-          return bars_of<std::int64_t>(a, start, end, n);
-      }
-      break;
-    case 'u':
-      switch (dt.itemsize()) {
-        case 1:
-          return bars_of<std::uint8_t>(a, start, end, n);
-        case 2:
-          return bars_of<std::uint16_t>(a, start, end, n);
-        case 4:
-          return bars_of<std::uint32_t>(a, start, end, n);
-        case 8:
-          return bars_of<std::uint64_t>(a, start, end, n);
-      }
-      break;
-    case 'f':
-      switch (dt.itemsize()) {
-        case 4:
-          return bars_of<float>(a, start, end, n);
-        case 8:
-          return bars_of<double>(a, start, end, n);
-      }
-      break;
+  AnySamples samples{format, static_cast<const std::byte*>(a.data()), a.shape(0), a.strides(0)};
+  if (a.ndim() == 2) {
+    samples.channels = a.shape(1);
+    samples.channel_stride = a.strides(1);
   }
-  throw py::type_error("audio samples must be integers or floats, not " + std::string(py::str(dt)));
+  auto bars = audio_bar_heights(samples, start, end, n);
+  if (!bars) return py::none();
+  py::list out(bars->size());
+  for (std::size_t i = 0; i < bars->size(); ++i) {
+    const BarHeight& bar = (*bars)[i];
+    if (bar.whole)
+      out[i] = py::int_(bar.magnitude);
+    else
+      out[i] = py::float_(bar.value);
+  }
+  return out;
 }
 
 }  // namespace

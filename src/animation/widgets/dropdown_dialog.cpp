@@ -1,18 +1,15 @@
 // 下拉选项输入框: a panel with a prompt, a pygame_gui drop-down and a "完成"
 // button that only hides it; the owner reads the choice from `clip`.
 #include "icon_media/layout_py.hpp"
-#include "pyclass.hpp"
 #include "register.hpp"
+#include "tazu/widget_layout.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu {
 
 namespace {
 
-constexpr int kPanelSize = 400;
-
-py::object none() { return py::none(); }
-
-py::object drop_down(py::object self, py::object options, py::object starting, py::object rect) {
+py::object drop_down(py::handle self, py::handle options, py::handle starting, py::handle rect) {
   return TZ_G("pygame_gui")
       .attr("elements")
       .attr("UIDropDownMenu")(py::arg("container") = TZ_GET(TZ_GET(self, "面板"), "clip"),
@@ -27,48 +24,31 @@ void init(py::object self, py::object board, py::object options, py::object left
   // Checked before anything is built: a panel left by a failed construction
   // would stay on screen with no button to close it.
   if (py::len(options) == 0) throw py::index_error("the drop-down needs at least one option");
-  TZ_SET(self, "选项列表", options);
-  TZ_SET(self, "屏幕", TZ_GET(board, "屏幕"));
-  TZ_SET(self, "画板", board);
-  TZ_SET(self, "面板宽度", py::int_(kPanelSize));
-  TZ_SET(self, "面板高度", py::int_(kPanelSize));
-  py::object screen = TZ_GET(self, "屏幕");
-
-  if (pyext::truthy(centred)) {
-    // The panel's place is standard data to the platform's widgets, so the
-    // window is measured in standard data too (no change at fit ratio 1).
-    auto [x, y] = layout_py::centred_in_window(board, kPanelSize, kPanelSize);
-    left = x;
-    top = y;
-  }
-  py::object panel = TZ_G("游戏面板")(screen, py::arg("横坐标") = left, py::arg("纵坐标") = top,
-                                      py::arg("宽度") = kPanelSize, py::arg("高度") = kPanelSize,
-                                      py::arg("层级") = 6);
+  const DropDownDialogLayout l = drop_down_dialog_layout();
+  py::object screen = TZ_GET(board, "屏幕");
+  widgets_py::set_attributes(self, {{"选项列表", options},
+                                    {"屏幕", screen},
+                                    {"画板", board},
+                                    {"面板宽度", py::int_(int(l.panel_width))},
+                                    {"面板高度", py::int_(int(l.panel_height))}});
+  // The panel's place is standard data to the platform's widgets, so the
+  // window is measured in standard data too (no change at fit ratio 1).
+  if (pyext::truthy(centred))
+    std::tie(left, top) = layout_py::centred_in_window(board, l.panel_width, l.panel_height);
+  const Box size{0, 0, l.panel_width, l.panel_height};
+  py::object panel = widgets_py::panel(screen, left, top, size, l.layer);
   TZ_SET(self, "面板", panel);
-
-  // Prompt: centred, 40 narrower than the panel.
-  py::object panel_width = TZ_GET(self, "面板宽度");
-  py::object label_width = panel_width - py::int_(40);
-  py::object label_left = pyext::py_int((panel_width - label_width) / py::int_(2));
-  py::object label = TZ_G("游戏文本");
-  label(screen, prompt, py::arg("父节点") = panel, py::arg("横坐标") = label_left,
-        py::arg("纵坐标") = 30, py::arg("宽度") = label_width, py::arg("高度") = 60);
+  widgets_py::text(screen, prompt, panel, l.prompt);
 
   // The drop-down is placed in board pixels, converted from standard data.
-  const int menu_width = 300, menu_left = (kPanelSize - menu_width) / 2, menu_top = 150,
-            menu_height = 70;
-  py::object conv = TZ_GET(screen, "标准数据转实际画板");
-  py::object l = conv(menu_left), t = conv(menu_top), w = conv(menu_width), h = conv(menu_height);
-  py::object rect = TZ_G("pygame").attr("Rect")(l, t, w, h);
-  py::object first = options.attr("__getitem__")(0);
-  TZ_SET(self, "clip", drop_down(self, options, first, rect));
-
-  const int button_width = 150;
-  TZ_SET(
-      self, "完成按钮",
-      TZ_G("游戏按钮")(screen, TZ_GET(self, "隐藏"), "完成", py::arg("父节点") = panel,
-                       py::arg("横坐标") = (kPanelSize - button_width) / 2, py::arg("纵坐标") = 250,
-                       py::arg("宽度") = button_width, py::arg("高度") = 80));
+  auto board_px = [&](double v) {
+    return convert::to_board(screen, py::int_(static_cast<long long>(v)));
+  };
+  py::object rect = TZ_G("pygame").attr("Rect")(board_px(l.menu.x), board_px(l.menu.y),
+                                                board_px(l.menu.w), board_px(l.menu.h));
+  TZ_SET(self, "clip", drop_down(self, options, options.attr("__getitem__")(0), rect));
+  TZ_SET(self, "完成按钮",
+         widgets_py::button(screen, TZ_GET(self, "隐藏"), py::str("完成"), panel, l.done));
   TZ_GET(self, "隐藏")();
 }
 
@@ -77,25 +57,22 @@ py::object set_option(py::object self, py::object option) {
     if (!pyext::py_eq(entry, option)) continue;
     py::object old = TZ_GET(self, "clip");
     TZ_GET(old, "kill")();
-    py::object fresh =
-        drop_down(self, TZ_GET(old, "options_list"), py::reinterpret_borrow<py::object>(entry),
-                  TZ_GET(old, "relative_rect"));
-    TZ_SET(self, "clip", fresh);
+    TZ_SET(self, "clip",
+           drop_down(self, TZ_GET(old, "options_list"), entry, TZ_GET(old, "relative_rect")));
     break;
   }
-  return none();
+  return py::none();
 }
 
+// The canvas is off while the dialog is shown.
 py::object hide(py::object self) {
   TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(true));
-  TZ_GET(TZ_GET(self, "面板"), "隐藏")();
-  return none();
+  return widgets_py::hide_panel(self);
 }
 
 py::object show(py::object self) {
   TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(false));
-  TZ_GET(TZ_GET(self, "面板"), "展现")();
-  return none();
+  return widgets_py::show_panel(self);
 }
 
 py::object visible(py::object self) { return TZ_GET(TZ_GET(self, "面板"), "可见"); }

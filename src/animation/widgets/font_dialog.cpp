@@ -2,8 +2,9 @@
 // in pygame_gui's colour picker; everything goes back through the callback.
 #include <optional>
 
-#include "pyclass.hpp"
 #include "register.hpp"
+#include "tazu/widget_layout.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu {
 
@@ -11,61 +12,33 @@ namespace {
 
 py::object none() { return py::none(); }
 
-// Layout of the panel: the text input on top, a row of three equal elements
-// 10 below it, and the confirm button centred 30 below that row.
-constexpr int kPanelWidth = 1200, kPanelHeight = 500;
-constexpr int kTextWidth = 1100, kTextLeft = (kPanelWidth - kTextWidth) / 2, kTextTop = 30,
-              kTextHeight = 200;
-constexpr int kRowTop = kTextTop + kTextHeight + 10, kCellWidth = 300, kCellHeight = 90,
-              kCellGap = 10;
-constexpr int kConfirmWidth = 200, kConfirmLeft = (kPanelWidth - kConfirmWidth) / 2,
-              kConfirmTop = kRowTop + kCellHeight + 30;
-
-constexpr int cell_left(int i) { return kTextLeft + i * (kCellWidth + kCellGap); }
-
-py::object input(py::object screen, const char* hint, py::object panel, int left, int top,
-                 int width, int height) {
-  return TZ_G("游戏输入框")(py::arg("屏幕") = screen, py::arg("提示") = hint,
-                            py::arg("父节点") = panel, py::arg("横坐标") = left,
-                            py::arg("纵坐标") = top, py::arg("宽度") = width,
-                            py::arg("高度") = height);
-}
-
-py::object button(py::object screen, py::object action, const char* label, py::object panel,
-                  int left, int top, int width, int height) {
-  return TZ_G("游戏按钮")(screen, action, label, py::arg("父节点") = panel,
-                          py::arg("横坐标") = left, py::arg("纵坐标") = top,
-                          py::arg("宽度") = width, py::arg("高度") = height);
-}
-
 void init(py::object self, py::object screen, py::object callback, py::object left,
           py::object top) {
-  TZ_SET(self, "回调", callback);
-  TZ_SET(self, "屏幕", screen);
-  TZ_SET(self, "字体大小", none());
-  TZ_SET(self, "字体", py::str(""));
-  TZ_SET(self, "current_colour", TZ_G("pygame").attr("Color")(0, 0, 0));
-  TZ_SET(self, "has_picked", none());
-  py::object panel = TZ_G("游戏面板")(screen, py::arg("横坐标") = left, py::arg("纵坐标") = top,
-                                      py::arg("宽度") = kPanelWidth, py::arg("高度") = kPanelHeight,
-                                      py::arg("层级") = 6);
-  TZ_SET(self, "面板", panel);
-  TZ_SET(self, "文本框",
-         input(screen, "请输入文本", panel, kTextLeft, kTextTop, kTextWidth, kTextHeight));
-  TZ_SET(self, "取色按钮",
-         button(screen, TZ_GET(self, "开启选色"), "选取颜色（默认黑）", panel, cell_left(0),
-                kRowTop, kCellWidth, kCellHeight));
-  TZ_SET(self, "colour_picker", none());
-  TZ_SET(self, "字体框",
-         input(screen, "字体（非必填）", panel, cell_left(1), kRowTop, kCellWidth, kCellHeight));
-  TZ_SET(
-      self, "字体大小框",
-      input(screen, "字体大小（非必填）", panel, cell_left(2), kRowTop, kCellWidth, kCellHeight));
-  TZ_SET(self, "完成按钮",
-         button(screen, TZ_GET(self, "确定"), "确定", panel, kConfirmLeft, kConfirmTop,
-                kConfirmWidth, kCellHeight));
-  TZ_SET(self, "文本", none());
-  TZ_SET(self, "图标信息", none());
+  const FontDialogLayout l = font_dialog_layout();
+  widgets_py::set_attributes(self, {{"回调", callback},
+                                    {"屏幕", screen},
+                                    {"字体大小", none()},
+                                    {"字体", py::str("")},
+                                    {"current_colour", TZ_G("pygame").attr("Color")(0, 0, 0)},
+                                    {"has_picked", none()}});
+  const Box size{0, 0, l.panel_width, l.panel_height};
+  py::object panel = widgets_py::panel(screen, left, top, size, l.layer);
+  auto input = [&](const char* hint, const Box& at) {
+    return widgets_py::input(screen, py::str(hint), panel, at);
+  };
+  auto button = [&](const char* action, const char* label, const Box& at) {
+    return widgets_py::button(screen, py::getattr(self, action), py::str(label), panel, at);
+  };
+  // Braced lists run in order: the widgets are made in the order of the layout.
+  widgets_py::set_attributes(self, {{"面板", panel},
+                                    {"文本框", input("请输入文本", l.text)},
+                                    {"取色按钮", button("开启选色", "选取颜色（默认黑）", l.pick)},
+                                    {"colour_picker", none()},
+                                    {"字体框", input("字体（非必填）", l.font)},
+                                    {"字体大小框", input("字体大小（非必填）", l.size)},
+                                    {"完成按钮", button("确定", "确定", l.confirm)},
+                                    {"文本", none()},
+                                    {"图标信息", none()}});
   TZ_GET(self, "隐藏")();
 }
 
@@ -114,18 +87,13 @@ py::object open_picker(py::object self) {
   return none();
 }
 
-py::object hide(py::object self) {
-  TZ_GET(TZ_GET(self, "面板"), "隐藏")();
-  return none();
-}
+py::object hide(py::object self) { return widgets_py::hide_panel(self); }
 
 py::object show(py::object self, py::object text, py::object layer_info) {
-  TZ_SET(self, "has_picked", py::bool_(false));
-  TZ_SET(self, "文本", text);
-  TZ_SET(self, "图标信息", layer_info);
+  widgets_py::set_attributes(
+      self, {{"has_picked", py::bool_(false)}, {"文本", text}, {"图标信息", layer_info}});
   if (pyext::truthy(text)) TZ_GET(TZ_GET(self, "文本框"), "设置文本")(text);
-  TZ_GET(TZ_GET(self, "面板"), "展现")();
-  return none();
+  return widgets_py::show_panel(self);
 }
 
 // int() of the size text; nullopt when it is not an integer.

@@ -3,8 +3,10 @@
 // release inside calls the host's callback.
 #include "tazu/segment_button.hpp"
 
-#include "pyclass.hpp"
+#include "convert.hpp"
 #include "register.hpp"
+#include "tazu/widget_layout.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu {
 
@@ -15,39 +17,38 @@ PyObject* g_class = nullptr;  // the class, for the base-class constructor call
 py::object none() { return py::none(); }
 
 py::object colour_or(py::object given, int r, int g, int b) {
-  return given.is_none() ? py::object(py::make_tuple(r, g, b)) : given;
+  return given.is_none() ? py::object(convert::rgb(r, g, b)) : given;
 }
 
 void init(py::object self, py::object board, py::object rect, py::object text, py::object callback,
           py::object font, py::object index, py::object weight, py::object inactive_colour,
           py::object active_colour, py::object selected_colour, py::object info) {
-  TZ_SET(self, "回调", callback);
-  TZ_SET(self, "画板", board);
-  TZ_SET(self, "序号", index);
-  TZ_SET(self, "权重", weight);
-  TZ_SET(self, "文本", text);
-  TZ_SET(self, "字体", font);
-  TZ_SET(self, "_激活", py::bool_(false));
-  TZ_SET(self, "激活颜色", colour_or(active_colour, 0, 128, 128));
   py::object inactive = colour_or(inactive_colour, 22, 22, 22);
-  TZ_SET(self, "未激活颜色", inactive);
-  TZ_SET(self, "选中颜色", colour_or(selected_colour, 0, 111, 111));
-  TZ_SET(self, "当前颜色", inactive);
-  TZ_SET(self, "信息", info);
-  TZ_SET(self, "柱子信息", none());
-  TZ_SET(self, "柱子数量", py::int_(0));
-  TZ_SET(self, "上次切缝时间", none());
+  widgets_py::set_attributes(self, {{"回调", callback},
+                                    {"画板", board},
+                                    {"序号", index},
+                                    {"权重", weight},
+                                    {"文本", text},
+                                    {"字体", font},
+                                    {"_激活", py::bool_(false)},
+                                    {"激活颜色", colour_or(active_colour, 0, 128, 128)},
+                                    {"未激活颜色", inactive},
+                                    {"选中颜色", colour_or(selected_colour, 0, 111, 111)},
+                                    {"当前颜色", inactive},
+                                    {"信息", info},
+                                    {"柱子信息", none()},
+                                    {"柱子数量", py::int_(0)},
+                                    {"上次切缝时间", none()}});
 
-  py::object ratio = TZ_GET(TZ_GET(board, "屏幕"), "适配比例");
-  if (!pyext::py_eq(ratio, py::int_(1))) TZ_GET(rect, "set_scale_ratio")(ratio);
+  py::object screen = TZ_GET(board, "屏幕");
+  if (!convert::fit_is_one(screen)) TZ_GET(rect, "set_scale_ratio")(TZ_GET(screen, "适配比例"));
   py::object super = TZ_G("super");
   py::handle cls(g_class);
   TZ_GET(super(cls, self), "__init__")(py::arg("矩形") = rect);
 }
 
 py::object set_waveform(py::object self, py::object bars, py::object count) {
-  TZ_SET(self, "柱子信息", bars);
-  TZ_SET(self, "柱子数量", count);
+  widgets_py::set_attributes(self, {{"柱子信息", bars}, {"柱子数量", count}});
   return none();
 }
 
@@ -73,15 +74,16 @@ py::object deselect(py::object self) {
 py::object draw(py::object self) {
   py::object layer = TZ_GET(TZ_GET(self, "字体"), "渲染")(TZ_GET(self, "文本"));
   py::object rect = TZ_GET(self, "矩形");
-  py::object two = py::int_(2);
-  py::object x = TZ_GET(self, "横坐标") + TZ_GET(rect, "宽") / two - TZ_GET(layer, "宽") / two;
-  py::object y = TZ_GET(self, "纵坐标") + TZ_GET(rect, "高") / two - TZ_GET(layer, "高") / two;
-  TZ_GET(layer, "移动")(x, y);
+  using convert::number;
+  const Vec2 at = centred_label({number(TZ_GET(self, "横坐标")), number(TZ_GET(self, "纵坐标"))},
+                                {number(TZ_GET(rect, "宽")), number(TZ_GET(rect, "高"))},
+                                {number(TZ_GET(layer, "宽")), number(TZ_GET(layer, "高"))});
+  TZ_GET(layer, "移动")(at.x, at.y);
   py::object text_rect = TZ_GET(layer, "矩形");
 
   py::object screen = TZ_GET(TZ_GET(self, "画板"), "屏幕");
   TZ_GET(screen, "长方形")(TZ_GET(self, "当前颜色"), rect, 0);
-  TZ_GET(screen, "长方形")(py::make_tuple(130, 130, 130), rect, 1);
+  TZ_GET(screen, "长方形")(convert::rgb(130, 130, 130), rect, 1);
   py::object bars = TZ_GET(self, "柱子信息");
   py::object count = TZ_GET(self, "柱子数量");
   if (pyext::truthy(bars) && pyext::truthy(count)) {
@@ -116,10 +118,10 @@ py::object cut_or_stitch(py::object self, py::object point) {
   py::object rect = TZ_GET(self, "矩形");
   py::object index = TZ_GET(self, "序号");
   py::object info = TZ_GET(self, "信息");
-  double x = pyext::py_float(py::object(point[py::int_(0)]));
-  double left = pyext::py_float(TZ_GET(rect, "左"));
-  double threshold = pyext::py_float(TZ_GET(board, "帧切割阈值"));
-  switch (segment_edit_at(x, left, pyext::py_float(TZ_GET(rect, "右")), threshold)) {
+  using convert::number;
+  const double x = number(convert::item(point, 0)), left = number(TZ_GET(rect, "左"));
+  switch (
+      segment_edit_at(x, left, number(TZ_GET(rect, "右")), number(TZ_GET(board, "帧切割阈值")))) {
     case SegmentEdit::StitchLeft:
       return TZ_GET(board, "缝合动作")(index, "左", info);
     case SegmentEdit::StitchRight:
@@ -127,7 +129,7 @@ py::object cut_or_stitch(py::object self, py::object point) {
     case SegmentEdit::Cut:
       break;
   }
-  double ratio = cut_ratio(x, left, pyext::py_float(TZ_GET(rect, "宽")));
+  const double ratio = cut_ratio(x, left, number(TZ_GET(rect, "宽")));
   return TZ_GET(board, "切割动作")(index, ratio, info);
 }
 
@@ -140,7 +142,7 @@ py::object mouse_up(py::object self, py::object event) {
     if (pyext::truthy(last)) {
       py::object time_delta = TZ_G("time").attr("time")() - last;
       TZ_G("print")(time_delta);
-      if (cut_stitch_throttled(pyext::py_float(time_delta))) return none();
+      if (cut_stitch_throttled(convert::number(time_delta))) return none();
     }
     TZ_SET(self, "信息", TZ_GET(self, "切割或缝合")(point));
     TZ_SET(self, "上次切缝时间", TZ_G("time").attr("time")());

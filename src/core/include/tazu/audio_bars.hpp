@@ -47,6 +47,45 @@ std::optional<std::vector<std::optional<Magnitude<T>>>> audio_bar_peaks(
     const SampleView<T>& samples, std::int64_t start_sample, std::int64_t end_sample,
     std::int64_t bars);
 
+// The element type of a buffer of samples, told as numpy tells it: a kind
+// ('i' signed integer, 'u' unsigned integer, 'f' float) and a size in bytes.
+struct SampleFormat {
+  char kind = 'f';
+  std::size_t bytes = 8;
+};
+
+// Whether bars can be read from the type: integers of 1, 2, 4 or 8 bytes and
+// floats of 4 or 8 bytes, in the machine's byte order.
+bool readable(SampleFormat format);
+
+// Samples of any readable type, laid out as in SampleView.
+struct AnySamples {
+  SampleFormat format;
+  const std::byte* data = nullptr;
+  std::int64_t frames = 0;
+  std::int64_t frame_stride = 0;
+  std::int64_t channels = 1;
+  std::int64_t channel_stride = 0;
+};
+
+// One bar as the host sees it: an empty bar is the whole number 0, an integer
+// peak a whole magnitude, a float peak its value rounded to cents.
+struct BarHeight {
+  bool whole = true;
+  std::uint64_t magnitude = 0;
+  double value = 0;
+};
+
+// Refuses a bar count the bars cannot be split by: 0 with DivisionByZero (as
+// Python's floor division by 0), a negative count with BadValue.
+void check_bar_count(std::int64_t bars);
+
+// The bars of a buffer of any readable type (an unreadable one throws
+// WrongKind); nullopt when the segment is empty. `bars` must be positive.
+std::optional<std::vector<BarHeight>> audio_bar_heights(const AnySamples& samples,
+                                                        std::int64_t start_sample,
+                                                        std::int64_t end_sample, std::int64_t bars);
+
 // `value` rounded to two decimal places the way Python's round(value, 2)
 // rounds a float: to the nearest double of the correctly rounded decimal.
 double round_to_cents(double value);

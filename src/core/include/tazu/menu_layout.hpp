@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string_view>
 
 #include "tazu/geometry.hpp"
 
@@ -105,5 +106,13 @@ struct GeneralDialogLayout {
 // takes `input_ratio` of the height; the buttons are centred below the input.
 GeneralDialogLayout general_dialog_layout(double panel_width, double panel_height,
                                           double input_ratio);
+
+// A pair typed as one text, "x,y": split at its first "," or, when it has
+// none, at its first full-width "，". The parts are left unstripped; empty
+// when the text has neither comma.
+struct TextPair {
+  std::string_view first, second;
+};
+std::optional<TextPair> split_pair_text(std::string_view text);
 
 }  // namespace tazu
