@@ -124,7 +124,7 @@ void write_all(int fd, std::string_view data, const std::string& path) {
 
 }  // namespace
 
-std::string temp_path_beside(const std::string& path) {
+std::string temp_path_beside(const std::string& path, std::string_view extension) {
   static std::atomic<std::uint64_t> counter{0};
   // Random bits tell apart the copies of this code linked into different
   // modules of one process, whose counters start alike.
@@ -134,6 +134,7 @@ std::string temp_path_beside(const std::string& path) {
   name += machine_tag() + "-" + std::to_string(::getpid()) + "-";
   name += hex(seed + 0x9e3779b97f4a7c15ull * counter++, 12);
   name += kSuffix;
+  name += extension;
   return (fs::path(path).parent_path() / name).string();
 }
 
@@ -165,6 +166,25 @@ void write_atomically_with(const std::string& path, const std::function<void(int
 
 void write_atomically(const std::string& path, std::string_view content) {
   write_atomically_with(path, [&](int fd) { write_all(fd, content, path); });
+}
+
+void write_atomically_named(const std::string& path, std::string_view extension,
+                            const std::function<void(const std::string& tmp)>& fill) {
+  if (path.empty()) throw std::system_error(ENOENT, std::generic_category(), "empty file name");
+  const std::string tmp = temp_path_beside(path, extension);
+  try {
+    fill(tmp);
+    int fd = ::open(tmp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) fail(errno, "cannot write", path);
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int err = errno;
+    ::close(fd);
+    if (!synced) fail(err, "cannot write", path);
+    if (::rename(tmp.c_str(), path.c_str()) != 0) fail(errno, "cannot move into place", path);
+  } catch (...) {
+    ::unlink(tmp.c_str());
+    throw;
+  }
 }
 
 std::vector<std::string> remove_stale_temp_files(const std::string& folder) {

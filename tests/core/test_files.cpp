@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -70,6 +71,31 @@ TEST_F(Files, WriteAtomicallyReplacesTheWholeFile) {
   write_atomically(p.string(), "second");
   EXPECT_EQ(read(p), "second");
   EXPECT_EQ(names(), std::vector<std::string>{"a.vtt"});
+}
+
+TEST_F(Files, NamedWritersGetATaggedNameWithTheirEnding) {
+  const fs::path p = dir / "frame.png";
+  std::string seen;
+  write_atomically_named(p.string(), ".png", [&](const std::string& tmp) {
+    seen = fs::path(tmp).filename().string();
+    std::ofstream(tmp) << "pixels";
+  });
+  EXPECT_EQ(read(p), "pixels");
+  EXPECT_EQ(seen.substr(seen.size() - 8), ".tmp.png");
+  EXPECT_EQ(seen.substr(0, 6), ".tazu-");  // hidden, and named by no digest
+  EXPECT_EQ(names(), std::vector<std::string>{"frame.png"});
+  // A writer that fails, after writing part of its file or none: nothing stays.
+  for (bool partly : {true, false})
+    EXPECT_THROW(write_atomically_named((dir / "b.png").string(), ".png",
+                                        [&](const std::string& tmp) {
+                                          if (partly) std::ofstream(tmp) << "half";
+                                          throw std::runtime_error("refused");
+                                        }),
+                 std::runtime_error);
+  // A writer that says it wrote, but did not.
+  EXPECT_THROW(write_atomically_named((dir / "c.png").string(), ".png", [](const std::string&) {}),
+               std::system_error);
+  EXPECT_EQ(names(), std::vector<std::string>{"frame.png"});
 }
 
 TEST_F(Files, FailedWritesLeaveNothing) {

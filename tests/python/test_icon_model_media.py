@@ -71,9 +71,10 @@ def noise_png(path, size=300):
 
 
 def leftovers(board):
+    # Files being written have hidden temporary names (earlier: "….part….png").
     found = []
     for _root, _, files in os.walk(board.临时文件夹):
-        found += [f for f in files if ".part" in f]
+        found += [f for f in files if f.startswith(".tazu-") or ".part" in f]
     return found
 
 

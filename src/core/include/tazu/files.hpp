@@ -13,8 +13,10 @@ namespace tazu::files {
 // ".tazu-{machine}-{process}-{unique}.tmp". Hidden, short (a target near the
 // length limit still has one), tagged with this machine and process so that a
 // later run can tell whose it is, and ending in ".tmp" so that no folder scan
-// takes it for a finished picture, sound or document.
-std::string temp_path_beside(const std::string& path);
+// takes it for a finished picture, sound or document. A writer that picks the
+// format by the name's ending is given `extension` after ".tmp" (".tmp.png");
+// such names are not taken for stale ones by the clean-up below.
+std::string temp_path_beside(const std::string& path, std::string_view extension = {});
 
 // True for a name that temp_path_beside makes, and for the names that earlier
 // versions used (".tazu-{process}-{unique}.tmp.wav" and ".tmp.png").
@@ -31,6 +33,14 @@ void write_atomically(const std::string& path, std::string_view content);
 // for reading and writing, and throws on failure; it must not close it. What
 // `fill` throws passes through after the temporary file is removed.
 void write_atomically_with(const std::string& path, const std::function<void(int fd)>& fill);
+
+// The same for a writer that takes a file name (an image library's save, say):
+// `fill` writes the whole file under the name it is given, a temporary name
+// beside `path` ending in `extension`; it is flushed to the disk and renamed
+// into place. What `fill` throws passes through after the temporary file is
+// removed; the file system's failures throw std::system_error naming `path`.
+void write_atomically_named(const std::string& path, std::string_view extension,
+                            const std::function<void(const std::string& tmp)>& fill);
 
 // Removes the temporary files in `folder` (not below it) whose writer is gone:
 // those of this machine whose process no longer runs, and any older than a day.
