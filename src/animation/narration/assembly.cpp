@@ -1,14 +1,16 @@
 // A shot's line: pause marks, the voice of its protagonist, one narration file.
 #include <pybind11/numpy.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 
+#include "convert.hpp"
 #include "narration/narration.hpp"
-#include "pyclass.hpp"
 #include "tazu/files.hpp"
 #include "tazu/narration.hpp"
+#include "tazu/narration_rules.hpp"
 
 namespace tazu::narration_py {
 
@@ -71,36 +73,34 @@ py::list detect_pauses(py::object sentence) {
 
 py::object voice_shot(py::object config, py::object line, py::object base, py::object shot) {
   if (!pyext::truthy(line)) return py::none();
-  const std::string folder = text_of(TZ_GET(config, "声音文件夹")) + "/";
-  const narration::NarrationFiles names = narration::narration_file_names(text_of(base));
-  const std::string sound_file = folder + names.sound, cue_file = folder + names.cues;
-  py::str sound_path(sound_file);
+  const std::string folder = text_of(TZ_GET(config, "声音文件夹"));
+  const narration::NarrationPaths paths = narration::narration_paths(folder, text_of(base));
+  py::str sound_path(paths.sound);
 
-  py::object voice = py::none(), pitch = py::none(), emotion = py::none(), speed = py::none();
+  // The protagonist's voice, each setting it lacks from the configuration.
+  std::array<py::object, narration::kVoiceKeys.size()> voice;
+  voice.fill(py::none());
   py::object lead = TZ_G("获取分镜主角")(config, shot);
   if (pyext::truthy(lead)) {
     py::object get = TZ_GET(lead, "获取");
-    voice = get("音色");
-    pitch = get("音调");
-    emotion = get("情感");
-    speed = get("语速");
+    for (std::size_t k = 0; k < voice.size(); ++k) voice[k] = get(narration::kVoiceKeys[k]);
   }
-  if (!pyext::truthy(voice)) voice = TZ_GET(config, "音色");
-  if (!pyext::truthy(pitch)) pitch = TZ_GET(config, "音调");
-  if (!pyext::truthy(emotion)) emotion = TZ_GET(config, "情感");
-  if (!pyext::truthy(speed)) speed = TZ_GET(config, "语速");
+  for (std::size_t k = 0; k < voice.size(); ++k)
+    if (!pyext::truthy(voice[k])) voice[k] = py::getattr(config, narration::kVoiceKeys[k]);
+  const auto& [timbre, pitch, emotion, speed] = voice;
 
   // An existing narration file marks the shot as done.
   if (pyext::truthy(TZ_G("是否存在")(sound_path))) return py::none();
 
   py::object number = TZ_GET(shot, "获取")("序号");
-  pyext::output(py::str("正在给分镜") + py::str(number) + py::str("合成声音"));
+  pyext::output(narration::voicing_message(text_of(number)));
   line = line_as_text(line, number);
 
   py::object clips = TZ_G("列表")();
   py::object parts = TZ_G("detect_pauses_and_subclauses")(line);
-  py::object per_mark =
-      py::hasattr(config, "单个停顿符秒数") ? TZ_GET(config, "单个停顿符秒数") : py::float_(0.5);
+  py::object per_mark = py::hasattr(config, "单个停顿符秒数")
+                            ? TZ_GET(config, "单个停顿符秒数")
+                            : py::float_(narration::SpeechDefaults::kSecondsPerPauseMark);
 
   // Where every part lies, for the cue file; a clip that does not tell its
   // length leaves the narration without one.
@@ -112,16 +112,15 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
     py::object clip;
     const bool spoken = pyext::py_eq(kind, py::str("subclause"));
     if (spoken) {
-      clip = TZ_G("朗读文本")(config, part[py::str("text")], py::int_(i), base, voice, speed, pitch,
-                              emotion);
+      clip = TZ_G("朗读文本")(config, part[py::str("text")], py::int_(i), base, timbre, speed,
+                              pitch, emotion);
     } else if (pyext::py_eq(kind, py::str("pause"))) {
       py::object marks = part[py::str("count")];
       clip = TZ_G("新建静音音频")(py::arg("时长") = marks * per_mark);
     } else {
       // A host's own pause detector gave a part of neither kind.
-      py::object error = py::handle(PyExc_ValueError)("识别停止符出现异常：", parts);
-      PyErr_SetObject(PyExc_ValueError, error.ptr());
-      throw py::error_already_set();
+      convert::raise_error(PyExc_ValueError,
+                           py::handle(PyExc_ValueError)(narration::kUnknownPart, parts));
     }
     TZ_GET(clips, "添加")(clip);
     std::optional<double> seconds = seconds_of(clip);
@@ -133,12 +132,11 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
   // A line of white space or stray angle brackets has nothing to say: no file.
   py::object count = TZ_GET(clips, "长");
   if (pyext::py_eq(count, py::int_(0))) {
-    pyext::output(py::str("分镜") + py::str(number) +
-                  py::str("的文案没有可朗读的内容，未生成声音"));
+    pyext::output(narration::nothing_to_say_message(text_of(number)));
     return py::none();
   }
   py::object narration = count > py::int_(1) ? TZ_G("合并音频")(clips) : TZ_GET(clips, "获取")(0);
-  TZ_GET(narration, "淡出")(0.1);
+  TZ_GET(narration, "淡出")(narration::SpeechDefaults::kNarrationFadeOut);
 
   // The cue file goes first: the narration file marks the shot as done, so a
   // run stopped between the two writes makes both again.
@@ -146,16 +144,16 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
     std::optional<audio::Buffer> sound = samples_of(narration);
     const std::string cues =
         narration::webvtt(narration::clause_cues(timed, sound ? &*sound : nullptr));
-    file_operation(cue_file, [&] {
-      std::filesystem::create_directories(folder);
-      files::write_atomically(cue_file, cues);
+    file_operation(paths.cues, [&] {
+      std::filesystem::create_directories(folder + "/");
+      files::write_atomically(paths.cues, cues);
     });
   }
   try {
     TZ_GET(narration, "保存")(sound_path);
   } catch (py::error_already_set&) {
     // No cue file without its narration.
-    if (timed_ok) std::remove(cue_file.c_str());
+    if (timed_ok) std::remove(paths.cues.c_str());
     throw;
   }
   return py::none();

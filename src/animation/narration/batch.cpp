@@ -4,6 +4,7 @@
 #include "narration/narration.hpp"
 #include "pyclass.hpp"
 #include "tazu/narration.hpp"
+#include "tazu/narration_rules.hpp"
 
 namespace tazu::narration_py {
 
@@ -17,7 +18,7 @@ void each_shot(py::handle config, Visit&& visit) {
   for (py::handle name : TZ_G("遍历文件夹")(TZ_GET(config, "分镜文件夹"))) {
     py::object document = TZ_G("路径")(TZ_GET(config, "分镜文件夹"), name);
     if (pyext::truthy(TZ_G("是否文件夹")(document))) {
-      pyext::output(py::str("跳过子文件夹（不是分镜文档）：") + py::str(document));
+      pyext::output(narration::not_a_document_message(text_of(document)));
       continue;
     }
     for (py::handle shot : TZ_G("阅读结构化文档")(document))
@@ -42,10 +43,8 @@ class NameClaims {
     const Claim& first = it->second;
     if (pyext::py_eq(first.line, mine.line) && pyext::py_eq(first.characters, mine.characters))
       return true;
-    pyext::output(py::str("分镜") + py::str(mine.number) + py::str("（") + py::str(document) +
-                  py::str("）没有生成声音：声音文件“") + py::str(file) + py::str("”已属于") +
-                  py::str(first.document) + py::str("中的分镜") + py::str(first.number) +
-                  py::str("，两条分镜的文案或角色不同；请给其中一条换一个序号"));
+    pyext::output(narration::name_taken_message(text_of(mine.number), text_of(document), file,
+                                                text_of(first.document), text_of(first.number)));
     return false;
   }
 

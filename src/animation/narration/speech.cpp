@@ -1,11 +1,13 @@
 // One clause: raw speech cache, optional clean-up stages, fades.
 #include "narration/narration.hpp"
 #include "pyclass.hpp"
-#include "tazu/narration.hpp"
+#include "tazu/narration_rules.hpp"
 
 namespace tazu::narration_py {
 
 namespace {
+
+using Defaults = narration::SpeechDefaults;
 
 bool is_exception(const py::error_already_set& e) { return e.matches(PyExc_Exception); }
 
@@ -19,23 +21,17 @@ py::object attr_or(py::handle config, const char* name, py::object fallback) {
   return py::hasattr(config, name) ? py::getattr(config, name) : fallback;
 }
 
-// Waveform pictures go under the working directory, one folder per stage.
-void waveform(py::handle clip, const std::string& stage, const std::string& picture) {
-  TZ_GET(clip, "波形图")
-  (py::arg("尺寸") = py::make_tuple(15, 10), py::arg("路径") = "调音/" + stage + "/" + picture);
-}
-
 // Runs a guarded stage: any error shows the failure text, success the other.
 template <typename Body>
-void stage(Body&& body, const char* ok, const char* failed) {
+void stage(const narration::StageMessages& messages, Body&& body) {
   try {
     body();
   } catch (py::error_already_set& e) {
     if (!is_exception(e)) throw;
-    pyext::output(failed);
+    pyext::output(messages.failed);
     return;
   }
-  pyext::output(ok);
+  pyext::output(messages.done);
 }
 
 }  // namespace
@@ -43,13 +39,10 @@ void stage(Body&& body, const char* ok, const char* failed) {
 py::object speak_clause(py::object config, py::object text, py::object index, py::object base,
                         py::object voice, py::object speed, py::object pitch, py::object emotion) {
   py::object volume = TZ_GET(config, "朗读音量");
-  const std::string folder = text_of(TZ_GET(config, "声音文件夹"));
   const std::string base_text = text_of(base), index_text = text_of(index);
-  const std::string raw =
-      folder + "/原始/" +
-      narration::raw_clip_file_name(base_text, index_text, text_of(voice), text_of(volume),
-                                    text_of(speed), text_of(pitch), text_of(emotion));
-  py::str raw_path(raw);
+  py::str raw_path(narration::raw_clip_path(text_of(TZ_GET(config, "声音文件夹")), base_text,
+                                            index_text, text_of(voice), text_of(volume),
+                                            text_of(speed), text_of(pitch), text_of(emotion)));
 
   // A cached clip is reused when it loads and has sound in it.
   bool usable = false;
@@ -64,45 +57,47 @@ py::object speak_clause(py::object config, py::object text, py::object index, py
     TZ_G("朗读")
     (text, py::arg("保存位置") = raw_path, py::arg("音色") = voice, py::arg("音量") = volume,
      py::arg("语速") = speed, py::arg("音调") = pitch, py::arg("情感") = emotion,
-     py::arg("情感程度") = 200);
+     py::arg("情感程度") = Defaults::kEmotionDegree);
   }
   py::object clip = TZ_G("抓取音频")(raw_path);
 
-  const std::string picture = narration::safe_file_name(base_text + "_" + index_text + ".png");
+  // The waveform of the clip at a stage, when the configuration asks for them
+  // (read at each picture, inside the stage's guard).
+  auto picture = [&](const char* stage) {
+    if (!pyext::truthy(TZ_GET(config, "波形图"))) return;
+    const auto [w, h] = Defaults::kWaveformSize;
+    TZ_GET(clip, "波形图")
+    (py::arg("尺寸") = py::make_tuple(w, h),
+     py::arg("路径") = narration::waveform_picture(stage, base_text, index_text));
+  };
   if (switch_on(config, "是否静音缩短")) {
-    py::object floor = attr_or(config, "降噪阈值", py::int_(-35));
-    stage(
-        [&] {
-          TZ_GET(clip, "静音缩短")
-          (py::arg("静音阈值") = TZ_GET(config, "静音缩短静音阈值"), py::arg("最短静音时长") = 100,
-           py::arg("降噪阈值") = floor);
-          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "静音缩短", picture);
-        },
-        "音频静音缩短成功！", "音频静音缩短失败！");
+    py::object floor = attr_or(config, "降噪阈值", py::int_(Defaults::kNoiseFloor));
+    stage(narration::kShortenSilence, [&] {
+      TZ_GET(clip, "静音缩短")
+      (py::arg("静音阈值") = TZ_GET(config, "静音缩短静音阈值"),
+       py::arg("最短静音时长") = Defaults::kShortestSilence, py::arg("降噪阈值") = floor);
+      picture("静音缩短");
+    });
   }
   if (switch_on(config, "是否压缩限幅")) {
-    py::object gain = attr_or(config, "压缩增益", py::int_(6));
-    py::object threshold = attr_or(config, "压缩阈值", py::int_(-40));
-    stage(
-        [&] {
-          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "压缩前", picture);
-          TZ_GET(clip, "压缩")
-          (py::arg("阈值") = threshold, py::arg("比例") = 6, py::arg("启动时间") = 10,
-           py::arg("释放时间") = 100);
-          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "压缩后", picture);
-        },
-        "音频压缩限幅成功！", "音频压缩限幅失败！");
-    stage(
-        [&] {
-          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "增强前", picture);
-          TZ_GET(clip, "信号增强")(py::arg("增益") = gain);
-          if (pyext::truthy(TZ_GET(config, "波形图"))) waveform(clip, "增强后", picture);
-        },
-        "音频压缩限幅成功！", "音频压缩限幅失败！");
+    py::object gain = attr_or(config, "压缩增益", py::int_(Defaults::kCompressGain));
+    py::object threshold = attr_or(config, "压缩阈值", py::int_(Defaults::kCompressThreshold));
+    stage(narration::kCompress, [&] {
+      picture("压缩前");
+      TZ_GET(clip, "压缩")
+      (py::arg("阈值") = threshold, py::arg("比例") = Defaults::kCompressRatio,
+       py::arg("启动时间") = Defaults::kAttack, py::arg("释放时间") = Defaults::kRelease);
+      picture("压缩后");
+    });
+    stage(narration::kCompress, [&] {
+      picture("增强前");
+      TZ_GET(clip, "信号增强")(py::arg("增益") = gain);
+      picture("增强后");
+    });
   }
 
-  py::object fade_out = attr_or(config, "句内静音淡出时间", py::float_(0.1));
-  py::object fade_in = attr_or(config, "句内静音淡入时间", py::float_(0.1));
+  py::object fade_out = attr_or(config, "句内静音淡出时间", py::float_(Defaults::kClauseFadeOut));
+  py::object fade_in = attr_or(config, "句内静音淡入时间", py::float_(Defaults::kClauseFadeIn));
   if (index > py::int_(0)) TZ_GET(clip, "淡入")(fade_in);
   TZ_GET(clip, "淡出")(fade_out);
   return clip;

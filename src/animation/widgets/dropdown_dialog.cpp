@@ -41,10 +41,11 @@ void init(py::object self, py::object board, py::object options, py::object left
   widgets_py::text(screen, prompt, panel, l.prompt);
 
   // The drop-down is placed in board pixels, converted from standard data.
-  py::object conv = TZ_GET(screen, "标准数据转实际画板");
-  auto whole = [](double v) { return py::int_(static_cast<long long>(v)); };
-  py::object rect = TZ_G("pygame").attr("Rect")(conv(whole(l.menu.x)), conv(whole(l.menu.y)),
-                                                conv(whole(l.menu.w)), conv(whole(l.menu.h)));
+  auto board_px = [&](double v) {
+    return convert::to_board(screen, py::int_(static_cast<long long>(v)));
+  };
+  py::object rect = TZ_G("pygame").attr("Rect")(board_px(l.menu.x), board_px(l.menu.y),
+                                                board_px(l.menu.w), board_px(l.menu.h));
   TZ_SET(self, "clip", drop_down(self, options, options.attr("__getitem__")(0), rect));
   TZ_SET(self, "完成按钮",
          widgets_py::button(screen, TZ_GET(self, "隐藏"), py::str("完成"), panel, l.done));

@@ -40,8 +40,8 @@ void init(py::object self, py::object board, py::object rect, py::object text, p
                                     {"柱子数量", py::int_(0)},
                                     {"上次切缝时间", none()}});
 
-  py::object ratio = TZ_GET(TZ_GET(board, "屏幕"), "适配比例");
-  if (!pyext::py_eq(ratio, py::int_(1))) TZ_GET(rect, "set_scale_ratio")(ratio);
+  py::object screen = TZ_GET(board, "屏幕");
+  if (!convert::fit_is_one(screen)) TZ_GET(rect, "set_scale_ratio")(TZ_GET(screen, "适配比例"));
   py::object super = TZ_G("super");
   py::handle cls(g_class);
   TZ_GET(super(cls, self), "__init__")(py::arg("矩形") = rect);
@@ -118,10 +118,10 @@ py::object cut_or_stitch(py::object self, py::object point) {
   py::object rect = TZ_GET(self, "矩形");
   py::object index = TZ_GET(self, "序号");
   py::object info = TZ_GET(self, "信息");
-  double x = pyext::py_float(py::object(point[py::int_(0)]));
-  double left = pyext::py_float(TZ_GET(rect, "左"));
-  double threshold = pyext::py_float(TZ_GET(board, "帧切割阈值"));
-  switch (segment_edit_at(x, left, pyext::py_float(TZ_GET(rect, "右")), threshold)) {
+  using convert::number;
+  const double x = number(convert::item(point, 0)), left = number(TZ_GET(rect, "左"));
+  switch (
+      segment_edit_at(x, left, number(TZ_GET(rect, "右")), number(TZ_GET(board, "帧切割阈值")))) {
     case SegmentEdit::StitchLeft:
       return TZ_GET(board, "缝合动作")(index, "左", info);
     case SegmentEdit::StitchRight:
@@ -129,7 +129,7 @@ py::object cut_or_stitch(py::object self, py::object point) {
     case SegmentEdit::Cut:
       break;
   }
-  double ratio = cut_ratio(x, left, pyext::py_float(TZ_GET(rect, "宽")));
+  const double ratio = cut_ratio(x, left, number(TZ_GET(rect, "宽")));
   return TZ_GET(board, "切割动作")(index, ratio, info);
 }
 
@@ -142,7 +142,7 @@ py::object mouse_up(py::object self, py::object event) {
     if (pyext::truthy(last)) {
       py::object time_delta = TZ_G("time").attr("time")() - last;
       TZ_G("print")(time_delta);
-      if (cut_stitch_throttled(pyext::py_float(time_delta))) return none();
+      if (cut_stitch_throttled(convert::number(time_delta))) return none();
     }
     TZ_SET(self, "信息", TZ_GET(self, "切割或缝合")(point));
     TZ_SET(self, "上次切缝时间", TZ_G("time").attr("time")());

@@ -1,6 +1,6 @@
 // 游戏列表: a single-selection pygame_gui list kept alive and moved between a
 // shown and a hidden rectangle instead of being rebuilt.
-#include "pyclass.hpp"
+#include "convert.hpp"
 #include "register.hpp"
 
 namespace tazu {
@@ -86,8 +86,8 @@ void init(py::object self, py::object screen, py::object entries, py::object /*b
 }
 
 py::object set_position(py::object self, py::object rect) {
-  py::object ratio = TZ_GET(TZ_GET(self, "屏幕"), "适配比例");
-  if (!pyext::py_eq(ratio, py::int_(1))) TZ_GET(rect, "set_scale_ratio")(ratio);
+  py::object screen = TZ_GET(self, "屏幕");
+  if (!convert::fit_is_one(screen)) TZ_GET(rect, "set_scale_ratio")(TZ_GET(screen, "适配比例"));
   TZ_GET(TZ_GET(self, "clip"), "set_position")(TZ_GET(rect, "to_rect")());
   return none();
 }
