@@ -62,9 +62,10 @@ py::object to_tuple(py::object /*self*/, py::object color) {
 }
 
 void open_picker(py::object self) {
+  const Box at = font_dialog_layout().picker;
   py::object picker = TZ_G("UIColourPickerDialog")(
-      TZ_G("pygame").attr("Rect")(160, 50, 420, 400), TZ_GET(TZ_GET(self, "屏幕"), "ui_manager"),
-      py::arg("window_title") = "调色板",
+      TZ_G("pygame").attr("Rect")(int(at.x), int(at.y), int(at.w), int(at.h)),
+      TZ_GET(TZ_GET(self, "屏幕"), "ui_manager"), py::arg("window_title") = "调色板",
       py::arg("initial_colour") = TZ_GET(self, "current_colour"));
   TZ_SET(self, "colour_picker", picker);
   // Closing the picker with its cancel or close button sends no colour, so the
