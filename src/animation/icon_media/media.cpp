@@ -3,7 +3,6 @@
 // core's (tazu/media.hpp); here are the calls to the platform and the libraries.
 #include "icon_media/media.hpp"
 
-#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -19,8 +18,7 @@ namespace {
 
 using pictures::message;
 using pictures::reading;
-
-std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
+using pictures::text;
 
 py::str text_of(std::string_view s) { return py::str(s.data(), s.size()); }
 
@@ -45,7 +43,7 @@ Derived derived_of(py::handle self, py::handle source, bool optimized = false) {
 // A GIF whose frames stop part-way is refused when it is opened, rather than
 // failing when playback reaches the missing frame.
 void check_gif_is_whole(py::handle path) {
-  std::ifstream in(TZ_GET(TZ_G("os"), "fsencode")(path).cast<std::string>(), std::ios::binary);
+  std::ifstream in(pictures::fs_bytes(path), std::ios::binary);
   if (!in) return;  // Pillow has it open; let it report
   media::GifScan scan = media::scan_gif(in);
   if (scan.is_gif && !scan.whole)
@@ -70,14 +68,7 @@ py::object process_file(py::object self, py::object file, py::object system, py:
     return py::none();
   }
   const bool video = pyext::truthy(TZ_G("是否视频")(file));
-  // Only the name's ending matters; the rest need not be valid UTF-8.
-  py::str name(file);
-  const Py_ssize_t length = PyUnicode_GetLength(name.ptr());
-  py::object ending = py::reinterpret_steal<py::object>(
-      PyUnicode_Substring(name.ptr(), std::max<Py_ssize_t>(0, length - 4), length));
-  if (!ending) throw py::error_already_set();
-  ending = TZ_GET(ending, "encode")("utf-8", "surrogatepass");
-  switch (media::classify(video, ending.cast<std::string>())) {
+  switch (media::classify(video, pictures::fs_bytes(file))) {
     case media::SourceKind::video: {
       TZ_SET(self, "type", py::str("video"));
       py::object frame = TZ_GET(self, "获取视频首帧")(file);

@@ -97,7 +97,8 @@ void update_gif(py::object self, py::object current_time) {
   // A "gif" that is a still picture keeps the picture it was given.
   if (!pyext::truthy(frames)) return;
   py::object cap = TZ_GET(self, "gif_cap");
-  py::object gif = pictures::attr_or(self, TZ_NAME("_tazu_gif_file"), TZ_GET(self, "_文件"));
+  py::object gif = pictures::attr_or(self, TZ_NAME("_tazu_gif_file"), py::none());
+  if (gif.is_none()) gif = TZ_GET(self, "_文件");
   const long count = pictures::reading(gif, [&] { return TZ_GET(cap, "n_frames"); }).cast<long>();
   py::int_ key(media::gif_frame_at(number(current_time), count));
   py::dict cache = gif_cache(self);

@@ -18,8 +18,6 @@ using convert::raise_error;
 
 namespace {
 
-std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
-
 // 16- and 32-bit grey brought to 8 bits by scale: Pillow's own conversion clips.
 py::object grey_to_8_bits(py::handle image, const std::string& mode) {
   using Values = py::array_t<double, py::array::c_style | py::array::forcecast>;
@@ -42,6 +40,12 @@ py::object grey_to_8_bits(py::handle image, const std::string& mode) {
 }
 
 }  // namespace
+
+std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
+
+std::string fs_bytes(py::handle path) {
+  return TZ_GET(TZ_G("os"), "fsencode")(path).cast<std::string>();
+}
 
 py::object attr_or(py::handle obj, py::handle name, py::handle fallback) {
   PyObject* v = PyObject_GetAttr(obj.ptr(), name.ptr());
@@ -156,11 +160,9 @@ py::object quantizable(py::object image) {
 }
 
 void write_into_place(py::handle path, const std::function<void(py::handle tmp)>& write) {
-  py::object os = TZ_G("os");
-  // The bytes of the name, as the file system sees them: a str path need not
-  // be valid UTF-8.
-  const std::string target = TZ_GET(os, "fsencode")(path).cast<std::string>();
-  py::object fsdecode = TZ_GET(os, "fsdecode");
+  // A str path need not be valid UTF-8: the file system's bytes go through.
+  const std::string target = fs_bytes(path);
+  py::object fsdecode = TZ_GET(TZ_G("os"), "fsdecode");
   try {
     files::write_atomically_named(target, ".png",
                                   [&](const std::string& tmp) { write(fsdecode(py::bytes(tmp))); });

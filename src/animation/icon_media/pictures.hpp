@@ -5,11 +5,18 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "convert.hpp"
 #include "pyclass.hpp"
 
 namespace tazu::icon::pictures {
+
+// str(v) as UTF-8.
+std::string text(py::handle v);
+
+// The bytes of a path as the file system sees them (os.fsencode).
+std::string fs_bytes(py::handle path);
 
 // getattr(obj, name, fallback): only a missing attribute gives the fallback.
 py::object attr_or(py::handle obj, py::handle name, py::handle fallback);
