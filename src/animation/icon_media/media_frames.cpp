@@ -14,22 +14,23 @@ namespace {
 
 using convert::number;
 
-long attr_long(py::handle obj, py::handle name) {
-  py::object v = pictures::attr_or(obj, name, py::none());
-  return v.is_none() ? -1 : v.cast<long>();
-}
+// Where the capture stands and the surface of the frame last shown, kept on
+// the icon as one plain tuple (next, shown, surface), so that copies of an
+// icon carry it like every other attribute.
+struct VideoPosition {
+  media::VideoCursor cursor;
+  py::object surface = py::none();
+};
 
-// The capture's position is kept on the icon as plain ints, so that copies of
-// an icon carry it like every other attribute.
-media::VideoCursor cursor_of(py::handle self) {
-  return {attr_long(self, TZ_NAME("_tazu_video_next")),
-          attr_long(self, TZ_NAME("_tazu_video_shown"))};
+VideoPosition position_of(py::handle self) {
+  py::object kept = pictures::attr_or(self, TZ_NAME("_tazu_video"), py::none());
+  if (!PyTuple_Check(kept.ptr()) || PyTuple_GET_SIZE(kept.ptr()) != 3) return {};
+  py::tuple t = py::reinterpret_borrow<py::tuple>(kept);
+  return {{t[0].cast<long>(), t[1].cast<long>()}, t[2]};
 }
 
 void keep(py::handle self, const media::VideoCursor& cursor, py::handle surface) {
-  TZ_SET(self, "_tazu_video_next", py::int_(cursor.next()));
-  TZ_SET(self, "_tazu_video_shown", py::int_(cursor.shown()));
-  TZ_SET(self, "_tazu_video_surface", surface);
+  TZ_SET(self, "_tazu_video", py::make_tuple(cursor.next(), cursor.shown(), surface));
 }
 
 void show(py::handle self, py::handle surface) {
@@ -46,8 +47,7 @@ bool update_video(py::object self, py::object current_time) {
   if (!wanted) return false;
   const long frame = *wanted;
 
-  media::VideoCursor cursor = cursor_of(self);
-  py::object surface = pictures::attr_or(self, TZ_NAME("_tazu_video_surface"), py::none());
+  auto [cursor, surface] = position_of(self);
   if (cursor.showing(frame) && !surface.is_none()) {
     show(self, surface);
     return true;
