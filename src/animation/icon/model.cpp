@@ -4,6 +4,7 @@
 #include "icon/icon_common.hpp"
 #include "icon/icon_parts.hpp"
 #include "tazu/icon_menu.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu::icon {
 
@@ -12,23 +13,26 @@ namespace {
 void init(py::object self, py::object icon_info, py::object board, py::object x, py::object y,
           py::object number, py::object width, py::object height, py::object kind, py::object mark,
           py::object system, py::object preview, py::object info) {
+  using widgets_py::set_attributes;
   py::none none;
+  py::int_ zero(0), one(1);
+  py::bool_ no(false), yes(true);
+  py::str empty("");
   py::object file = pyext::truthy(icon_info) ? TZ_GET(icon_info, "获取")("文件") : py::object(none);
-  TZ_SET(self, "_文件", file);
-  TZ_SET(self, "画板", board);
-  TZ_SET(self, "type", none);
-  TZ_SET(self, "info", info);
-  TZ_SET(self, "smooth", py::bool_(true));
-  TZ_SET(self, "video_cap", none);
-  TZ_SET(self, "gif_frames", none);
-  TZ_SET(self, "gif_cap", none);
-  py::int_ zero(0);
-  TZ_SET(self, "video_frame_num", zero);
-  TZ_SET(self, "video_fps", zero);
-  TZ_SET(self, "video_w", zero);
-  TZ_SET(self, "video_h", zero);
   py::object screen = TZ_GET(board, "屏幕");
-  TZ_SET(self, "fit_ratio", TZ_GET(screen, "_fit_ratio"));
+  set_attributes(self, {{"_文件", file},
+                        {"画板", board},
+                        {"type", none},
+                        {"info", info},
+                        {"smooth", yes},
+                        {"video_cap", none},
+                        {"gif_frames", none},
+                        {"gif_cap", none},
+                        {"video_frame_num", zero},
+                        {"video_fps", zero},
+                        {"video_w", zero},
+                        {"video_h", zero},
+                        {"fit_ratio", TZ_GET(screen, "_fit_ratio")}});
 
   py::object final_file = TZ_GET(self, "处理文件")(TZ_GET(self, "_文件"), system, preview);
 
@@ -46,52 +50,48 @@ void init(py::object self, py::object icon_info, py::object board, py::object x,
   TZ_GET(base(self), "__init__")
   (final_file, py::arg("矩形") = rect, py::arg("smooth") = TZ_GET(self, "smooth"),
    py::arg("原始图片") = TZ_GET(self, "_文件"));
-  py::bool_ no(false);
-  TZ_SET(self, "激活", no);
-  TZ_SET(self, "模式", zero);
-  TZ_SET(self, "移动中", no);
-  TZ_SET(self, "移动锚点", none);
-  TZ_SET(self, "旋转中", no);
-  TZ_SET(self, "系统", system);
+  set_attributes(self, {{"激活", no},
+                        {"模式", zero},
+                        {"移动中", no},
+                        {"移动锚点", none},
+                        {"旋转中", no},
+                        {"系统", system}});
   TZ_GET(base(self), "移动")(x, y, py::arg("初始") = true);
 
-  TZ_SET(self, "图标信息", icon_info);
-  TZ_SET(self, "编号", number);
-  TZ_SET(self, "临时旋转中心", none);
-  TZ_SET(self, "类型", kind);
-  TZ_SET(self, "标记编号", mark);
-  TZ_SET(self, "锁", no);
-  TZ_SET(self, "循环", py::bool_(true));
-  TZ_SET(self, "文本", none);
-  py::str empty("");
-  TZ_SET(self, "字体大小", empty);
-  TZ_SET(self, "文本颜色", empty);
-  TZ_SET(self, "字体", empty);
-  TZ_SET(self, "多选选中", no);
-  TZ_SET(self, "当前菜单", none);
-  TZ_SET(self, "上次选中时间", none);
   py::dict actions;
   // Each label performed by the icon's method of that name.
   for (const icon_menu::Action& a : icon_menu::kActions) {
     py::str label(a.label.data(), a.label.size());
     actions[label] = py::getattr(self, label);
   }
-  TZ_SET(self, "按钮字典", actions);
-  TZ_SET(self, "状态列表", TZ_G("列表")());
-  TZ_SET(self, "按钮列表", none);
-  TZ_SET(self, "图标状态选项", none);
-  TZ_SET(self, "当前状态备份", none);
-  TZ_SET(self, "图层坐标设置", none);
-  TZ_SET(self, "图层比例设置", none);
-  TZ_SET(self, "循环次数输入框", none);
-  TZ_SET(self, "循环次数", py::int_(1));
-  TZ_SET(self, "大盘旋转角度", zero);
-  TZ_SET(self, "大盘缩放比例", py::int_(1));
-  TZ_SET(self, "别名", none);
+  set_attributes(self, {{"图标信息", icon_info},
+                        {"编号", number},
+                        {"临时旋转中心", none},
+                        {"类型", kind},
+                        {"标记编号", mark},
+                        {"锁", no},
+                        {"循环", yes},
+                        {"文本", none},
+                        {"字体大小", empty},
+                        {"文本颜色", empty},
+                        {"字体", empty},
+                        {"多选选中", no},
+                        {"当前菜单", none},
+                        {"上次选中时间", none},
+                        {"按钮字典", actions}});
+  set_attributes(self, {{"状态列表", TZ_G("列表")()},
+                        {"按钮列表", none},
+                        {"图标状态选项", none},
+                        {"当前状态备份", none},
+                        {"图层坐标设置", none},
+                        {"图层比例设置", none},
+                        {"循环次数输入框", none},
+                        {"循环次数", one},
+                        {"大盘旋转角度", zero},
+                        {"大盘缩放比例", one},
+                        {"别名", none}});
   if (pyext::truthy(info)) TZ_SET(self, "别名", py::object(info[py::str("name")]));
-  TZ_SET(self, "相对坐标", none);
-  TZ_SET(self, "原始缩放比例", py::int_(1));
-  TZ_SET(self, "缩放备份", none);
+  set_attributes(self, {{"相对坐标", none}, {"原始缩放比例", one}, {"缩放备份", none}});
 }
 
 py::object round2(py::handle v) { return TZ_G("round")(v, 2); }

@@ -2,15 +2,15 @@
 // and the live one (kept aside in a backup while a stored state is shown), and
 // the small dialogs for the loop count, the position and the scale.
 #include <cmath>
+#include <optional>
 
 #include "icon/icon_parts.hpp"
 #include "icon_media/layout_py.hpp"
+#include "tazu/keyframe_states.hpp"
 
 namespace tazu::icon {
 
 namespace {
-
-py::object length(py::handle states) { return TZ_GET(states, "长"); }
 
 py::object report_now(py::object self) {
   return TZ_GET(self, "报告当下")(py::arg("缩放备份") = false);
@@ -48,13 +48,21 @@ void show_states(py::object self, py::object selected) {
   TZ_SET(self, "图标状态选项", TZ_G("图标状态")(self, labels, selected));
 }
 
-// The live state is never written into the list here.
+// The selector's row as a number, or nothing for None.
+std::optional<double> row_of(py::handle k) {
+  if (k.is_none()) return std::nullopt;
+  return convert::number(k);
+}
+
+double count_of(py::handle states) { return convert::number(TZ_GET(states, "长")); }
+
 void save_state(py::object self) {
   py::object selector = TZ_GET(self, "图标状态选项");
   if (selector.is_none()) return;
   py::object k = TZ_GET(selector, "选中项");
   py::object states = TZ_GET(self, "状态列表");
-  if (k.is_none() || k < py::int_(0) || !(k < length(states))) return;
+  auto row = row_of(k);
+  if (!row || !keyframes::saves_into_stored(*row, count_of(states))) return;
   TZ_GET(states, "替换")(k, report_now(self));
 }
 
@@ -62,7 +70,8 @@ void switch_state(py::object self, py::object selected) {
   py::object states = TZ_GET(self, "状态列表");
   if (!pyext::truthy(states)) selected = py::none();
   py::object backup = TZ_GET(self, "当前状态备份");
-  if (selected.is_none() || selected > length(states) - py::int_(1)) {
+  auto row = row_of(selected);
+  if (!row || !keyframes::switches_to_stored(*row, count_of(states))) {
     // Back to the live state, if a stored one is on show.
     if (backup.is_none()) return;
     TZ_SET(self, "当前状态备份", py::none());
@@ -79,7 +88,8 @@ void add_animation(py::object self) {
   py::object selector = TZ_GET(self, "图标状态选项");
   py::object k = pyext::truthy(selector) ? TZ_GET(selector, "选中项") : py::int_(0);
   py::object current = report_now(self);
-  if (k.is_none() || k < py::int_(0)) return;
+  auto row = row_of(k);
+  if (!row || !keyframes::adds_at(*row)) return;
   TZ_GET(TZ_GET(self, "状态列表"), "插入")(k, current);
   TZ_GET(self, "切换状态")(k);
 }
@@ -89,16 +99,20 @@ void delete_animation(py::object self) {
   py::object states = TZ_GET(self, "状态列表");
   if (selector.is_none() || !pyext::truthy(states)) return;
   py::object k = TZ_GET(selector, "选中项");
-  if (k.is_none()) return;
-  py::object options = py::int_(py::len(TZ_GET(selector, "选项列表")));
-  if (k > options - py::int_(1)) return;
-  if (!(k > length(states) - py::int_(1))) {
-    TZ_GET(states, "删除序号")(k);
-    TZ_GET(self, "切换状态")(k);
-  } else {
-    // The "当前" entry: the last stored state leaves the list and becomes live.
-    TZ_SET(self, "当前状态备份", TZ_GET(states, "弹出")());
-    TZ_GET(self, "切换状态")(py::none());
+  auto row = row_of(k);
+  if (!row) return;
+  double rows = static_cast<double>(py::len(TZ_GET(selector, "选项列表")));
+  switch (keyframes::deletion(*row, rows, count_of(states))) {
+    case keyframes::Deletion::nothing:
+      return;
+    case keyframes::Deletion::stored:
+      TZ_GET(states, "删除序号")(k);
+      TZ_GET(self, "切换状态")(k);
+      return;
+    case keyframes::Deletion::live:
+      TZ_SET(self, "当前状态备份", TZ_GET(states, "弹出")());
+      TZ_GET(self, "切换状态")(py::none());
+      return;
   }
 }
 
