@@ -648,3 +648,15 @@ def test_grouped_layer_moves_to_the_whole_pixel(request, make_png, monkeypatch, 
         d = s.时间序列.获取(0).获取("图标字典")
         # The record's truncated corner, in board pixels.
         assert placed[s.编号] == (d.获取("横坐标") * fit, d.获取("纵坐标") * fit)
+
+
+def test_a_replaced_record_method_is_called(board, moving_shot, monkeypatch):
+    # The player reads the platform's records directly only while their class
+    # keeps its own 获取 and 填写; a host that replaces them is called.
+    calls = []
+    get, fill = 字典.获取, 字典.填写
+    monkeypatch.setattr(字典, "获取", lambda self, *a: calls.append(a[0]) or get(self, *a))
+    monkeypatch.setattr(字典, "填写", lambda self, k, v: calls.append(k) or fill(self, k, v))
+    moving_shot.draw(10 + 1.5)
+    assert {"开始时间", "时长", "开始角度", "结束位置", "图标字典"} <= set(calls)
+    assert calls.count("纵坐标") >= 1  # written back through 填写
