@@ -1,6 +1,7 @@
 """Playing layers back on the reference board: where each layer is drawn, when."""
 import copy
 import math
+import os
 import pickle
 
 import numpy
@@ -660,3 +661,23 @@ def test_a_replaced_record_method_is_called(board, moving_shot, monkeypatch):
     moving_shot.draw(10 + 1.5)
     assert {"开始时间", "时长", "开始角度", "结束位置", "图标字典"} <= set(calls)
     assert calls.count("纵坐标") >= 1  # written back through 填写
+
+
+@pytest.mark.parametrize("name", ["", "missing.png", "a\0b.png", "\udc80.png", ".", "PICTURE"])
+def test_file_check_agrees_with_the_platform(board, moving_shot, monkeypatch, name):
+    # The player answers 是否存在 for the reference platform itself; a host's
+    # own function is called. Both must draw the same segments.
+    path = moving_shot.sprites[0].时间序列.获取(0).获取("文件")
+    file = path if name == "PICTURE" else os.path.join(os.path.dirname(path), name) if name else ""
+    seg = moving_shot.sprites[0].时间序列.获取(0)
+    seg.填写("文件", file)
+
+    def drawn_records():
+        seg.获取("图标字典").填写("横坐标", None)
+        moving_shot.draw(10 + 1.0)
+        return seg.获取("图标字典").获取("横坐标") is not None
+
+    ours = drawn_records()
+    platform = animation.是否存在
+    monkeypatch.setattr(animation, "是否存在", lambda p: platform(p))
+    assert drawn_records() == ours == animation.是否存在(file)
