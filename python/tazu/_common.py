@@ -99,7 +99,8 @@ _DAY = 24 * 3600
 # ".tazu-{host}-{process}-{unique}-{name}.part", whose host is the host name
 # with other characters than letters and digits as "_".
 _TEMP_NAMES = (
-    (re.compile(r"\.tazu-(?P<machine>[0-9a-f]{8})-(?P<pid>[0-9]{1,9})-[A-Za-z0-9]+\.tmp"), True),
+    (re.compile(r"\.tazu-(?P<machine>[0-9a-f]{8})-(?P<pid>[0-9]{1,9})-[A-Za-z0-9]+"
+                r"\.tmp(\.[A-Za-z0-9]{1,5})?"), True),
     (re.compile(r"\.tazu-(?P<pid>[0-9]{1,9})-[A-Za-z0-9]+\.tmp(\.[A-Za-z0-9]{1,5})?"), False),
     (re.compile(r"\.tazu-(?P<host>[A-Za-z0-9_]+)-(?P<pid>[0-9]{1,9})-[0-9a-f]+-.*\.part", re.S), True),
 )

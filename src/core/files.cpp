@@ -92,7 +92,7 @@ bool owner_of(std::string_view name, Owner& owner) {
       ext.size() >= 2 && ext.size() <= 6 && ext[0] == '.' && all_of(ext.substr(1), is_word);
   if (!plain && !with_ext) return false;
   std::string_view pid;
-  if (plain && f.size() == 3 && f[0].size() == 8 && all_of(f[0], is_hex)) {
+  if (f.size() == 3 && f[0].size() == 8 && all_of(f[0], is_hex)) {
     owner.this_machine = f[0] == machine_tag();
     pid = f[1];
   } else if (f.size() == 2) {

@@ -41,4 +41,5 @@ TEST(FontDialogLayout, TextRowThenThreeCellsThenConfirm) {
   expect_box(l.font, 360, 240, 300, 90);
   expect_box(l.size, 670, 240, 300, 90);
   expect_box(l.confirm, 500, 360, 200, 90);
+  expect_box(l.picker, 160, 50, 420, 400);
 }

@@ -147,9 +147,10 @@ def test_temporary_names_are_the_cores_and_both_clean_ups_agree(tmp_path):
     tag, me, dead = _common._MACHINE, os.getpid(), _dead_pid()
     other = "00000000" if tag != "00000000" else "11111111"
     stale = [f".tazu-{tag}-{dead}-00ab.tmp", f".tazu-{dead}-7e57a1b2c3d4.tmp.wav",
-             f".tazu-{dead}-7e57a1b2c3d4.tmp", f".tazu-{other}-{me}-2.tmp"]  # the last one a day old
+             f".tazu-{dead}-7e57a1b2c3d4.tmp", f".tazu-{tag}-{dead}-1.tmp.png",
+             f".tazu-{other}-{me}-2.tmp"]  # the last one a day old
     kept = [mine, f".tazu-{tag}-{me}-1.tmp", f".tazu-{other}-{dead}-1.tmp", f".tazu-{tag}-0-1.tmp",
-            f".tazu-{tag}-{dead}-1.tmp.wav", "keep.wav", ".tazu-notes.txt"]
+            "keep.wav", ".tazu-notes.txt", f".tazu-{tag}-{dead}-1.tmp.png.png"]
     for copy in ("python", "core"):
         folder = tmp_path / copy
         folder.mkdir()

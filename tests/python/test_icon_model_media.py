@@ -105,6 +105,28 @@ def test_large_pictures_are_swapped_for_a_quantised_copy_once(new, board, tmp_pa
     assert leftovers(board) == []
 
 
+def test_a_killed_writers_half_picture_is_cleared_by_the_next_write(new, board, tmp_path):
+    """Derived pictures are written under a hidden name ending in .png (the
+    encoder picks the format by it); one left by a killed process goes when
+    the folder is next written, a live writer's stays."""
+    import subprocess
+    import sys
+
+    from tazu import _common
+
+    dead = subprocess.Popen([sys.executable, "-c", "pass"])
+    dead.wait()
+    folder = os.path.join(board.临时文件夹, "optimize_png")
+    os.makedirs(folder, exist_ok=True)
+    stale = f".tazu-{_common._MACHINE}-{dead.pid}-0a1b.tmp.png"
+    live = f".tazu-{_common._MACHINE}-{os.getpid()}-0a1b.tmp.png"
+    for name in (stale, live):
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(b"half")
+    new(noise_png(tmp_path / "big.png"))
+    assert sorted(f for f in os.listdir(folder) if f.startswith(".")) == [live]
+
+
 def test_preview_and_force_always_optimise(new, board, make_png):
     path = make_png(10, 10)
     icon = new(path, 预览=True)

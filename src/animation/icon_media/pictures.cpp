@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -163,6 +164,8 @@ void write_into_place(py::handle path, const std::function<void(py::handle tmp)>
   // A str path need not be valid UTF-8: the file system's bytes go through.
   const std::string target = fs_bytes(path);
   py::object fsdecode = TZ_GET(TZ_G("os"), "fsdecode");
+  // What a killed run left half-written in this folder goes first.
+  files::remove_stale_temp_files(std::filesystem::path(target).parent_path().string());
   try {
     files::write_atomically_named(target, ".png",
                                   [&](const std::string& tmp) { write(fsdecode(py::bytes(tmp))); });

@@ -50,6 +50,21 @@ std::optional<double> seconds_of(py::handle clip) {
   return pyext::py_float(s);
 }
 
+// The protagonist's voice (音色, 音调, 情感, 语速), each setting it lacks taken
+// from the configuration.
+std::array<py::object, narration::kVoiceKeys.size()> voice_of(py::handle config, py::handle shot) {
+  std::array<py::object, narration::kVoiceKeys.size()> voice;
+  voice.fill(py::none());
+  py::object lead = TZ_G("获取分镜主角")(config, shot);
+  if (pyext::truthy(lead)) {
+    py::object get = TZ_GET(lead, "获取");
+    for (std::size_t k = 0; k < voice.size(); ++k) voice[k] = get(narration::kVoiceKeys[k]);
+  }
+  for (std::size_t k = 0; k < voice.size(); ++k)
+    if (!pyext::truthy(voice[k])) voice[k] = py::getattr(config, narration::kVoiceKeys[k]);
+  return voice;
+}
+
 }  // namespace
 
 py::list detect_pauses(py::object sentence) {
@@ -77,17 +92,7 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
   const narration::NarrationPaths paths = narration::narration_paths(folder, text_of(base));
   py::str sound_path(paths.sound);
 
-  // The protagonist's voice, each setting it lacks from the configuration.
-  std::array<py::object, narration::kVoiceKeys.size()> voice;
-  voice.fill(py::none());
-  py::object lead = TZ_G("获取分镜主角")(config, shot);
-  if (pyext::truthy(lead)) {
-    py::object get = TZ_GET(lead, "获取");
-    for (std::size_t k = 0; k < voice.size(); ++k) voice[k] = get(narration::kVoiceKeys[k]);
-  }
-  for (std::size_t k = 0; k < voice.size(); ++k)
-    if (!pyext::truthy(voice[k])) voice[k] = py::getattr(config, narration::kVoiceKeys[k]);
-  const auto& [timbre, pitch, emotion, speed] = voice;
+  const auto [timbre, pitch, emotion, speed] = voice_of(config, shot);
 
   // An existing narration file marks the shot as done.
   if (pyext::truthy(TZ_G("是否存在")(sound_path))) return py::none();

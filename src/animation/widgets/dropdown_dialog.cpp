@@ -52,7 +52,7 @@ void init(py::object self, py::object board, py::object options, py::object left
   TZ_GET(self, "隐藏")();
 }
 
-py::object set_option(py::object self, py::object option) {
+void set_option(py::object self, py::object option) {
   for (py::handle entry : TZ_GET(self, "选项列表")) {
     if (!pyext::py_eq(entry, option)) continue;
     py::object old = TZ_GET(self, "clip");
@@ -61,18 +61,17 @@ py::object set_option(py::object self, py::object option) {
            drop_down(self, TZ_GET(old, "options_list"), entry, TZ_GET(old, "relative_rect")));
     break;
   }
-  return py::none();
 }
 
 // The canvas is off while the dialog is shown.
-py::object hide(py::object self) {
+void hide(py::object self) {
   TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(true));
-  return widgets_py::hide_panel(self);
+  widgets_py::hide_panel(self);
 }
 
-py::object show(py::object self) {
+void show(py::object self) {
   TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(false));
-  return widgets_py::show_panel(self);
+  widgets_py::show_panel(self);
 }
 
 py::object visible(py::object self) { return TZ_GET(TZ_GET(self, "面板"), "可见"); }

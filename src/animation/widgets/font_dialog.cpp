@@ -42,7 +42,7 @@ void init(py::object self, py::object screen, py::object callback, py::object le
   TZ_GET(self, "隐藏")();
 }
 
-py::object close_palette(py::object self, py::object event) {
+void close_palette(py::object self, py::object event) {
   TZ_SET(self, "colour_picker", none());
   py::object colour = TZ_GET(TZ_GET(event, "event"), "colour");
   TZ_SET(self, "current_colour", colour);
@@ -50,7 +50,6 @@ py::object close_palette(py::object self, py::object event) {
   py::object pick = TZ_GET(self, "取色按钮");
   TZ_GET(pick, "设置文本")(py::str("修改颜色(") + hex + py::str(")"));
   TZ_GET(pick, "生效")();
-  return none();
 }
 
 py::object to_hex(py::object /*self*/, py::object color) {
@@ -62,10 +61,11 @@ py::object to_tuple(py::object /*self*/, py::object color) {
   return py::make_tuple(TZ_GET(color, "r"), TZ_GET(color, "g"), TZ_GET(color, "b"));
 }
 
-py::object open_picker(py::object self) {
+void open_picker(py::object self) {
+  const Box at = font_dialog_layout().picker;
   py::object picker = TZ_G("UIColourPickerDialog")(
-      TZ_G("pygame").attr("Rect")(160, 50, 420, 400), TZ_GET(TZ_GET(self, "屏幕"), "ui_manager"),
-      py::arg("window_title") = "调色板",
+      TZ_G("pygame").attr("Rect")(int(at.x), int(at.y), int(at.w), int(at.h)),
+      TZ_GET(TZ_GET(self, "屏幕"), "ui_manager"), py::arg("window_title") = "调色板",
       py::arg("initial_colour") = TZ_GET(self, "current_colour"));
   TZ_SET(self, "colour_picker", picker);
   // Closing the picker with its cancel or close button sends no colour, so the
@@ -84,16 +84,15 @@ py::object open_picker(py::object self) {
   TZ_SET(picker, "kill", on_kill);
   TZ_GET(TZ_GET(self, "取色按钮"), "失效")();
   TZ_SET(self, "has_picked", py::bool_(true));
-  return none();
 }
 
-py::object hide(py::object self) { return widgets_py::hide_panel(self); }
+void hide(py::object self) { widgets_py::hide_panel(self); }
 
-py::object show(py::object self, py::object text, py::object layer_info) {
+void show(py::object self, py::object text, py::object layer_info) {
   widgets_py::set_attributes(
       self, {{"has_picked", py::bool_(false)}, {"文本", text}, {"图标信息", layer_info}});
   if (pyext::truthy(text)) TZ_GET(TZ_GET(self, "文本框"), "设置文本")(text);
-  return widgets_py::show_panel(self);
+  widgets_py::show_panel(self);
 }
 
 // int() of the size text; nullopt when it is not an integer.
@@ -107,23 +106,23 @@ std::optional<py::object> parse_size(py::object text) {
   throw py::error_already_set();
 }
 
-py::object confirm(py::object self) {
+void confirm(py::object self) {
   py::object text = TZ_GET(TZ_GET(self, "文本框"), "获取文本")();
   py::object font = TZ_GET(TZ_GET(self, "字体框"), "获取文本")();
   py::object size = TZ_GET(TZ_GET(self, "字体大小框"), "获取文本")();
   if (!pyext::truthy(text)) {
     TZ_GET(self, "隐藏")();
-    return none();
+    return;
   }
   if (!pyext::truthy(font)) font = none();
   if (pyext::truthy(size)) {
     // A size that is not a positive integer is refused silently: the dialog
     // stays open so the user can correct it.
     auto n = parse_size(size);
-    if (!n) return none();
+    if (!n) return;
     int positive = PyObject_RichCompareBool(n->ptr(), py::int_(0).ptr(), Py_GT);
     if (positive < 0) throw py::error_already_set();
-    if (!positive) return none();
+    if (!positive) return;
     size = *n;
   } else {
     size = none();
@@ -134,7 +133,6 @@ py::object confirm(py::object self) {
                           ? TZ_GET(self, "color_to_tuple")(TZ_GET(self, "current_colour"))
                           : none();
   TZ_GET(self, "回调")(text, font, colour, size, TZ_GET(self, "图标信息"));
-  return none();
 }
 
 }  // namespace

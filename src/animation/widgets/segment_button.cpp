@@ -16,14 +16,14 @@ PyObject* g_class = nullptr;  // the class, for the base-class constructor call
 
 py::object none() { return py::none(); }
 
-py::object colour_or(py::object given, int r, int g, int b) {
-  return given.is_none() ? py::object(convert::rgb(r, g, b)) : given;
+py::object colour_or(py::object given, Rgb fallback) {
+  return given.is_none() ? py::object(convert::rgb(fallback.r, fallback.g, fallback.b)) : given;
 }
 
 void init(py::object self, py::object board, py::object rect, py::object text, py::object callback,
           py::object font, py::object index, py::object weight, py::object inactive_colour,
           py::object active_colour, py::object selected_colour, py::object info) {
-  py::object inactive = colour_or(inactive_colour, 22, 22, 22);
+  py::object inactive = colour_or(inactive_colour, kInactiveColour);
   widgets_py::set_attributes(self, {{"回调", callback},
                                     {"画板", board},
                                     {"序号", index},
@@ -31,9 +31,9 @@ void init(py::object self, py::object board, py::object rect, py::object text, p
                                     {"文本", text},
                                     {"字体", font},
                                     {"_激活", py::bool_(false)},
-                                    {"激活颜色", colour_or(active_colour, 0, 128, 128)},
+                                    {"激活颜色", colour_or(active_colour, kActiveColour)},
                                     {"未激活颜色", inactive},
-                                    {"选中颜色", colour_or(selected_colour, 0, 111, 111)},
+                                    {"选中颜色", colour_or(selected_colour, kSelectedColour)},
                                     {"当前颜色", inactive},
                                     {"信息", info},
                                     {"柱子信息", none()},
@@ -47,31 +47,21 @@ void init(py::object self, py::object board, py::object rect, py::object text, p
   TZ_GET(super(cls, self), "__init__")(py::arg("矩形") = rect);
 }
 
-py::object set_waveform(py::object self, py::object bars, py::object count) {
+void set_waveform(py::object self, py::object bars, py::object count) {
   widgets_py::set_attributes(self, {{"柱子信息", bars}, {"柱子数量", count}});
-  return none();
 }
 
-py::object set_text(py::object self, py::object text) {
-  TZ_SET(self, "文本", text);
-  return none();
-}
+void set_text(py::object self, py::object text) { TZ_SET(self, "文本", text); }
 
-py::object select(py::object self) {
-  TZ_SET(self, "当前颜色", TZ_GET(self, "选中颜色"));
-  return none();
-}
+void select(py::object self) { TZ_SET(self, "当前颜色", TZ_GET(self, "选中颜色")); }
 
 bool is_selected(py::object self) {
   return pyext::py_eq(TZ_GET(self, "选中颜色"), TZ_GET(self, "当前颜色"));
 }
 
-py::object deselect(py::object self) {
-  TZ_SET(self, "当前颜色", TZ_GET(self, "未激活颜色"));
-  return none();
-}
+void deselect(py::object self) { TZ_SET(self, "当前颜色", TZ_GET(self, "未激活颜色")); }
 
-py::object draw(py::object self) {
+void draw(py::object self) {
   py::object layer = TZ_GET(TZ_GET(self, "字体"), "渲染")(TZ_GET(self, "文本"));
   py::object rect = TZ_GET(self, "矩形");
   using convert::number;
@@ -83,7 +73,8 @@ py::object draw(py::object self) {
 
   py::object screen = TZ_GET(TZ_GET(self, "画板"), "屏幕");
   TZ_GET(screen, "长方形")(TZ_GET(self, "当前颜色"), rect, 0);
-  TZ_GET(screen, "长方形")(convert::rgb(130, 130, 130), rect, 1);
+  TZ_GET(screen, "长方形")
+  (convert::rgb(kBorderColour.r, kBorderColour.g, kBorderColour.b), rect, 1);
   py::object bars = TZ_GET(self, "柱子信息");
   py::object count = TZ_GET(self, "柱子数量");
   if (pyext::truthy(bars) && pyext::truthy(count)) {
@@ -91,13 +82,11 @@ py::object draw(py::object self) {
     TZ_GET(TZ_GET(screen, "screen"), "blit")(wave, TZ_GET(rect, "to_rect")());
   }
   TZ_GET(screen, "粘贴")(layer, text_rect);
-  return none();
 }
 
-py::object activate(py::object self) {
+void activate(py::object self) {
   TZ_SET(self, "当前颜色", TZ_GET(self, "激活颜色"));
   TZ_SET(self, "_激活", py::bool_(true));
-  return none();
 }
 
 bool inside(py::object self, py::object point) {
@@ -137,7 +126,8 @@ py::object mouse_up(py::object self, py::object event) {
   if (!pyext::truthy(TZ_GET(self, "_激活"))) return none();
   py::object point = TZ_GET(event, "坐标");
   if (!inside(self, point)) return none();
-  if (pyext::py_eq(TZ_GET(event, "按钮"), py::int_(3)) && !TZ_GET(self, "权重").is_none()) {
+  if (pyext::py_eq(TZ_GET(event, "按钮"), py::int_(kCutStitchButton)) &&
+      !TZ_GET(self, "权重").is_none()) {
     py::object last = TZ_GET(self, "上次切缝时间");
     if (pyext::truthy(last)) {
       py::object time_delta = TZ_G("time").attr("time")() - last;

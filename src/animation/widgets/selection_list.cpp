@@ -85,27 +85,24 @@ void init(py::object self, py::object screen, py::object entries, py::object /*b
   TZ_GET(self, "关闭")();
 }
 
-py::object set_position(py::object self, py::object rect) {
+void set_position(py::object self, py::object rect) {
   py::object screen = TZ_GET(self, "屏幕");
   if (!convert::fit_is_one(screen)) TZ_GET(rect, "set_scale_ratio")(TZ_GET(screen, "适配比例"));
   TZ_GET(TZ_GET(self, "clip"), "set_position")(TZ_GET(rect, "to_rect")());
-  return none();
 }
 
-py::object set_list(py::object self, py::object entries) {
+void set_list(py::object self, py::object entries) {
   py::object items = TZ_GET(entries, "main_list");
   TZ_SET(self, "item_list", items);
   TZ_GET(TZ_GET(self, "clip"), "set_item_list")(items);
-  return none();
 }
 
-py::object set_option(py::object self, py::object index) {
+void set_option(py::object self, py::object index) {
   py::object clip = TZ_GET(self, "clip");
   py::object items = TZ_GET(self, "item_list");
   // Rebuilding the rows clears the current selection.
   TZ_GET(clip, "set_item_list")(items);
   select_entry(clip, py::list(items), index);
-  return none();
 }
 
 py::object current_option(py::object self) {
@@ -115,20 +112,11 @@ py::object current_option(py::object self) {
   return py::make_tuple(none(), none());
 }
 
-py::object clear(py::object self) {
-  TZ_GET(TZ_GET(self, "clip"), "kill")();
-  return none();
-}
+void clear(py::object self) { TZ_GET(TZ_GET(self, "clip"), "kill")(); }
 
-py::object close(py::object self) {
-  TZ_GET(self, "设置位置")(TZ_GET(self, "隐藏矩形"));
-  return none();
-}
+void close(py::object self) { TZ_GET(self, "设置位置")(TZ_GET(self, "隐藏矩形")); }
 
-py::object show(py::object self) {
-  TZ_GET(self, "设置位置")(TZ_GET(self, "显示矩形"));
-  return none();
-}
+void show(py::object self) { TZ_GET(self, "设置位置")(TZ_GET(self, "显示矩形")); }
 
 }  // namespace
 

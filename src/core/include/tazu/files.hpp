@@ -14,8 +14,8 @@ namespace tazu::files {
 // length limit still has one), tagged with this machine and process so that a
 // later run can tell whose it is, and ending in ".tmp" so that no folder scan
 // takes it for a finished picture, sound or document. A writer that picks the
-// format by the name's ending is given `extension` after ".tmp" (".tmp.png");
-// such names are not taken for stale ones by the clean-up below.
+// format by the name's ending is given `extension` after ".tmp" (".tmp.png"),
+// still hidden and tagged, so the clean-up below knows it too.
 std::string temp_path_beside(const std::string& path, std::string_view extension = {});
 
 // True for a name that temp_path_beside makes, and for the names that earlier

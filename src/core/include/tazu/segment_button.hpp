@@ -4,6 +4,18 @@
 
 namespace tazu {
 
+// The button's colours unless the host gives its own, and its border.
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+};
+inline constexpr Rgb kInactiveColour{22, 22, 22};
+inline constexpr Rgb kActiveColour{0, 128, 128};
+inline constexpr Rgb kSelectedColour{0, 111, 111};
+inline constexpr Rgb kBorderColour{130, 130, 130};
+
+// The mouse button whose release on a weighted segment cuts or stitches.
+inline constexpr int kCutStitchButton = 3;
+
 enum class SegmentEdit { StitchLeft, StitchRight, Cut };
 
 // Strictly closer than `threshold` to the left edge stitches left, then the

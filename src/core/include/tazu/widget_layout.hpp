@@ -27,7 +27,8 @@ DropDownDialogLayout drop_down_dialog_layout();
 
 // The text-and-font dialog: a 1200 x 500 panel with the text input on top, a
 // row of three equal cells 10 below it (pick colour, font, font size) and the
-// confirm button centred 30 below that row.
+// confirm button centred 30 below that row. The colour picker opens in a window
+// of its own, placed on the screen.
 struct FontDialogLayout {
   double panel_width = 1200;
   double panel_height = 500;
@@ -37,6 +38,7 @@ struct FontDialogLayout {
   Box font;
   Box size;
   Box confirm;
+  Box picker{160, 50, 420, 400};
 };
 FontDialogLayout font_dialog_layout();
 
