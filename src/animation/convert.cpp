@@ -1,5 +1,8 @@
 #include "convert.hpp"
 
+#include <stdexcept>
+#include <string>
+
 namespace tazu::convert {
 
 void raise_error(PyObject* type, py::handle message) {
@@ -132,6 +135,16 @@ py::handle key_name(record::Key k) {
   return names[record::index(k)];
 }
 
+py::handle key_name(segment::Key k) {
+  static const std::array<PyObject*, segment::kKeyCount> names = [] {
+    std::array<PyObject*, segment::kKeyCount> out{};
+    for (std::size_t i = 0; i < segment::kKeyCount; ++i)
+      out[i] = pyext::intern(std::string(segment::kKeys[i].name).c_str());
+    return out;
+  }();
+  return names[segment::index(k)];
+}
+
 bool fit_is_one(py::handle screen) {
   static PyObject* one = PyLong_FromLong(1);
   return pyext::py_eq(TZ_GET(screen, "适配比例"), one);
@@ -148,5 +161,155 @@ py::object to_standard(py::handle screen, py::handle v, Fit when) {
 }
 
 py::object screen_of(py::handle owner) { return TZ_GET(TZ_GET(owner, "画板"), "屏幕"); }
+
+py::object call_method(py::handle obj, py::handle name, std::initializer_list<py::handle> args) {
+  PyObject* argv[4] = {obj.ptr(), nullptr, nullptr, nullptr};
+  std::size_t n = 1;
+  for (py::handle a : args) {
+    if (n == 4) throw std::length_error("call_method takes at most three arguments");
+    argv[n++] = a.ptr();
+  }
+  PyObject* r =
+      PyObject_VectorcallMethod(name.ptr(), argv, n | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
+  if (!r) throw py::error_already_set();
+  return py::reinterpret_steal<py::object>(r);
+}
+
+py::object call(py::handle fn, std::initializer_list<py::handle> args, py::handle names) {
+  constexpr std::size_t kMost = 12;
+  PyObject* argv[kMost + 1] = {};
+  if (args.size() > kMost) throw std::length_error("call takes at most twelve arguments");
+  std::size_t n = 0;
+  for (py::handle a : args) argv[1 + n++] = a.ptr();
+  const std::size_t keywords = names ? static_cast<std::size_t>(PyTuple_GET_SIZE(names.ptr())) : 0;
+  PyObject* r =
+      PyObject_Vectorcall(fn.ptr(), argv + 1, (n - keywords) | PY_VECTORCALL_ARGUMENTS_OFFSET,
+                          names ? names.ptr() : nullptr);
+  if (!r) throw py::error_already_set();
+  return py::reinterpret_steal<py::object>(r);
+}
+
+PyObject* keyword_names(std::initializer_list<const char*> names) {
+  PyObject* t = PyTuple_New(static_cast<Py_ssize_t>(names.size()));
+  if (!t) throw py::error_already_set();
+  Py_ssize_t i = 0;
+  for (const char* n : names) {
+    PyObject* s = pyext::intern(n);
+    Py_INCREF(s);
+    PyTuple_SET_ITEM(t, i++, s);
+  }
+  return t;
+}
+
+namespace {
+
+// The reference platform's objects, kept for the life of the process.
+struct Reference {
+  PyObject* dict_type = nullptr;
+  PyObject* dict_get = nullptr;
+  PyObject* dict_fill = nullptr;
+  PyObject* list_type = nullptr;
+  PyObject* list_get = nullptr;
+  PyObject* list_length = nullptr;
+  PyObject* rotate = nullptr;
+};
+
+Reference& reference() {
+  static Reference r;
+  return r;
+}
+
+// The class attribute `name` of `type`, as the class's instances find it.
+PyObject* class_attribute(PyObject* type, py::handle name) {
+  PyObject* v = PyObject_GetAttr(type, name.ptr());
+  if (!v) PyErr_Clear();
+  return v;  // new reference or null
+}
+
+bool defined_in(py::handle obj, const std::string& module) {
+  py::object m = py::getattr(obj, "__module__", py::none());
+  return PyUnicode_Check(m.ptr()) && m.cast<std::string>() == module;
+}
+
+}  // namespace
+
+void note_reference_platform(py::handle mix) {
+  Reference& r = reference();
+  const std::string base = py::str(mix.attr("__name__"));
+  auto take = [&](const char* name, const char* file) -> PyObject* {
+    py::object v = py::getattr(mix, name, py::none());
+    if (v.is_none() || !defined_in(v, base + "." + file)) return nullptr;
+    return v.release().ptr();
+  };
+  r.dict_type = take("字典", "_containers");
+  r.list_type = take("列表", "_containers");
+  r.rotate = take("rotate_vector", "_component");
+  if (r.dict_type && PyType_Check(r.dict_type) &&
+      PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(r.dict_type), &PyDict_Type)) {
+    r.dict_get = class_attribute(r.dict_type, TZ_NAME("获取"));
+    r.dict_fill = class_attribute(r.dict_type, TZ_NAME("填写"));
+  }
+  if (r.list_type && PyType_Check(r.list_type) &&
+      PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(r.list_type), &PyList_Type)) {
+    r.list_get = class_attribute(r.list_type, TZ_NAME("获取"));
+    r.list_length = class_attribute(r.list_type, TZ_NAME("长"));
+  }
+}
+
+Records::Records() {
+  const Reference& r = reference();
+  auto still = [](PyObject* type, py::handle name, PyObject* original) {
+    if (!type || !original) return false;
+    PyObject* now = class_attribute(type, name);
+    Py_XDECREF(now);
+    return now == original;
+  };
+  if (r.dict_get) {
+    dict_type_ = reinterpret_cast<PyTypeObject*>(r.dict_type);
+    dict_get_ = still(r.dict_type, TZ_NAME("获取"), r.dict_get);
+    dict_fill_ = still(r.dict_type, TZ_NAME("填写"), r.dict_fill);
+  }
+  if (r.list_get) {
+    list_type_ = reinterpret_cast<PyTypeObject*>(r.list_type);
+    list_get_ = still(r.list_type, TZ_NAME("获取"), r.list_get);
+    list_length_ = still(r.list_type, TZ_NAME("长"), r.list_length);
+  }
+}
+
+py::object Records::get(py::handle record, py::handle key) const {
+  if (direct_dict(record)) {
+    // dict.get(key): no __missing__, None when absent.
+    PyObject* v = PyDict_GetItemWithError(record.ptr(), key.ptr());
+    if (v) return py::reinterpret_borrow<py::object>(v);
+    if (PyErr_Occurred()) throw py::error_already_set();
+    return py::none();
+  }
+  return call_method(record, TZ_NAME("获取"), {key});
+}
+
+void Records::fill(py::handle record, py::handle key, py::handle value) const {
+  if (dict_fill_ && Py_TYPE(record.ptr()) == dict_type_) {
+    if (PyDict_SetItem(record.ptr(), key.ptr(), value.ptr()) < 0) throw py::error_already_set();
+    return;
+  }
+  call_method(record, TZ_NAME("填写"), {key, value});
+}
+
+std::size_t Records::length(py::handle list) const {
+  if (list_length_ && Py_TYPE(list.ptr()) == list_type_)
+    return static_cast<std::size_t>(PyList_GET_SIZE(list.ptr()));
+  return TZ_GET(list, "长").cast<std::size_t>();
+}
+
+py::object Records::at(py::handle list, std::size_t i) const {
+  if (list_get_ && Py_TYPE(list.ptr()) == list_type_ &&
+      i < static_cast<std::size_t>(PyList_GET_SIZE(list.ptr())))
+    return py::reinterpret_borrow<py::object>(PyList_GET_ITEM(list.ptr(), i));
+  return call_method(list, TZ_NAME("获取"), {py::int_(i)});
+}
+
+bool reference_rotation(py::handle rotate) {
+  return reference().rotate && rotate.ptr() == reference().rotate;
+}
 
 }  // namespace tazu::convert

@@ -6,11 +6,13 @@
 
 #include <array>
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 
 #include "pyclass.hpp"
 #include "tazu/geometry.hpp"
+#include "tazu/segment_record.hpp"
 #include "tazu/state_record.hpp"
 
 namespace tazu::convert {
@@ -61,8 +63,9 @@ py::object int_or_float(double v, bool as_int);
 // would type it.
 py::object number_like(double v, py::handle a, py::handle b);
 
-// A state record's key as a str, made once.
+// A state record's or a change segment's key as a str, made once.
 py::handle key_name(record::Key k);
+py::handle key_name(segment::Key k);
 
 // The board's two spaces: standard data (what records and documents hold)
 // and actual-board pixels (what icons and rectangles hold), converted one
@@ -77,5 +80,55 @@ py::object to_board(py::handle screen, py::handle v, Fit when = Fit::always);
 py::object to_standard(py::handle screen, py::handle v, Fit when = Fit::always);
 // The screen of an object's board: owner.画板.屏幕.
 py::object screen_of(py::handle owner);
+
+// ----- the reference platform's records ---------------------------------
+
+// Notes the reference platform's record types and rotation, when the sibling
+// `mix` the module imported is ours (its 字典, 列表 and rotate_vector are then
+// a dict, a list and the core's rotation underneath). Once, at import, before
+// a host could have replaced any of their methods.
+void note_reference_platform(py::handle mix);
+
+// Reads and writes records as their own methods would. While a record is
+// exactly the reference 字典 (or 列表) and the class still has the reference
+// 获取 and 填写 (or 获取 and 长), the dict or list is read directly: the
+// result is the same, without a Python call. Anything else (a host's own
+// types, a subclass, a replaced method) goes through the method. Made at the
+// start of an operation, so that a method replaced between operations is seen.
+class Records {
+ public:
+  Records();
+  py::object get(py::handle record, py::handle key) const;               // record.获取(key)
+  void fill(py::handle record, py::handle key, py::handle value) const;  // record.填写(key, value)
+  std::size_t length(py::handle list) const;                             // list.长
+  py::object at(py::handle list, std::size_t i) const;                   // list.获取(i)
+  bool direct_dict(py::handle record) const {
+    return dict_get_ && Py_TYPE(record.ptr()) == dict_type_;
+  }
+
+ private:
+  PyTypeObject* dict_type_ = nullptr;
+  PyTypeObject* list_type_ = nullptr;
+  bool dict_get_ = false, dict_fill_ = false, list_get_ = false, list_length_ = false;
+};
+
+// True when `rotate` (a rotate_vector looked up at call time) is the
+// reference platform's, which turns vectors as rotate_standard does.
+bool reference_rotation(py::handle rotate);
+
+// fn(*args), where the last len(names) arguments go by the names in the
+// tuple `names` (made once with TZ_KEYWORDS); no dict is built.
+py::object call(py::handle fn, std::initializer_list<py::handle> args,
+                py::handle names = py::handle());
+// A tuple of interned keyword names; never freed.
+PyObject* keyword_names(std::initializer_list<const char*> names);
+#define TZ_KEYWORDS(...)                                                        \
+  (::pybind11::handle([]() -> PyObject* {                                       \
+    static PyObject* tz_names_ = ::tazu::convert::keyword_names({__VA_ARGS__}); \
+    return tz_names_;                                                           \
+  }()))
+
+// obj.name(args...) without building a bound method.
+py::object call_method(py::handle obj, py::handle name, std::initializer_list<py::handle> args);
 
 }  // namespace tazu::convert

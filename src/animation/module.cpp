@@ -1,6 +1,7 @@
 // The module body: imports, then the classes and functions in their fixed order.
 #include <pybind11/pybind11.h>
 
+#include "convert.hpp"
 #include "pyclass.hpp"
 #include "register.hpp"
 
@@ -30,6 +31,7 @@ void import_mix_names(py::module_& m) {
     names = public_names;
   }
   for (auto n : names) m.attr(n) = mix.attr(n);
+  tazu::convert::note_reference_platform(mix);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <tazu/errors.hpp>
 #include <tazu/playback.hpp>
 
@@ -33,11 +34,11 @@ TurningBox turning_box(const ChangeSegment& s, double angle, std::optional<Vec2>
 }
 
 PlainPlacement place_plain(const ChangeSegment& s, double t, const RotateFn& rotate,
-                           std::optional<Vec2> picture) {
+                           std::optional<Vec2> picture, std::optional<Vec2> centre) {
   PlainPlacement p;
   p.angle = lerp(s.start_angle, s.end_angle, t);
   p.scale = lerp(s.start_scale, s.end_scale, t);
-  p.centre = interpolate_centre(t, s.start_box(), s.end_box());
+  p.centre = centre.value_or(interpolate_centre(t, s.start_box(), s.end_box()));
   const TurningBox tb = turning_box(s, p.angle, picture);
   p.box = turn_box(tb.box, tb.angle - p.angle, divide(p.scale, s.start_scale, "开始比例为 0"),
                    p.centre, rotate);
@@ -92,6 +93,47 @@ Vec2 carried_pivot(const ChangeSegment& s, const GroupPlacement& g, Vec2 pivot,
   Vec2 c = s.start_box().centre();
   Vec2 d = rotate(Vec2{pivot.x - c.x, pivot.y - c.y}, s.start_group_angle - g.group_angle);
   return {g.centre.x + d.x, g.centre.y + d.y};
+}
+
+GroupTransform group_transform(const GroupPlacement& g, bool end_pivot_set) {
+  if (g.local_rotation) return GroupTransform::turn_locally;
+  return end_pivot_set ? GroupTransform::turn_about_pivot : GroupTransform::scale_and_move;
+}
+
+GroupIconState group_icon_state(const ChangeSegment& s, const GroupPlacement& g,
+                                GroupTransform kind, std::optional<Vec2> pivot,
+                                std::optional<Vec2> start_pivot, std::optional<Vec2> end_pivot,
+                                double fit, const RotateFn& rotate) {
+  auto board = [fit](Vec2 v) { return Vec2{v.x * fit, v.y * fit}; };
+  auto need = [](const std::optional<Vec2>& v, const char* what) {
+    if (!v) throw WrongKind(what);
+    return *v;
+  };
+  GroupIconState out;
+  out.kind = kind;
+  out.centre_marker = board(g.centre);
+  // The position handed to the icon is the box's top-left truncated, as the
+  // record holds it.
+  out.move = board({std::trunc(g.box.x), std::trunc(g.box.y)});
+  switch (kind) {
+    case GroupTransform::turn_locally: {
+      const Vec2 p = carried_pivot(s, g, need(pivot, "组合图层缺少旋转中心"), rotate);
+      const Vec2 start = need(start_pivot, "组合图层缺少开始旋转中心");
+      const Vec2 o = need(g.origin, "组合图层缺少 origin_pos");
+      // The origin follows the pivot.
+      out.origin = board({o.x + (p.x - start.x), o.y + (p.y - start.y)});
+      out.axis = p;
+      out.pivot_marker = board(p);
+      break;
+    }
+    case GroupTransform::turn_about_pivot:
+      out.origin = board(need(g.origin, "组合图层缺少 origin_pos"));
+      out.pivot_marker = board(need(end_pivot, "组合图层缺少结束旋转中心"));
+      break;
+    case GroupTransform::scale_and_move:
+      break;
+  }
+  return out;
 }
 
 }  // namespace tazu::playback

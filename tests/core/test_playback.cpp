@@ -2,8 +2,13 @@
 
 #include <cmath>
 #include <numbers>
+#include <set>
 #include <stdexcept>
+#include <string_view>
+#include <tazu/errors.hpp>
 #include <tazu/playback.hpp>
+#include <tazu/segment_record.hpp>
+#include <vector>
 
 using namespace tazu::playback;
 
@@ -253,6 +258,72 @@ TEST(Segments, MissingOffsetFails) {
   ChangeSegment s = grouped();
   s.start_relative.reset();
   EXPECT_THROW(place_in_group(s, 0.5, false, false, {20, 10}, rotate), std::invalid_argument);
+}
+
+TEST(Segments, GroupIconStateByTransform) {
+  ChangeSegment s = grouped();
+  s.start_origin = s.end_origin = Vec2{5, 6};
+  s.start_group_angle = 10;  // the box turns, so its corner is not whole
+  GroupPlacement g = place_in_group(s, 0.5, false, false, {20, 10}, rotate);
+  ASSERT_NE(g.box.x, std::trunc(g.box.x));
+
+  // Without a rotation centre the icon is scaled and moved to the truncated
+  // corner, converted to board pixels.
+  EXPECT_EQ(group_transform(g, false), GroupTransform::scale_and_move);
+  auto moved = group_icon_state(s, g, GroupTransform::scale_and_move, {}, {}, {}, 2, rotate);
+  EXPECT_DOUBLE_EQ(moved.move.x, std::trunc(g.box.x) * 2);
+  EXPECT_DOUBLE_EQ(moved.move.y, std::trunc(g.box.y) * 2);
+  EXPECT_DOUBLE_EQ(moved.centre_marker.x, g.centre.x * 2);
+  EXPECT_FALSE(moved.origin);
+  EXPECT_FALSE(moved.pivot_marker);
+
+  // Turned by the group about the end centre: the origin is set too.
+  EXPECT_EQ(group_transform(g, true), GroupTransform::turn_about_pivot);
+  auto about =
+      group_icon_state(s, g, GroupTransform::turn_about_pivot, {}, {}, Vec2{7, 8}, 2, rotate);
+  EXPECT_DOUBLE_EQ(about.origin->x, 10);
+  EXPECT_DOUBLE_EQ(about.pivot_marker->y, 16);
+  g.origin.reset();
+  EXPECT_THROW(
+      group_icon_state(s, g, GroupTransform::turn_about_pivot, {}, {}, Vec2{7, 8}, 2, rotate),
+      tazu::WrongKind);
+}
+
+TEST(Segments, LocalTurnMovesOriginWithThePivot) {
+  ChangeSegment s = grouped();
+  s.end_group = s.start_group;
+  s.end_angle = 30;
+  s.start_origin = Vec2{60, 45};
+  auto g = place_in_group(s, 1, true, false, {20, 10}, rotate);
+  ASSERT_EQ(group_transform(g, true), GroupTransform::turn_locally);
+  // The pivot sits 5 right of the start centre; the group stands still, so
+  // it stays where it was and the origin with it.
+  const Vec2 pivot{75, 50};
+  auto st = group_icon_state(s, g, GroupTransform::turn_locally, pivot, pivot, {}, 1, rotate);
+  EXPECT_DOUBLE_EQ(st.axis.x, 75);
+  EXPECT_DOUBLE_EQ(st.axis.y, 50);
+  EXPECT_DOUBLE_EQ(st.origin->x, 60);
+  EXPECT_DOUBLE_EQ(st.pivot_marker->x, 75);
+  EXPECT_THROW(group_icon_state(s, g, GroupTransform::turn_locally, {}, pivot, {}, 1, rotate),
+               tazu::WrongKind);
+}
+
+TEST(SegmentRecord, KeysAreNamedOnceAndReadOnce) {
+  using namespace tazu::segment;
+  std::set<std::string_view> names;
+  for (const auto& k : kKeys) EXPECT_TRUE(names.insert(k.name).second) << k.name;
+  // Every key but the copy of the first icon dict is read by the walk, once.
+  std::vector<Key> read;
+  read.insert(read.end(), kInterval.begin(), kInterval.end());
+  read.push_back(Key::start_angle);
+  read.insert(read.end(), kLook.begin(), kLook.end());
+  read.insert(read.end(), kSizes.begin(), kSizes.end());
+  read.push_back(Key::from_state_list);
+  read.insert(read.end(), kGroup.begin(), kGroup.end());
+  std::set<Key> once(read.begin(), read.end());
+  EXPECT_EQ(once.size(), read.size());
+  EXPECT_EQ(once.size(), kKeyCount - 1);
+  EXPECT_FALSE(once.count(Key::initial_icon_dict));
 }
 
 TEST(Timeline, EndToEndFindsHoldersAndBothAtJoin) {

@@ -578,3 +578,73 @@ def test_group_centre_goes_through_calc_center(board, make_png, recording):
     shot.draw(1.0)
     centres = [args for kind, args in recording if kind == "center"]
     assert centres == [(0.5, 60, 120, 60, 20, 280, 40, 80, 240)] * 2
+
+
+class HostRecord(字典):
+    """A host's own record type: read and written through its methods."""
+
+    reads = 0
+
+    def 获取(self, 键, 默认=None):
+        HostRecord.reads += 1
+        return super().获取(键, 默认)
+
+
+def moments_drawn(board, make_png, monkeypatch, host):
+    """Each layer's icon dict after drawing grouped and plain shots at a few moments."""
+    if host:
+        # A host's rotation and records: the module calls them, never the core's shortcut.
+        from tazu.mix import rotate_vector
+
+        monkeypatch.setattr(animation, "rotate_vector", lambda v, d: rotate_vector(v, d))
+    wrap = HostRecord if host else 字典
+    frames = grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW))
+    ic = icon(board, make_png(40, 20, RED), 300, 100, number=3)
+    ic.旋转(30)
+    r0 = report(ic)
+    ic.旋转(75)
+    ic.移动(200, 150)
+    frames[0][1].append(r0)
+    frames[1][1].append(report(ic))
+    frames = [(k, [wrap(r) for r in recs]) for k, recs in frames]
+    shot = Shot(board).play(frames)
+    out = []
+    for moment in (0.0, 0.3, 0.77, 1.0):
+        shot.draw(moment)
+        for s in shot.sprites:
+            d = dict(s.时间序列.获取(0).获取("图标字典"))
+            del d["文件"]  # each run makes its own pictures
+            out.append(d)
+    return out
+
+
+def test_reference_shortcuts_match_the_platform_calls(board, make_png, monkeypatch):
+    fast = moments_drawn(board, make_png, monkeypatch, host=False)
+    HostRecord.reads = 0
+    board.屏幕.screen.fill(BLACK)
+    slow = moments_drawn(board, make_png, monkeypatch, host=True)
+    assert HostRecord.reads > 0
+    assert fast == slow
+
+
+@pytest.mark.parametrize("which", ["board", "board2"])
+def test_grouped_layer_moves_to_the_whole_pixel(request, make_png, monkeypatch, which):
+    board = request.getfixturevalue(which)
+    shot = Shot(board).play(grouped_records(make_png(40, 20, BLUE), make_png(40, 20, YELLOW)))
+    moves = []
+    original = animation.图标.移动
+
+    def move(self, x, y, *a, **k):
+        if k.get("系统"):
+            moves.append((self.编号, x, y))
+        return original(self, x, y, *a, **k)
+
+    monkeypatch.setattr(animation.图标, "移动", move)
+    shot.draw(0.37)
+    placed = dict((n, (x, y)) for n, x, y in moves)
+    assert len(placed) == 2
+    fit = board.屏幕.适配比例
+    for s in shot.sprites:
+        d = s.时间序列.获取(0).获取("图标字典")
+        # The record's truncated corner, in board pixels.
+        assert placed[s.编号] == (d.获取("横坐标") * fit, d.获取("纵坐标") * fit)

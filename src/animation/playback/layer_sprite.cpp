@@ -10,16 +10,6 @@
 
 namespace tazu::playback {
 
-py::object call_method(py::handle obj, py::handle name, std::initializer_list<py::handle> args) {
-  PyObject* argv[4] = {obj.ptr(), nullptr, nullptr, nullptr};
-  std::size_t n = 1;
-  for (py::handle a : args) argv[n++] = a.ptr();
-  PyObject* r =
-      PyObject_VectorcallMethod(name.ptr(), argv, n | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
-  if (!r) throw py::error_already_set();
-  return py::reinterpret_steal<py::object>(r);
-}
-
 bool same_file(py::handle icon_file, py::handle file) {
   if (pyext::py_eq(icon_file, file)) return true;
   if (!PyUnicode_Check(icon_file.ptr()) || !PyUnicode_Check(file.ptr())) return false;
@@ -33,6 +23,7 @@ bool same_file(py::handle icon_file, py::handle file) {
 
 RotateFn platform_rotation() {
   py::object rotate = TZ_G("rotate_vector");
+  if (reference_rotation(rotate)) return rotate_standard;
   return [rotate](Vec2 v, double degrees) -> Vec2 {
     py::array_t<double> arr(2);
     double* d = arr.mutable_data();
@@ -149,9 +140,11 @@ void init(py::object self, py::object board, py::object icon_dict, py::object nu
   // The icon dict's number and look overwrite the arguments, each attribute
   // named as its key.
   if (pyext::truthy(icon_dict)) {
-    py::setattr(self, key_name(record::Key::number), get(icon_dict, key_name(record::Key::number)));
+    const Records records;
+    py::setattr(self, key_name(record::Key::number),
+                records.get(icon_dict, key_name(record::Key::number)));
     for (record::Key k : record::kSpriteFromIconDict)
-      py::setattr(self, key_name(k), get(icon_dict, key_name(k)));
+      py::setattr(self, key_name(k), records.get(icon_dict, key_name(k)));
   }
   TZ_SET(self, "图标字典", icon_dict);
   TZ_SET(self, "初始图标字典", icon_dict);
@@ -173,7 +166,8 @@ void add_construction(pyext::ClassBuilder& b) {
   b.method(
       "是否为自己的图标",
       [](py::object self, py::object icon_dict) {
-        return pyext::py_eq(get(icon_dict, TZ_NAME("编号")), TZ_GET(self, "编号"));
+        return pyext::py_eq(Records().get(icon_dict, key_name(record::Key::number)),
+                            TZ_GET(self, "编号"));
       },
       py::arg("self"), py::arg("图标字典"));
 
@@ -245,6 +239,7 @@ void register_layer_sprite(py::module_& m) {
   own.calc_center = function("calc_center");
   own.calc_position = function("calc_position");
   own.find_icon = function("从列表获得同个图标");
+  own.record_segment = function("处理视频");
   playback::add_turned_bounds(m);
 }
 

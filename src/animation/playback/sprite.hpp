@@ -2,6 +2,7 @@
 // calls on the host's records, and the value conversions of the player.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <tazu/playback.hpp>
@@ -10,6 +11,7 @@
 
 #include "convert.hpp"
 #include "pyclass.hpp"
+#include "tazu/state_record.hpp"
 
 namespace tazu::playback {
 
@@ -60,21 +62,13 @@ void note_shaped(py::handle self, py::handle history, py::handle key);
 SegmentMirror& mirror_of(py::handle self);
 void register_mirror(py::module_& m);
 
-// obj.method(args...) without building a bound method.
-py::object call_method(py::handle obj, py::handle name, std::initializer_list<py::handle> args);
-inline py::object get(py::handle record, py::handle key) {
-  return call_method(record, TZ_NAME("获取"), {key});
-}
-inline void fill(py::handle record, py::handle key, py::handle value) {
-  call_method(record, TZ_NAME("填写"), {key, value});
-}
-
 // Whether an icon's file is the record's file: equal, or two spellings
 // (relative to the working directory recorded at import, or absolute) of one
 // path.
 bool same_file(py::handle icon_file, py::handle file);
 
-// A rotation through the platform's rotate_vector.
+// The platform's rotate_vector, looked up now: the core's own turn when it is
+// the reference platform's, else a call of it.
 RotateFn platform_rotation();
 
 // True when `self` still uses the class's own method `name` (no subclass or
@@ -90,8 +84,19 @@ void add_turned_bounds(py::module_& m);  // _turned_bounds
 
 // Original methods, for own_method (set once the class exists).
 struct OwnMethods {
-  py::object calc_center, calc_position, find_icon;
+  py::object calc_center, calc_position, find_icon, record_segment;
 };
+
+// A state's look (or a change's end values) by state key.
+struct Look {
+  std::array<py::object, record::kKeyCount> v;
+  py::object& operator[](record::Key k) { return v[record::index(k)]; }
+};
+
+// Records one change segment (处理视频): start values from the sprite's
+// attributes, end values from `end`; nothing for a zero duration.
+void record_segment(py::handle self, Look& end, py::handle length, py::handle start,
+                    py::handle from_list);
 OwnMethods& own_methods();
 
 }  // namespace tazu::playback

@@ -4,6 +4,7 @@
 
 #include "playback/sprite.hpp"
 #include "tazu/errors.hpp"
+#include "tazu/segment_record.hpp"
 #include "tazu/state_record.hpp"
 
 namespace tazu::playback {
@@ -12,39 +13,39 @@ namespace {
 
 using record::Key;
 
-// A state's look, read once in the record's reading order.
-struct StateValues {
-  std::array<py::object, record::kKeyCount> v;
-  py::object& operator[](Key k) { return v[record::index(k)]; }
-};
-
 template <std::size_t N>
-void copy_into(py::handle self, StateValues& s, const std::array<Key, N>& keys) {
+void copy_into(py::handle self, Look& s, const std::array<Key, N>& keys) {
   for (Key k : keys) py::setattr(self, key_name(k), s[k]);
 }
 
 py::object shape_state(py::object self, py::object state, py::object unit, py::object from_list) {
+  const Records records;
   const bool listed = pyext::truthy(from_list);
   bool layer_switch = false;
   if (listed) {
-    py::object file = get(state, TZ_NAME("文件"));
+    py::object file = records.get(state, key_name(Key::file));
     layer_switch = !pyext::py_eq(TZ_GET(self, "文件"), file);
     TZ_SET(self, "文件", file);
   } else {
-    TZ_SET(self, "文件", get(state, TZ_NAME("文件")));
+    TZ_SET(self, "文件", records.get(state, key_name(Key::file)));
   }
-  StateValues s;
-  for (Key k : record::kLookKeys) s[k] = get(state, key_name(k));
+  Look s;
+  for (Key k : record::kLookKeys) s[k] = records.get(state, key_name(k));
 
   if (!pyext::truthy(TZ_G("是否存在")(TZ_GET(self, "文件")))) return py::none();
 
   // A change of media file jumps: the segment starts at the new state.
   if (listed && layer_switch) copy_into(self, s, record::kOnFileSwitch);
 
-  TZ_GET(self, "处理视频")
-  (s[Key::origin_x], s[Key::origin_y], s[Key::x], s[Key::y], s[Key::angle], s[Key::pivot],
-   s[Key::scale], unit, TZ_GET(self, "当前时间"), s[Key::width], s[Key::height], s[Key::group_box],
-   s[Key::group_angle], s[Key::group_scale], s[Key::file], s[Key::relative], from_list);
+  py::object now = TZ_GET(self, "当前时间");
+  if (own_method(self, TZ_NAME("处理视频"), own_methods().record_segment)) {
+    record_segment(self, s, unit, now, from_list);
+  } else {
+    TZ_GET(self, "处理视频")
+    (s[Key::origin_x], s[Key::origin_y], s[Key::x], s[Key::y], s[Key::angle], s[Key::pivot],
+     s[Key::scale], unit, now, s[Key::width], s[Key::height], s[Key::group_box],
+     s[Key::group_angle], s[Key::group_scale], s[Key::file], s[Key::relative], from_list);
+  }
   TZ_SET(self, "经过处理", py::bool_(true));
   copy_into(self, s, record::kAfterSegment);
   TZ_SET(self, "当前时间", TZ_GET(self, "当前时间") + unit);
@@ -57,9 +58,10 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
   py::object history = TZ_GET(self, "历史动作键列表");
   if (shaped_before(self, history, key)) throw BadValue("历史动作键重复");
 
-  TZ_SET(self, "混合模式", get(icon_dict, TZ_NAME("模式")));
+  const Records records;
+  TZ_SET(self, "混合模式", records.get(icon_dict, key_name(Key::mode)));
   TZ_SET(self, "循环播放", TZ_GET(icon_dict, "获取")("循环", true));
-  py::object states = get(icon_dict, TZ_NAME("状态列表"));
+  py::object states = records.get(icon_dict, key_name(Key::states));
   py::object loops = TZ_GET(icon_dict, "获取")("循环次数", 1);
   if (Py_TYPE(loops.ptr()) != &PyLong_Type)
     raise_error(PyExc_TypeError, py::str("错误的循环次数：") + py::str(icon_dict));
@@ -77,7 +79,8 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
     if (!pyext::truthy(TZ_GET(self, "时间序列"))) {
       // The sprite's first frame: its first state is held still for one unit.
       py::object first = TZ_GET(states, "获取")(0);
-      for (Key k : record::kFromFirstState) py::setattr(self, key_name(k), get(first, key_name(k)));
+      for (Key k : record::kFromFirstState)
+        py::setattr(self, key_name(k), records.get(first, key_name(k)));
     }
     const long count = loops.cast<long>();
     for (long pass = 0; pass < count; ++pass) {
@@ -97,51 +100,28 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
   return py::bool_(true);
 }
 
-py::object record_segment(py::object self, py::object origin_x, py::object origin_y, py::object x,
-                          py::object y, py::object angle, py::object pivot, py::object scale,
-                          py::object length, py::object start, py::object width, py::object height,
-                          py::object group_box, py::object group_angle, py::object group_scale,
-                          py::object file, py::object relative, py::object from_list) {
-  // Zero-length segments are never recorded.
-  if (pyext::py_eq(length, py::int_(0))) return py::none();
-  py::dict d;
-  auto put = [&d](py::handle key, py::handle v) {
-    if (PyDict_SetItem(d.ptr(), key.ptr(), v.ptr()) < 0) throw py::error_already_set();
-  };
-#define TZ_PUT(key, value) put(TZ_NAME(key), (value))
-#define TZ_ATTR(name) TZ_GET(self, name)
-  TZ_PUT("文件", file);
-  TZ_PUT("来自状态列表", from_list);
-  TZ_PUT("开始相对坐标", TZ_ATTR("相对坐标"));
-  TZ_PUT("结束相对坐标", relative);
-  TZ_PUT("原始缩放比例", TZ_ATTR("原始缩放比例"));
-  TZ_PUT("开始角度", TZ_ATTR("旋转角度"));
-  TZ_PUT("结束角度", angle);
-  TZ_PUT("开始旋转中心", TZ_ATTR("旋转中心"));
-  TZ_PUT("结束旋转中心", pivot);
-  TZ_PUT("开始大盘矩形", TZ_ATTR("大盘矩形"));
-  TZ_PUT("结束大盘矩形", group_box);
-  TZ_PUT("开始大盘旋转角度", TZ_ATTR("大盘旋转角度"));
-  TZ_PUT("结束大盘旋转角度", group_angle);
-  TZ_PUT("开始大盘缩放比例", TZ_ATTR("大盘缩放比例"));
-  TZ_PUT("结束大盘缩放比例", group_scale);
-  TZ_PUT("开始时间", start);
-  TZ_PUT("开始位置", py::make_tuple(TZ_ATTR("横坐标"), TZ_ATTR("纵坐标")));
-  TZ_PUT("结束位置", py::make_tuple(x, y));
-  TZ_PUT("开始宽度", TZ_ATTR("宽度"));
-  TZ_PUT("结束宽度", width);
-  TZ_PUT("开始高度", TZ_ATTR("高度"));
-  TZ_PUT("结束高度", height);
-  TZ_PUT("开始origin_pos", py::make_tuple(TZ_ATTR("origin_x"), TZ_ATTR("origin_y")));
-  TZ_PUT("结束origin_pos", py::make_tuple(origin_x, origin_y));
-  TZ_PUT("开始比例", TZ_ATTR("缩放比例"));
-  TZ_PUT("结束比例", scale);
-  TZ_PUT("时长", length);
-  TZ_PUT("图标字典", TZ_ATTR("图标字典"));
-  TZ_PUT("初始图标字典", TZ_ATTR("初始图标字典"));
-#undef TZ_ATTR
-#undef TZ_PUT
-  TZ_GET(TZ_GET(self, "时间序列"), "添加")(TZ_G("字典")(d));
+py::object record_segment_py(py::object self, py::object origin_x, py::object origin_y,
+                             py::object x, py::object y, py::object angle, py::object pivot,
+                             py::object scale, py::object length, py::object start,
+                             py::object width, py::object height, py::object group_box,
+                             py::object group_angle, py::object group_scale, py::object file,
+                             py::object relative, py::object from_list) {
+  Look end;
+  end[Key::origin_x] = origin_x;
+  end[Key::origin_y] = origin_y;
+  end[Key::x] = x;
+  end[Key::y] = y;
+  end[Key::angle] = angle;
+  end[Key::pivot] = pivot;
+  end[Key::scale] = scale;
+  end[Key::width] = width;
+  end[Key::height] = height;
+  end[Key::group_box] = group_box;
+  end[Key::group_angle] = group_angle;
+  end[Key::group_scale] = group_scale;
+  end[Key::file] = file;
+  end[Key::relative] = relative;
+  record_segment(self, end, length, start, from_list);
   return py::none();
 }
 
@@ -219,16 +199,58 @@ void note_shaped(py::handle self, py::handle history, py::handle key) {
   s.last = py::reinterpret_borrow<py::object>(key);
 }
 
+void record_segment(py::handle self, Look& end, py::handle length, py::handle start,
+                    py::handle from_list) {
+  // Zero-length segments are never recorded.
+  if (pyext::py_eq(length, py::int_(0))) return;
+  auto sprite = [&self](record::Key k) { return py::getattr(self, key_name(k)); };
+  py::dict d;
+  for (std::size_t i = 0; i < segment::kKeyCount; ++i) {
+    const segment::KeyInfo& info = segment::kKeys[i];
+    const auto key = static_cast<segment::Key>(i);
+    py::object value;
+    switch (info.source) {
+      case segment::Source::start:
+        value = sprite(info.look);
+        break;
+      case segment::Source::end:
+        value = end[info.look];
+        break;
+      case segment::Source::start_pair:
+        value = py::make_tuple(sprite(info.look), sprite(info.look2));
+        break;
+      case segment::Source::end_pair:
+        value = py::make_tuple(end[info.look], end[info.look2]);
+        break;
+      case segment::Source::other:
+        if (key == segment::Key::from_state_list)
+          value = py::reinterpret_borrow<py::object>(from_list);
+        else if (key == segment::Key::start_time)
+          value = py::reinterpret_borrow<py::object>(start);
+        else if (key == segment::Key::duration)
+          value = py::reinterpret_borrow<py::object>(length);
+        else if (key == segment::Key::icon_dict)
+          value = TZ_GET(self, "图标字典");
+        else
+          value = TZ_GET(self, "初始图标字典");
+        break;
+    }
+    if (PyDict_SetItem(d.ptr(), key_name(key).ptr(), value.ptr()) < 0)
+      throw py::error_already_set();
+  }
+  TZ_GET(TZ_GET(self, "时间序列"), "添加")(TZ_G("字典")(d));
+}
+
 void add_shaping(pyext::ClassBuilder& b) {
   b.method("塑造", &shape, py::arg("self"), py::arg("动作键"), py::arg("图标字典"),
            py::arg("当帧时长"));
   b.method("塑造单个状态", &shape_state, py::arg("self"), py::arg("状态字典"), py::arg("单元时间"),
            py::arg("来自状态列表") = false);
-  b.method("处理视频", &record_segment, py::arg("self"), py::arg("origin_x"), py::arg("origin_y"),
-           py::arg("横坐标"), py::arg("纵坐标"), py::arg("旋转角度"), py::arg("旋转中心"),
-           py::arg("缩放比例"), py::arg("当帧时长"), py::arg("开始时间"), py::arg("宽度"),
-           py::arg("高度"), py::arg("大盘矩形"), py::arg("大盘旋转角度"), py::arg("大盘缩放比例"),
-           py::arg("文件"), py::arg("相对坐标"), py::arg("来自状态列表"));
+  b.method("处理视频", &record_segment_py, py::arg("self"), py::arg("origin_x"),
+           py::arg("origin_y"), py::arg("横坐标"), py::arg("纵坐标"), py::arg("旋转角度"),
+           py::arg("旋转中心"), py::arg("缩放比例"), py::arg("当帧时长"), py::arg("开始时间"),
+           py::arg("宽度"), py::arg("高度"), py::arg("大盘矩形"), py::arg("大盘旋转角度"),
+           py::arg("大盘缩放比例"), py::arg("文件"), py::arg("相对坐标"), py::arg("来自状态列表"));
   b.method("检测是否终结", &check_ended, py::arg("self"), py::arg("动作键"), py::arg("图标列表"),
            py::arg("当帧时长"), py::doc("\n        每一帧都过一遍\n        "));
 }

@@ -96,8 +96,11 @@ struct PlainPlacement {
   Vec2 centre;
   TurnedBox box;
 };
+// `centre`: the interpolated centre when the caller has it (a host may compute
+// it), else the core's.
 PlainPlacement place_plain(const ChangeSegment& s, double t, const RotateFn& rotate,
-                           std::optional<Vec2> picture = std::nullopt);
+                           std::optional<Vec2> picture = std::nullopt,
+                           std::optional<Vec2> centre = std::nullopt);
 
 // Which offset vector a grouped layer uses, and how it is scaled.
 enum class GroupVector {
@@ -131,6 +134,35 @@ GroupPlacement place_in_group(const ChangeSegment& s, double t, bool pivot_truth
 // current centre.
 Vec2 carried_pivot(const ChangeSegment& s, const GroupPlacement& g, Vec2 pivot,
                    const RotateFn& rotate);
+
+// How the icon of a grouped layer is brought to the moment, after it was put
+// in the segment's start state.
+enum class GroupTransform {
+  turn_locally,      // the layer turns on its own about a pivot carried with the group
+  turn_about_pivot,  // the group turns it about the end rotation centre, then it is moved
+  scale_and_move,    // no rotation centre: scaled and moved
+};
+GroupTransform group_transform(const GroupPlacement& g, bool end_pivot_set);
+
+// The icon's state for each transform. Records hold standard data; the icon's
+// origin, its position and the markers are actual-board pixels (times `fit`,
+// the screen's fit ratio). `axis` (the carried pivot) stays standard data: the
+// icon converts what it is given with 初始.
+struct GroupIconState {
+  GroupTransform kind = GroupTransform::scale_and_move;
+  std::optional<Vec2> origin;        // set on the icon, in board pixels (both turning kinds)
+  Vec2 axis;                         // turn_locally: the pivot it turns about
+  Vec2 move;                         // the top-left x, y truncated toward zero, in board pixels
+  Vec2 centre_marker;                // the layer's centre, in board pixels
+  std::optional<Vec2> pivot_marker;  // the pivot, in board pixels
+};
+// `start_pivot` and `pivot` (the chosen rotation centre) are needed by
+// turn_locally, `end_pivot` by turn_about_pivot. Throws WrongKind when the
+// segment's origin pair for the transform is missing.
+GroupIconState group_icon_state(const ChangeSegment& s, const GroupPlacement& g,
+                                GroupTransform kind, std::optional<Vec2> pivot,
+                                std::optional<Vec2> start_pivot, std::optional<Vec2> end_pivot,
+                                double fit, const RotateFn& rotate);
 
 // ----- finding the segments that hold a moment ---------------------------
 
