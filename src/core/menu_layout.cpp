@@ -48,15 +48,20 @@ long long context_menu_font_size(double fit_ratio) {
   return trunc_to_int(fit_ratio * kContextMenuFontBase);
 }
 
+long long context_menu_height(std::size_t labels, double fit_ratio) {
+  long long rows = 0, height = 0;
+  if (__builtin_add_overflow(labels, 1, &rows) ||
+      __builtin_mul_overflow(rows, context_menu_row_height(fit_ratio), &height))
+    throw std::overflow_error("context menu too tall for a 64-bit integer");
+  return height;
+}
+
 ContextMenuPlacement place_context_menu(double icon_x, double icon_y, double icon_width,
                                         std::size_t labels, double fit_ratio, double canvas_width,
                                         double canvas_height) {
   ContextMenuPlacement p;
   p.x = clamp_span(icon_x + icon_width, kContextMenuWidth, canvas_width, false);
-  long long rows = 0;
-  if (__builtin_add_overflow(labels, 1, &rows) ||
-      __builtin_mul_overflow(rows, context_menu_row_height(fit_ratio), &p.height))
-    throw std::overflow_error("context menu too tall for a 64-bit integer");
+  p.height = context_menu_height(labels, fit_ratio);
   p.y = clamp_span(icon_y, static_cast<double>(p.height), canvas_height, true);
   return p;
 }

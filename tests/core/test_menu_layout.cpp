@@ -39,6 +39,7 @@ TEST(MenuLayout, TruncationRefusesWhatNoIntegerHolds) {
   EXPECT_THROW(tazu::general_dialog_layout(1e300, 300, 0.5), std::overflow_error);
   // A row height that fits but a menu of many rows that does not.
   EXPECT_THROW(tazu::place_context_menu(0, 0, 10, 4, 1e17, 1280, 720), std::overflow_error);
+  EXPECT_THROW(tazu::context_menu_height(4, 1e17), std::overflow_error);
 }
 
 TEST(MenuLayout, RowOfExtremePointsStaysInRange) {
@@ -54,6 +55,8 @@ TEST_P(ScaledMenu, RowHeightAndFontFollowFitRatio) {
   auto [ratio, row, font] = GetParam();
   EXPECT_EQ(tazu::context_menu_row_height(ratio), row);
   EXPECT_EQ(tazu::context_menu_font_size(ratio), font);
+  // The title row and three labels.
+  EXPECT_EQ(tazu::context_menu_height(3, ratio), 4 * row);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ratios, ScaledMenu,

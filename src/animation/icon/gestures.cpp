@@ -1,4 +1,6 @@
 // Mouse and keyboard gestures on a selected icon, and its hit test.
+#include <string>
+
 #include "icon/icon_common.hpp"
 
 namespace tazu::icon {
@@ -58,18 +60,15 @@ void keyboard_nudge(py::object self, py::object event, py::object x_direction,
                     py::object y_direction) {
   py::object key = TZ_GET(event, "键盘");
   py::object pygame = TZ_G("pygame");
-  if (pyext::py_eq(key, TZ_GET(pygame, "K_UP"))) {
-    if (!pyext::truthy(x_direction)) TZ_GET(self, "上移")();
-  } else if (pyext::py_eq(key, TZ_GET(pygame, "K_DOWN"))) {
-    if (!pyext::truthy(x_direction)) TZ_GET(self, "下移")();
-  } else if (pyext::py_eq(key, TZ_GET(pygame, "K_LEFT"))) {
-    if (!pyext::truthy(y_direction)) TZ_GET(self, "左移")();
-  } else if (pyext::py_eq(key, TZ_GET(pygame, "K_RIGHT"))) {
-    if (!pyext::truthy(y_direction)) TZ_GET(self, "右移")();
+  for (const ArrowNudge& a : kArrowNudges) {
+    if (!pyext::py_eq(key, pygame.attr(std::string(a.key).c_str()))) continue;
+    if (!pyext::truthy(a.refused_by_x_lock ? x_direction : y_direction))
+      py::getattr(self, std::string(a.method).c_str())();
+    return;
   }
 }
 
-// Arrow keys nudge by 2 actual-board pixels.
+// An arrow key moves the icon by its step, in actual-board pixels.
 void nudge(py::object self, int dx, int dy) {
   py::object x = TZ_GET(self, "x") + py::int_(dx);
   py::object y = TZ_GET(self, "y") + py::int_(dy);
@@ -91,14 +90,11 @@ void add_gesture_members(pyext::ClassBuilder& b) {
            py::arg("x_direction") = false, py::arg("y_direction") = false);
   b.method("键盘微调", &keyboard_nudge, py::arg("self"), py::arg("事件"),
            py::arg("x_direction") = false, py::arg("y_direction") = false);
-  b.method(
-      "上移", [](py::object self) { nudge(self, 0, -2); }, py::arg("self"));
-  b.method(
-      "下移", [](py::object self) { nudge(self, 0, 2); }, py::arg("self"));
-  b.method(
-      "左移", [](py::object self) { nudge(self, -2, 0); }, py::arg("self"));
-  b.method(
-      "右移", [](py::object self) { nudge(self, 2, 0); }, py::arg("self"));
+  for (const ArrowNudge& a : kArrowNudges) {
+    b.method(
+        std::string(a.method).c_str(), [a](py::object self) { nudge(self, a.dx, a.dy); },
+        py::arg("self"));
+  }
   b.method("鼠标旋转", &mouse_rotate, py::arg("self"), py::arg("事件"), py::arg("精度") = 2,
            py::arg("旋转中心") = none, py::arg("旋转角度") = none, py::arg("系统") = false);
   b.method("鼠标缩放", &mouse_scale, py::arg("self"), py::arg("事件"), py::arg("精度") = 10,

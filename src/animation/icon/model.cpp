@@ -4,6 +4,7 @@
 #include "icon/icon_common.hpp"
 #include "icon/icon_parts.hpp"
 #include "tazu/icon_menu.hpp"
+#include "tazu/icon_text.hpp"
 #include "widgets/mix_widgets.hpp"
 
 namespace tazu::icon {
@@ -99,26 +100,25 @@ py::object round2(py::handle v) { return TZ_G("round")(v, 2); }
 std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
 
 py::str describe(py::object self) {
-  const std::string s2 = "  |  ", s1 = " | ";
   py::object screen = screen_of(self);
-  std::string out = "图层编号：" + text(TZ_GET(self, "编号")) + s2;
-  if (pyext::py_eq(TZ_GET(self, "type"), py::str("video")))
-    out += "图层类型：视频  |  循环播放：" + text(TZ_GET(self, "是否循环")) + s2;
-  else
-    out += "图层类型：图片  |  ";
-  py::object count = TZ_GET(TZ_GET(self, "状态列表"), "长") + py::int_(1);
-  out += "动画状态数：" + text(count) + s2;
-  out += "动画循环次数：" + text(TZ_GET(self, "循环次数")) + s2;
-  out += "图层文件：" + text(TZ_GET(self, "文件")) + s1;
-  out += "坐标：(" + text(TZ_GET(self, "横坐标")) + ", " + text(TZ_GET(self, "纵坐标")) + ") | ";
-  out += "缩放比例：" + text(round2(to_standard(screen, TZ_GET(self, "scale_ratio")))) + s1;
-  out += "旋转角度：" + text(TZ_GET(self, "旋转角度")) + s1;
-  out += "组合旋转角度：" + text(TZ_GET(self, "大盘旋转角度")) + s1;
-  out += "组合缩放比例：" + text(round2(to_standard(screen, TZ_GET(self, "大盘缩放比例")))) + s1;
-  out += "屏幕适配比例：" + text(round2(TZ_GET(screen, "适配比例"))) + s1;
-  out += "混合模式：" + text(TZ_GET(self, "模式")) + s1;
-  out += "\n";
-  return py::str(out);
+  bool video = pyext::py_eq(TZ_GET(self, "type"), py::str("video"));
+  IconLine line{
+      .number = text(TZ_GET(self, "编号")),
+      .video = video,
+      .looping = video ? text(TZ_GET(self, "是否循环")) : std::string(),
+      .states = text(TZ_GET(TZ_GET(self, "状态列表"), "长") + py::int_(1)),
+      .loops = text(TZ_GET(self, "循环次数")),
+      .file = text(TZ_GET(self, "文件")),
+      .x = text(TZ_GET(self, "横坐标")),
+      .y = text(TZ_GET(self, "纵坐标")),
+      .scale = text(round2(to_standard(screen, TZ_GET(self, "scale_ratio")))),
+      .angle = text(TZ_GET(self, "旋转角度")),
+      .group_angle = text(TZ_GET(self, "大盘旋转角度")),
+      .group_scale = text(round2(to_standard(screen, TZ_GET(self, "大盘缩放比例")))),
+      .fit_ratio = text(round2(TZ_GET(screen, "适配比例"))),
+      .mode = text(TZ_GET(self, "模式")),
+  };
+  return py::str(icon_line(line));
 }
 
 py::object equals(py::object self, py::object other) {

@@ -32,9 +32,8 @@ void init(py::object self, py::object position, py::object options, py::object a
   TZ_SET(self, "字体", layout_py::popup_font(context_menu_font_size(ratio)));
   TZ_SET(self, "菜单宽度", py::int_(static_cast<long long>(kContextMenuWidth)));
   TZ_SET(self, "标题高度", py::int_(row));
-  long long rows = static_cast<long long>(py::len(options));
-  py::object surface = pygame().attr("Surface")(
-      py::make_tuple(static_cast<long long>(kContextMenuWidth), rows * row + row));
+  py::object surface = pygame().attr("Surface")(py::make_tuple(
+      static_cast<long long>(kContextMenuWidth), context_menu_height(py::len(options), ratio)));
   surface.attr("set_alpha")(kPopupAlpha);
   TZ_SET(self, "菜单表面", surface);
   py::object x = position[py::int_(0)];

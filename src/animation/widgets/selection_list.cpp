@@ -1,5 +1,8 @@
 // 游戏列表: a single-selection pygame_gui list kept alive and moved between a
 // shown and a hidden rectangle instead of being rebuilt.
+#include <optional>
+#include <vector>
+
 #include "convert.hpp"
 #include "register.hpp"
 
@@ -9,52 +12,50 @@ namespace {
 
 py::object none() { return py::none(); }
 
+// The element's own rows: pygame_gui keeps one dict per entry with its
+// "selected" flag and, when scrolled into view, its button. Nothing when the
+// element does not keep them so.
+std::optional<std::vector<py::dict>> rows_of(py::handle clip, std::size_t entries) {
+  py::object rows = py::getattr(clip, "item_list", py::none());
+  if (!py::isinstance<py::list>(rows) || py::len(rows) != entries) return std::nullopt;
+  std::vector<py::dict> out;
+  for (py::handle row : rows) {
+    if (!py::isinstance<py::dict>(row)) return std::nullopt;
+    out.push_back(py::reinterpret_borrow<py::dict>(row));
+  }
+  return out;
+}
+
 // Selects entry `index` of `items` (Python indexing: negative counts from the
 // end, out of range raises IndexError).
 void select_entry(py::object clip, py::list items, py::object index) {
   py::object target = items.attr("__getitem__")(index);
-  Py_ssize_t n = static_cast<Py_ssize_t>(items.size());
+  const Py_ssize_t n = static_cast<Py_ssize_t>(items.size());
   Py_ssize_t pos = PyNumber_AsSsize_t(pyext::py_int(index).ptr(), PyExc_IndexError);
   if (pos == -1 && PyErr_Occurred()) throw py::error_already_set();
   if (pos < 0) pos += n;
 
-  bool via_default = py::hasattr(clip, "_set_default_selection");
+  const bool via_default = py::hasattr(clip, "_set_default_selection");
   if (via_default) {
     TZ_SET(clip, "_default_selection", target);
     TZ_GET(clip, "_set_default_selection")();
   }
-  // The element's own rows: pygame_gui keeps one dict per entry with its
-  // "selected" flag and, when scrolled into view, its button. Used where the
-  // element has no default-selection hook, and to put the mark on the right row
-  // when the same text occurs twice (the hook matches by text, so it would mark
-  // the first one).
-  py::object rows = py::getattr(clip, "item_list", none());
-  if (!py::isinstance<py::list>(rows) || py::len(rows) != static_cast<size_t>(n)) {
+  // The rows are used where the element has no default-selection hook, and to
+  // put the mark on the right row when the same text occurs twice (the hook
+  // matches by text, so it would mark the first one).
+  auto rows = rows_of(clip, items.size());
+  if (!rows) {
     if (via_default) return;
     throw py::attribute_error("this pygame_gui selection list offers no way to preselect an entry");
   }
   py::str selected("selected"), button("button_element");
   for (Py_ssize_t i = 0; i < n; ++i) {
-    py::object row = rows[py::int_(i)];
-    if (!py::isinstance<py::dict>(row)) {
-      if (via_default) return;
-      throw py::attribute_error(
-          "this pygame_gui selection list offers no way to preselect an entry");
-    }
-  }
-  for (Py_ssize_t i = 0; i < n; ++i) {
-    py::dict row = rows[py::int_(i)];
-    bool want = i == pos;
-    bool has = row.contains(selected) && pyext::truthy(row[selected]);
-    if (has == want) continue;
+    py::dict& row = (*rows)[static_cast<std::size_t>(i)];
+    const bool want = i == pos;
+    if (want == (row.contains(selected) && pyext::truthy(row[selected]))) continue;
     row[selected] = py::bool_(want);
-    py::object b = row.contains(button) ? py::object(row[button]) : none();
-    if (b.is_none()) continue;
-    if (want) {
-      TZ_GET(b, "select")();
-    } else {
-      TZ_GET(b, "unselect")();
-    }
+    py::object b = row.contains(button) ? py::object(row[button]) : py::none();
+    if (!b.is_none()) py::getattr(b, want ? "select" : "unselect")();
   }
 }
 

@@ -4,7 +4,9 @@
 // host's number types (int vs float, truncation) around these.
 #pragma once
 
+#include <array>
 #include <optional>
+#include <string_view>
 
 #include "tazu/geometry.hpp"
 
@@ -46,5 +48,22 @@ struct MoveShift {
   double y = 0;
 };
 MoveShift move_shift(Vec2 old_position, Vec2 old_origin, Vec2 new_position, Vec2 new_origin);
+
+// The arrow keys, in the order a pressed key is compared with them: the
+// platform's key name, whether the held x-direction lock (else the y-direction
+// lock) refuses it, the icon's method that moves, and its step in actual-board
+// pixels.
+struct ArrowNudge {
+  std::string_view key;
+  bool refused_by_x_lock;
+  std::string_view method;
+  int dx, dy;
+};
+inline constexpr std::array<ArrowNudge, 4> kArrowNudges = {{
+    {"K_UP", true, "上移", 0, -2},
+    {"K_DOWN", true, "下移", 0, 2},
+    {"K_LEFT", false, "左移", -2, 0},
+    {"K_RIGHT", false, "右移", 2, 0},
+}};
 
 }  // namespace tazu

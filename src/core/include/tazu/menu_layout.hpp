@@ -49,6 +49,9 @@ Clamped clamp_span(double start, double length, double limit, bool clamp_low);
 long long context_menu_row_height(double fit_ratio);
 // Font size of the context menu for a fit ratio: 20 x ratio, truncated.
 long long context_menu_font_size(double fit_ratio);
+// Height of the context menu: a title row and one row per label. A height
+// past the 64-bit range is refused with std::overflow_error.
+long long context_menu_height(std::size_t labels, double fit_ratio);
 
 struct ContextMenuPlacement {
   Clamped x;
