@@ -292,6 +292,16 @@ py::object Records::get(py::handle record, py::handle key) const {
   return call_method(record, TZ_NAME("获取"), {key});
 }
 
+py::object Records::get(py::handle record, py::handle key, py::handle fallback) const {
+  if (direct_dict(record)) {
+    PyObject* v = PyDict_GetItemWithError(record.ptr(), key.ptr());
+    if (v) return py::reinterpret_borrow<py::object>(v);
+    if (PyErr_Occurred()) throw py::error_already_set();
+    return py::reinterpret_borrow<py::object>(fallback);
+  }
+  return call_method(record, TZ_NAME("获取"), {key, fallback});
+}
+
 void Records::fill(py::handle record, py::handle key, py::handle value) const {
   if (dict_fill_ && Py_TYPE(record.ptr()) == dict_type_) {
     if (PyDict_SetItem(record.ptr(), key.ptr(), value.ptr()) < 0) throw py::error_already_set();

@@ -98,7 +98,9 @@ void note_reference_platform(py::handle mix);
 class Records {
  public:
   Records();
-  py::object get(py::handle record, py::handle key) const;               // record.获取(key)
+  py::object get(py::handle record, py::handle key) const;  // record.获取(key)
+  // record.获取(key, fallback)
+  py::object get(py::handle record, py::handle key, py::handle fallback) const;
   void fill(py::handle record, py::handle key, py::handle value) const;  // record.填写(key, value)
   std::size_t length(py::handle list) const;                             // list.长
   py::object at(py::handle list, std::size_t i) const;                   // list.获取(i)

@@ -60,9 +60,9 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
 
   const Records records;
   TZ_SET(self, "混合模式", records.get(icon_dict, key_name(Key::mode)));
-  TZ_SET(self, "循环播放", TZ_GET(icon_dict, "获取")("循环", true));
+  TZ_SET(self, "循环播放", records.get(icon_dict, key_name(Key::loop), Py_True));
   py::object states = records.get(icon_dict, key_name(Key::states));
-  py::object loops = TZ_GET(icon_dict, "获取")("循环次数", 1);
+  py::object loops = records.get(icon_dict, key_name(Key::loops), py::int_(1));
   if (Py_TYPE(loops.ptr()) != &PyLong_Type)
     raise_error(PyExc_TypeError, py::str("错误的循环次数：") + py::str(icon_dict));
   TZ_SET(self, "图标字典", icon_dict);
@@ -78,7 +78,7 @@ py::object shape(py::object self, py::object key, py::object icon_dict, py::obje
     py::object unit = length / ((TZ_GET(states, "长") + py::int_(1)) * loops);
     if (!pyext::truthy(TZ_GET(self, "时间序列"))) {
       // The sprite's first frame: its first state is held still for one unit.
-      py::object first = TZ_GET(states, "获取")(0);
+      py::object first = records.at(states, 0);
       for (Key k : record::kFromFirstState)
         py::setattr(self, key_name(k), records.get(first, key_name(k)));
     }
