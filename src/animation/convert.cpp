@@ -230,34 +230,48 @@ PyObject* class_attribute(PyObject* type, py::handle name) {
   return v;  // new reference or null
 }
 
-bool defined_in(py::handle obj, const std::string& module) {
+// Defined by the package `package` or one of its modules.
+bool defined_in(py::handle obj, const std::string& package) {
   py::object m = py::getattr(obj, "__module__", py::none());
-  return PyUnicode_Check(m.ptr()) && m.cast<std::string>() == module;
+  if (!PyUnicode_Check(m.ptr())) return false;
+  const std::string name = m.cast<std::string>();
+  return name == package || name.rfind(package + ".", 0) == 0;
+}
+
+// A method of a reference class, unless something else already replaced it.
+PyObject* own_attribute(PyObject* type, py::handle name, const std::string& package) {
+  py::object v = py::reinterpret_steal<py::object>(class_attribute(type, name));
+  if (!v) return nullptr;
+  // A property (长) is known by its getter.
+  py::object f = PyObject_TypeCheck(v.ptr(), &PyProperty_Type) ? v.attr("fget") : v;
+  return defined_in(f, package) ? v.release().ptr() : nullptr;
 }
 
 }  // namespace
 
 void note_reference_platform(py::handle mix) {
   Reference& r = reference();
-  const std::string base = py::str(mix.attr("__name__"));
-  auto take = [&](const char* name, const char* file) -> PyObject* {
+  // Only the reference platform's own objects: a host's mix (or its
+  // replacements of these names) keeps every call.
+  const std::string base = "tazu.mix";
+  auto take = [&](const char* name) -> PyObject* {
     py::object v = py::getattr(mix, name, py::none());
-    if (v.is_none() || !defined_in(v, base + "." + file)) return nullptr;
+    if (v.is_none() || !defined_in(v, base)) return nullptr;
     return v.release().ptr();
   };
-  r.dict_type = take("字典", "_containers");
-  r.list_type = take("列表", "_containers");
-  r.rotate = take("rotate_vector", "_component");
-  r.exists = take("是否存在", "_files");
+  r.dict_type = take("字典");
+  r.list_type = take("列表");
+  r.rotate = take("rotate_vector");
+  r.exists = take("是否存在");
   if (r.dict_type && PyType_Check(r.dict_type) &&
       PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(r.dict_type), &PyDict_Type)) {
-    r.dict_get = class_attribute(r.dict_type, TZ_NAME("获取"));
-    r.dict_fill = class_attribute(r.dict_type, TZ_NAME("填写"));
+    r.dict_get = own_attribute(r.dict_type, TZ_NAME("获取"), base);
+    r.dict_fill = own_attribute(r.dict_type, TZ_NAME("填写"), base);
   }
   if (r.list_type && PyType_Check(r.list_type) &&
       PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(r.list_type), &PyList_Type)) {
-    r.list_get = class_attribute(r.list_type, TZ_NAME("获取"));
-    r.list_length = class_attribute(r.list_type, TZ_NAME("长"));
+    r.list_get = own_attribute(r.list_type, TZ_NAME("获取"), base);
+    r.list_length = own_attribute(r.list_type, TZ_NAME("长"), base);
   }
 }
 

@@ -3,6 +3,7 @@ import copy
 import math
 import os
 import pickle
+import sys
 
 import numpy
 import pytest
@@ -681,3 +682,22 @@ def test_file_check_agrees_with_the_platform(board, moving_shot, monkeypatch, na
     platform = animation.是否存在
     monkeypatch.setattr(animation, "是否存在", lambda p: platform(p))
     assert drawn_records() == ours == animation.是否存在(file)
+
+
+def test_reference_records_are_read_without_python_calls(board, moving_shot):
+    # On the reference platform the player reads and writes the records
+    # itself; what runs in Python is the host's (board, icons) only.
+    moving_shot.draw(10 + 1.0)
+    seen = set()
+
+    def profile(frame, event, arg):
+        if event == "call":
+            seen.add(frame.f_code.co_qualname)
+
+    sys.setprofile(profile)
+    try:
+        for s in moving_shot.sprites:
+            s.渲染到屏幕(10 + 1.5, board.屏幕, moving_shot.library)
+    finally:
+        sys.setprofile(None)
+    assert not seen & {"字典.获取", "字典.填写", "列表.获取", "列表.长", "rotate_vector", "是否存在"}
