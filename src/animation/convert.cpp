@@ -1,5 +1,8 @@
 #include "convert.hpp"
 
+#include <sys/stat.h>
+
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -212,6 +215,7 @@ struct Reference {
   PyObject* list_get = nullptr;
   PyObject* list_length = nullptr;
   PyObject* rotate = nullptr;
+  PyObject* exists = nullptr;
 };
 
 Reference& reference() {
@@ -244,6 +248,7 @@ void note_reference_platform(py::handle mix) {
   r.dict_type = take("字典", "_containers");
   r.list_type = take("列表", "_containers");
   r.rotate = take("rotate_vector", "_component");
+  r.exists = take("是否存在", "_files");
   if (r.dict_type && PyType_Check(r.dict_type) &&
       PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(r.dict_type), &PyDict_Type)) {
     r.dict_get = class_attribute(r.dict_type, TZ_NAME("获取"));
@@ -310,6 +315,25 @@ py::object Records::at(py::handle list, std::size_t i) const {
 
 bool reference_rotation(py::handle rotate) {
   return reference().rotate && rotate.ptr() == reference().rotate;
+}
+
+bool file_exists(py::handle path) {
+  py::object exists = TZ_G("是否存在");
+  if (!reference().exists || exists.ptr() != reference().exists ||
+      !PyUnicode_CheckExact(path.ptr()))
+    return pyext::truthy(exists(path));
+  // os.path.exists: the empty path, a name the file system cannot hold and
+  // any failing stat are all "no".
+  if (PyUnicode_GET_LENGTH(path.ptr()) == 0) return false;
+  py::object bytes = py::reinterpret_steal<py::object>(PyUnicode_EncodeFSDefault(path.ptr()));
+  if (!bytes) {
+    PyErr_Clear();
+    return false;
+  }
+  const char* name = PyBytes_AS_STRING(bytes.ptr());
+  if (std::strlen(name) != static_cast<std::size_t>(PyBytes_GET_SIZE(bytes.ptr()))) return false;
+  struct stat st;
+  return ::stat(name, &st) == 0;
 }
 
 }  // namespace tazu::convert

@@ -116,6 +116,10 @@ class Records {
 // reference platform's, which turns vectors as rotate_standard does.
 bool reference_rotation(py::handle rotate);
 
+// 是否存在(path), looked up at call time: for a str, the reference
+// platform's answers as os.path.exists does, here without a Python call.
+bool file_exists(py::handle path);
+
 // fn(*args), where the last len(names) arguments go by the names in the
 // tuple `names` (made once with TZ_KEYWORDS); no dict is built.
 py::object call(py::handle fn, std::initializer_list<py::handle> args,

@@ -1,6 +1,7 @@
 """Playing layers back on the reference board: where each layer is drawn, when."""
 import copy
 import math
+import os
 import pickle
 
 import numpy
@@ -648,3 +649,35 @@ def test_grouped_layer_moves_to_the_whole_pixel(request, make_png, monkeypatch, 
         d = s.时间序列.获取(0).获取("图标字典")
         # The record's truncated corner, in board pixels.
         assert placed[s.编号] == (d.获取("横坐标") * fit, d.获取("纵坐标") * fit)
+
+
+def test_a_replaced_record_method_is_called(board, moving_shot, monkeypatch):
+    # The player reads the platform's records directly only while their class
+    # keeps its own 获取 and 填写; a host that replaces them is called.
+    calls = []
+    get, fill = 字典.获取, 字典.填写
+    monkeypatch.setattr(字典, "获取", lambda self, *a: calls.append(a[0]) or get(self, *a))
+    monkeypatch.setattr(字典, "填写", lambda self, k, v: calls.append(k) or fill(self, k, v))
+    moving_shot.draw(10 + 1.5)
+    assert {"开始时间", "时长", "开始角度", "结束位置", "图标字典"} <= set(calls)
+    assert calls.count("纵坐标") >= 1  # written back through 填写
+
+
+@pytest.mark.parametrize("name", ["", "missing.png", "a\0b.png", "\udc80.png", ".", "PICTURE"])
+def test_file_check_agrees_with_the_platform(board, moving_shot, monkeypatch, name):
+    # The player answers 是否存在 for the reference platform itself; a host's
+    # own function is called. Both must draw the same segments.
+    path = moving_shot.sprites[0].时间序列.获取(0).获取("文件")
+    file = path if name == "PICTURE" else os.path.join(os.path.dirname(path), name) if name else ""
+    seg = moving_shot.sprites[0].时间序列.获取(0)
+    seg.填写("文件", file)
+
+    def drawn_records():
+        seg.获取("图标字典").填写("横坐标", None)
+        moving_shot.draw(10 + 1.0)
+        return seg.获取("图标字典").获取("横坐标") is not None
+
+    ours = drawn_records()
+    platform = animation.是否存在
+    monkeypatch.setattr(animation, "是否存在", lambda p: platform(p))
+    assert drawn_records() == ours == animation.是否存在(file)

@@ -49,7 +49,6 @@ void call_back(py::handle self, py::handle callback, py::tuple values) {
 }
 
 void show(py::handle self, bool shown) {
-  // Hiding or showing the dialog gives the canvas its input back or takes it.
   TZ_SET(TZ_GET(self, "画板"), "画布激活", py::bool_(!shown));
   TZ_SET(self, "visible", py::bool_(shown));
   if (shown)

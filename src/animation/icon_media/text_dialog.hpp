@@ -25,15 +25,12 @@ void add_buttons(py::handle self, py::handle panel, const Box& cancel, const Box
 // The callback with the dialog's values, and its 信息 last when that is not None.
 void call_back(py::handle self, py::handle callback, py::tuple values);
 
-// Registers a dialog class with its members in their order: __init__, 隐藏,
-// 展现 (a true text is handed to `prefill` first), 可见 and 获得文本.
-template <typename Init, typename... InitArgs>
-void register_class(py::module_& m, const char* name, Init&& init,
-                    void (*prefill)(py::object, py::object), void (*take_text)(py::object),
-                    const InitArgs&... init_args);
-
+// Shows the dialog and takes the canvas's input, or hides it and gives the
+// input back.
 void show(py::handle self, bool shown);
 
+// Registers a dialog class with its members in their order: __init__, 隐藏,
+// 展现 (a true text is handed to `prefill` first), 可见 and 获得文本.
 template <typename Init, typename... InitArgs>
 void register_class(py::module_& m, const char* name, Init&& init,
                     void (*prefill)(py::object, py::object), void (*take_text)(py::object),

@@ -216,7 +216,7 @@ void draw_segment(Frame& f, py::handle seg) {
   v.read(f.records, seg, segment::kLook);
   auto [sx, sy] = unpack<2>(v[Key::start_pos]);
   auto [ex, ey] = unpack<2>(v[Key::end_pos]);
-  if (!pyext::truthy(TZ_G("是否存在")(v[Key::file]))) return;
+  if (!file_exists(v[Key::file])) return;
   v.read(f.records, seg, segment::kSizes);
 
   const double t = progress(f, v[Key::start_time], v[Key::duration]);

@@ -32,7 +32,7 @@ py::object shape_state(py::object self, py::object state, py::object unit, py::o
   Look s;
   for (Key k : record::kLookKeys) s[k] = records.get(state, key_name(k));
 
-  if (!pyext::truthy(TZ_G("是否存在")(TZ_GET(self, "文件")))) return py::none();
+  if (!file_exists(TZ_GET(self, "文件"))) return py::none();
 
   // A change of media file jumps: the segment starts at the new state.
   if (listed && layer_switch) copy_into(self, s, record::kOnFileSwitch);
