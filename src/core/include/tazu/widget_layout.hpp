@@ -1,7 +1,7 @@
 // Layouts of the editing widgets: where a segment button puts its label, and
 // the panels of the drop-down and the text-and-font dialogs. Children are
-// placed relative to their panel, in the platform widgets' units; every number
-// here is whole.
+// placed relative to their panel, in the platform widgets' units; the dialogs'
+// boxes are whole numbers.
 #pragma once
 
 #include "tazu/geometry.hpp"
