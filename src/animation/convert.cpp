@@ -263,13 +263,17 @@ void note_reference_platform(py::handle mix) {
   r.list_type = take("列表");
   r.rotate = take("rotate_vector");
   r.exists = take("是否存在");
-  if (r.dict_type && PyType_Check(r.dict_type) &&
-      PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(r.dict_type), &PyDict_Type)) {
+  // Instances without a __dict__ of their own cannot carry another 获取.
+  auto plain = [](PyObject* type, PyTypeObject* base_type) {
+    if (!type || !PyType_Check(type)) return false;
+    auto* t = reinterpret_cast<PyTypeObject*>(type);
+    return PyType_IsSubtype(t, base_type) && t->tp_dictoffset == 0;
+  };
+  if (plain(r.dict_type, &PyDict_Type)) {
     r.dict_get = own_attribute(r.dict_type, TZ_NAME("获取"), base);
     r.dict_fill = own_attribute(r.dict_type, TZ_NAME("填写"), base);
   }
-  if (r.list_type && PyType_Check(r.list_type) &&
-      PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(r.list_type), &PyList_Type)) {
+  if (plain(r.list_type, &PyList_Type)) {
     r.list_get = own_attribute(r.list_type, TZ_NAME("获取"), base);
     r.list_length = own_attribute(r.list_type, TZ_NAME("长"), base);
   }

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "playback/sprite_draw.hpp"
-#include "tazu/errors.hpp"
 
 namespace tazu::playback {
 
