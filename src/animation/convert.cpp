@@ -299,24 +299,24 @@ Records::Records() {
   }
 }
 
+namespace {
+
+// dict.get(key, fallback): no __missing__.
+py::object dict_get(py::handle record, py::handle key, py::handle fallback) {
+  PyObject* v = PyDict_GetItemWithError(record.ptr(), key.ptr());
+  if (!v && PyErr_Occurred()) throw py::error_already_set();
+  return py::reinterpret_borrow<py::object>(v ? v : fallback.ptr());
+}
+
+}  // namespace
+
 py::object Records::get(py::handle record, py::handle key) const {
-  if (direct_dict(record)) {
-    // dict.get(key): no __missing__, None when absent.
-    PyObject* v = PyDict_GetItemWithError(record.ptr(), key.ptr());
-    if (v) return py::reinterpret_borrow<py::object>(v);
-    if (PyErr_Occurred()) throw py::error_already_set();
-    return py::none();
-  }
+  if (direct_dict(record)) return dict_get(record, key, Py_None);
   return call_method(record, TZ_NAME("获取"), {key});
 }
 
 py::object Records::get(py::handle record, py::handle key, py::handle fallback) const {
-  if (direct_dict(record)) {
-    PyObject* v = PyDict_GetItemWithError(record.ptr(), key.ptr());
-    if (v) return py::reinterpret_borrow<py::object>(v);
-    if (PyErr_Occurred()) throw py::error_already_set();
-    return py::reinterpret_borrow<py::object>(fallback);
-  }
+  if (direct_dict(record)) return dict_get(record, key, fallback);
   return call_method(record, TZ_NAME("获取"), {key, fallback});
 }
 
