@@ -2,7 +2,6 @@
 #include <string>
 
 #include "icon/icon_common.hpp"
-#include "icon/icon_parts.hpp"
 #include "tazu/icon_menu.hpp"
 #include "tazu/icon_text.hpp"
 #include "widgets/mix_widgets.hpp"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <optional>
 
-#include "icon/icon_parts.hpp"
+#include "icon/icon_common.hpp"
 #include "icon_media/layout_py.hpp"
 #include "tazu/keyframe_states.hpp"
 

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "icon/icon_common.hpp"
-#include "icon/icon_parts.hpp"
 #include "icon_media/pictures.hpp"
 #include "tazu/gif_scan.hpp"
 #include "tazu/media.hpp"
