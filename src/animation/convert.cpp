@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -16,6 +17,26 @@ void raise_error(PyObject* type, py::handle message) {
 void raise_with_repr(PyObject* type, const char* text, py::handle value) {
   py::object message = py::str(text) + py::repr(value);
   raise_error(type, message);
+}
+
+std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
+
+std::string lenient_text(py::handle v) {
+  py::str s(v);
+  Py_ssize_t size = 0;
+  if (const char* utf8 = PyUnicode_AsUTF8AndSize(s.ptr(), &size)) return std::string(utf8, size);
+  if (!PyErr_ExceptionMatches(PyExc_UnicodeEncodeError)) throw py::error_already_set();
+  PyErr_Clear();
+  py::object bytes =
+      py::reinterpret_steal<py::object>(PyUnicode_AsEncodedString(s.ptr(), "utf-8", "ignore"));
+  if (!bytes) throw py::error_already_set();
+  return std::string(py::bytes(bytes));
+}
+
+void raise_os_error(int err, py::handle path) {
+  errno = err;
+  PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path.ptr());
+  throw py::error_already_set();
 }
 
 double number(py::handle v) {

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <initializer_list>
 #include <optional>
+#include <string>
+#include <system_error>
 #include <utility>
 
 #include "pyclass.hpp"
@@ -22,6 +24,26 @@ namespace tazu::convert {
 [[noreturn]] void raise_error(PyObject* type, py::handle message);
 // The text followed by repr(value).
 [[noreturn]] void raise_with_repr(PyObject* type, const char* text, py::handle value);
+
+// str(v) as UTF-8; a lone surrogate raises UnicodeEncodeError.
+std::string text(py::handle v);
+// str(v) as UTF-8, leaving out lone surrogates (which a JSON document can
+// hold as "\ud800" escapes and which have no UTF-8 form).
+std::string lenient_text(py::handle v);
+
+// Raises Python's OSError for errno `err`, naming the file meant, as Python's
+// own file functions raise it (FileNotFoundError, PermissionError, ...).
+[[noreturn]] void raise_os_error(int err, py::handle path);
+
+// Runs a core file operation; its std::system_error becomes that OSError.
+template <typename Op>
+void file_operation(py::handle path, Op&& op) {
+  try {
+    op();
+  } catch (const std::system_error& e) {
+    raise_os_error(e.code().value(), path);
+  }
+}
 
 // A number as a double, refusing what Python arithmetic would refuse (text,
 // None) with TypeError "需要数字，得到 …".

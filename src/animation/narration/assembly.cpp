@@ -23,8 +23,8 @@ py::object line_as_text(py::object line, py::handle number) {
   if (!py::isinstance<py::bool_>(line) &&
       (py::isinstance<py::int_>(line) || py::isinstance<py::float_>(line)))
     return py::str(line);
-  throw py::type_error("分镜" + text_of(number) + "的文案必须是文字，得到的是 " +
-                       text_of(py::repr(line)));
+  throw py::type_error("分镜" + lenient_text(number) + "的文案必须是文字，得到的是 " +
+                       lenient_text(py::repr(line)));
 }
 
 // The samples of an audio object, when it offers them (`样本()` as a
@@ -72,7 +72,7 @@ py::list detect_pauses(py::object sentence) {
     throw py::type_error("sentence must be str, not " +
                          std::string(py::str(py::type::handle_of(sentence).attr("__name__"))));
   py::list out;
-  for (const auto& part : narration::split_pauses(text_of(sentence))) {
+  for (const auto& part : narration::split_pauses(lenient_text(sentence))) {
     py::dict d;
     if (part.kind == narration::LinePart::Kind::subclause) {
       d["type"] = "subclause";
@@ -88,8 +88,8 @@ py::list detect_pauses(py::object sentence) {
 
 py::object voice_shot(py::object config, py::object line, py::object base, py::object shot) {
   if (!pyext::truthy(line)) return py::none();
-  const std::string folder = text_of(TZ_GET(config, "声音文件夹"));
-  const narration::NarrationPaths paths = narration::narration_paths(folder, text_of(base));
+  const std::string folder = lenient_text(TZ_GET(config, "声音文件夹"));
+  const narration::NarrationPaths paths = narration::narration_paths(folder, lenient_text(base));
   py::str sound_path(paths.sound);
 
   const auto [timbre, pitch, emotion, speed] = voice_of(config, shot);
@@ -98,7 +98,7 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
   if (pyext::truthy(TZ_G("是否存在")(sound_path))) return py::none();
 
   py::object number = TZ_GET(shot, "获取")("序号");
-  pyext::output(narration::voicing_message(text_of(number)));
+  pyext::output(narration::voicing_message(lenient_text(number)));
   line = line_as_text(line, number);
 
   py::object clips = TZ_G("列表")();
@@ -130,14 +130,15 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
     TZ_GET(clips, "添加")(clip);
     std::optional<double> seconds = seconds_of(clip);
     timed_ok = timed_ok && seconds.has_value();
-    timed.push_back({spoken, spoken ? text_of(part[py::str("text")]) : "", seconds.value_or(0)});
+    timed.push_back(
+        {spoken, spoken ? lenient_text(part[py::str("text")]) : "", seconds.value_or(0)});
     ++i;
   }
 
   // A line of white space or stray angle brackets has nothing to say: no file.
   py::object count = TZ_GET(clips, "长");
   if (pyext::py_eq(count, py::int_(0))) {
-    pyext::output(narration::nothing_to_say_message(text_of(number)));
+    pyext::output(narration::nothing_to_say_message(lenient_text(number)));
     return py::none();
   }
   py::object narration = count > py::int_(1) ? TZ_G("合并音频")(clips) : TZ_GET(clips, "获取")(0);
@@ -149,7 +150,7 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
     std::optional<audio::Buffer> sound = samples_of(narration);
     const std::string cues =
         narration::webvtt(narration::clause_cues(timed, sound ? &*sound : nullptr));
-    file_operation(paths.cues, [&] {
+    file_operation(py::str(paths.cues), [&] {
       std::filesystem::create_directories(folder + "/");
       files::write_atomically(paths.cues, cues);
     });

@@ -18,7 +18,7 @@ void each_shot(py::handle config, Visit&& visit) {
   for (py::handle name : TZ_G("遍历文件夹")(TZ_GET(config, "分镜文件夹"))) {
     py::object document = TZ_G("路径")(TZ_GET(config, "分镜文件夹"), name);
     if (pyext::truthy(TZ_G("是否文件夹")(document))) {
-      pyext::output(narration::not_a_document_message(text_of(document)));
+      pyext::output(narration::not_a_document_message(lenient_text(document)));
       continue;
     }
     for (py::handle shot : TZ_G("阅读结构化文档")(document))
@@ -35,7 +35,7 @@ class NameClaims {
   // False, after reporting it, when an earlier shot with another line holds
   // the shot's narration file.
   bool claim(const py::object& document, const py::object& shot, const py::object& base) {
-    const std::string file = narration::narration_file_names(text_of(base)).sound;
+    const std::string file = narration::narration_file_names(lenient_text(base)).sound;
     py::object get = TZ_GET(shot, "获取");
     Claim mine{document, get("序号"), get("文案"), get("角色")};
     auto [it, fresh] = claims_.emplace(file, mine);
@@ -43,8 +43,9 @@ class NameClaims {
     const Claim& first = it->second;
     if (pyext::py_eq(first.line, mine.line) && pyext::py_eq(first.characters, mine.characters))
       return true;
-    pyext::output(narration::name_taken_message(text_of(mine.number), text_of(document), file,
-                                                text_of(first.document), text_of(first.number)));
+    pyext::output(narration::name_taken_message(lenient_text(mine.number), lenient_text(document),
+                                                file, lenient_text(first.document),
+                                                lenient_text(first.number)));
     return false;
   }
 

@@ -1,29 +1,8 @@
 // The character index, a shot's protagonist, a shot's media base name.
-#include <cerrno>
-
 #include "narration/narration.hpp"
 #include "pyclass.hpp"
 
 namespace tazu::narration_py {
-
-std::string text_of(py::handle v) {
-  py::str s(v);
-  Py_ssize_t size = 0;
-  if (const char* utf8 = PyUnicode_AsUTF8AndSize(s.ptr(), &size)) return std::string(utf8, size);
-  if (!PyErr_ExceptionMatches(PyExc_UnicodeEncodeError)) throw py::error_already_set();
-  PyErr_Clear();
-  py::object bytes =
-      py::reinterpret_steal<py::object>(PyUnicode_AsEncodedString(s.ptr(), "utf-8", "ignore"));
-  if (!bytes) throw py::error_already_set();
-  return std::string(py::bytes(bytes));
-}
-
-[[noreturn]] void raise_os_error(int err, const std::string& path) {
-  errno = err;
-  py::str name(path);
-  PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, name.ptr());
-  throw py::error_already_set();
-}
 
 py::object all_characters(py::object config) {
   py::object file = TZ_G("路径")(TZ_GET(config, "角色文件夹"), "角色.txt");

@@ -5,12 +5,14 @@
 
 #include <pybind11/pybind11.h>
 
-#include <string>
-#include <system_error>
+#include "convert.hpp"
 
 namespace py = pybind11;
 
 namespace tazu::narration_py {
+
+using convert::file_operation;
+using convert::lenient_text;
 
 // characters.cpp
 py::object all_characters(py::object config);                     // 获取所有角色
@@ -30,23 +32,5 @@ py::object voice_shot(py::object config, py::object line, py::object base,
 // batch.cpp
 py::object generate_all(py::object config);                          // 生成全部声音
 py::object generate_matching(py::object config, py::object target);  // 生成指定声音
-
-// Python str() of a value, as UTF-8. Lone surrogates (which a JSON document
-// can hold as "\ud800" escapes) have no UTF-8 form and are left out.
-std::string text_of(py::handle v);
-
-// Raises Python's OSError for an errno and a file, as Python's own file
-// functions raise it (FileNotFoundError, PermissionError, …).
-[[noreturn]] void raise_os_error(int err, const std::string& path);
-
-// Runs a core file operation; its std::system_error becomes that OSError.
-template <typename Op>
-void file_operation(const std::string& path, Op&& op) {
-  try {
-    op();
-  } catch (const std::system_error& e) {
-    raise_os_error(e.code().value(), path);
-  }
-}
 
 }  // namespace tazu::narration_py

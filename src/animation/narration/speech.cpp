@@ -39,10 +39,10 @@ void stage(const narration::StageMessages& messages, Body&& body) {
 py::object speak_clause(py::object config, py::object text, py::object index, py::object base,
                         py::object voice, py::object speed, py::object pitch, py::object emotion) {
   py::object volume = TZ_GET(config, "朗读音量");
-  const std::string base_text = text_of(base), index_text = text_of(index);
-  py::str raw_path(narration::raw_clip_path(text_of(TZ_GET(config, "声音文件夹")), base_text,
-                                            index_text, text_of(voice), text_of(volume),
-                                            text_of(speed), text_of(pitch), text_of(emotion)));
+  const std::string base_text = lenient_text(base), index_text = lenient_text(index);
+  py::str raw_path(narration::raw_clip_path(
+      lenient_text(TZ_GET(config, "声音文件夹")), base_text, index_text, lenient_text(voice),
+      lenient_text(volume), lenient_text(speed), lenient_text(pitch), lenient_text(emotion)));
 
   // A cached clip is reused when it loads and has sound in it.
   bool usable = false;
