@@ -96,8 +96,6 @@ void init(py::object self, py::object icon_info, py::object board, py::object x,
 
 py::object round2(py::handle v) { return TZ_G("round")(v, 2); }
 
-std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
-
 py::str describe(py::object self) {
   py::object screen = screen_of(self);
   bool video = pyext::py_eq(TZ_GET(self, "type"), py::str("video"));

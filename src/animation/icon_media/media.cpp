@@ -18,7 +18,6 @@ namespace {
 
 using pictures::message;
 using pictures::reading;
-using pictures::text;
 using widgets_py::set_attributes;
 
 py::str text_of(std::string_view s) { return py::str(s.data(), s.size()); }
