@@ -57,8 +57,9 @@ std::array<py::object, narration::kVoiceKeys.size()> voice_of(py::handle config,
   voice.fill(py::none());
   py::object lead = TZ_G("获取分镜主角")(config, shot);
   if (pyext::truthy(lead)) {
-    py::object get = TZ_GET(lead, "获取");
-    for (std::size_t k = 0; k < voice.size(); ++k) voice[k] = get(narration::kVoiceKeys[k]);
+    const convert::Records records;
+    for (std::size_t k = 0; k < voice.size(); ++k)
+      voice[k] = records.get(lead, py::str(narration::kVoiceKeys[k]));
   }
   for (std::size_t k = 0; k < voice.size(); ++k)
     if (!pyext::truthy(voice[k])) voice[k] = py::getattr(config, narration::kVoiceKeys[k]);
@@ -97,7 +98,7 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
   // An existing narration file marks the shot as done.
   if (pyext::truthy(TZ_G("是否存在")(sound_path))) return py::none();
 
-  py::object number = TZ_GET(shot, "获取")("序号");
+  py::object number = field(shot, TZ_NAME("序号"));
   pyext::output(narration::voicing_message(lenient_text(number)));
   line = line_as_text(line, number);
 

@@ -36,8 +36,8 @@ class NameClaims {
   // the shot's narration file.
   bool claim(const py::object& document, const py::object& shot, const py::object& base) {
     const std::string file = narration::narration_file_names(lenient_text(base)).sound;
-    py::object get = TZ_GET(shot, "获取");
-    Claim mine{document, get("序号"), get("文案"), get("角色")};
+    Claim mine{document, field(shot, TZ_NAME("序号")), field(shot, TZ_NAME("文案")),
+               field(shot, TZ_NAME("角色"))};
     auto [it, fresh] = claims_.emplace(file, mine);
     if (fresh) return true;
     const Claim& first = it->second;
@@ -58,7 +58,7 @@ class NameClaims {
 
 void voice(py::handle config, NameClaims& claims, const py::object& document,
            const py::object& shot) {
-  py::object line = TZ_GET(shot, "获取")("文案");
+  py::object line = field(shot, TZ_NAME("文案"));
   py::object base = TZ_G("获得媒体纯文件名")(shot);
   if (!claims.claim(document, shot, base)) return;
   TZ_G("朗读声音")(config, line, base, shot);
@@ -69,17 +69,17 @@ void voice(py::handle config, NameClaims& claims, const py::object& document,
 py::object generate_all(py::object config) {
   NameClaims claims;
   each_shot(config, [&](const py::object& document, const py::object& shot) {
-    if (pyext::py_eq(TZ_GET(shot, "获取")("类型"), py::str("静音"))) return;
+    if (pyext::py_eq(field(shot, TZ_NAME("类型")), py::str("静音"))) return;
     voice(config, claims, document, shot);
   });
   return py::none();
 }
 
 py::object generate_matching(py::object config, py::object target) {
-  py::object wanted = TZ_GET(target, "获取")("序号");
+  py::object wanted = field(target, TZ_NAME("序号"));
   NameClaims claims;
   each_shot(config, [&](const py::object& document, const py::object& shot) {
-    if (!pyext::py_eq(TZ_GET(shot, "获取")("序号"), wanted)) return;
+    if (!pyext::py_eq(field(shot, TZ_NAME("序号")), wanted)) return;
     voice(config, claims, document, shot);
   });
   return py::none();

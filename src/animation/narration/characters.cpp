@@ -11,10 +11,9 @@ py::object all_characters(py::object config) {
   py::object infos = TZ_G("列表")();
   py::object add_name = TZ_GET(names, "添加"), add_info = TZ_GET(infos, "添加");
   for (py::handle record : records) {
-    py::object get = TZ_GET(record, "获取");
-    add_name(get("角色"));
+    add_name(field(record, TZ_NAME("角色")));
     add_info(record);
-    py::object aliases = get("别名");
+    py::object aliases = field(record, TZ_NAME("别名"));
     if (!pyext::truthy(aliases)) continue;
     for (py::handle alias : TZ_G("自动断句")(aliases)) {
       add_name(alias);
@@ -28,7 +27,7 @@ py::object shot_protagonist(py::object config, py::object shot) {
   py::object found = TZ_G("列表")();
   py::object index = TZ_G("获取所有角色")(config);
   py::object names = index[py::int_(0)], infos = index[py::int_(1)];
-  py::object appearing = TZ_GET(shot, "获取")("角色");
+  py::object appearing = field(shot, TZ_NAME("角色"));
   if (pyext::truthy(appearing)) {
     py::object find = TZ_GET(names, "索引");
     for (py::handle name : TZ_G("自动断句")(appearing)) {
@@ -41,9 +40,8 @@ py::object shot_protagonist(py::object config, py::object shot) {
 }
 
 py::object media_base_name(py::object shot) {
-  py::object get = TZ_GET(shot, "获取");
-  py::object line = get("文案", "");
-  py::object number = get("序号");
+  py::object line = convert::Records().get(shot, TZ_NAME("文案"), py::str(""));
+  py::object number = field(shot, TZ_NAME("序号"));
   py::object title = TZ_GET(TZ_G("自动断句")(line), "连文")("");
   return py::str(number) + py::str("-") + py::str(title);
 }

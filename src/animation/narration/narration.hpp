@@ -14,6 +14,12 @@ namespace tazu::narration_py {
 using convert::file_operation;
 using convert::lenient_text;
 
+// record.获取(key), read directly while the record is the reference
+// platform's own 字典.
+inline py::object field(py::handle record, py::handle key) {
+  return convert::Records().get(record, key);
+}
+
 // characters.cpp
 py::object all_characters(py::object config);                     // 获取所有角色
 py::object shot_protagonist(py::object config, py::object shot);  // 获取分镜主角

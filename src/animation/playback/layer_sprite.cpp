@@ -7,6 +7,7 @@
 #include "icon_media/media.hpp"
 #include "playback/sprite.hpp"
 #include "register.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu::playback {
 
@@ -95,33 +96,38 @@ void init(py::object self, py::object board, py::object icon_dict, py::object nu
           py::object frame_length, py::object pivot, py::object angle, py::object start_time,
           py::object shot, py::object mode, py::object config) {
   py::none none;
-  TZ_SET(self, "画板", board);
-  TZ_SET(self, "编号", number_);
-  TZ_SET(self, "文件", file);
-  TZ_SET(self, "横坐标", x);
-  TZ_SET(self, "纵坐标", y);
-  TZ_SET(self, "混合模式", none);
-  TZ_SET(self, "循环播放", py::bool_(true));
-  TZ_SET(self, "缩放比例", scale);
-  TZ_SET(self, "旋转中心", pivot);
-  TZ_SET(self, "旋转角度", angle);
-  TZ_SET(self, "宽度", py::int_(0));
-  TZ_SET(self, "高度", py::int_(0));
-  for (const char* k : {"相对坐标", "原始缩放比例", "大盘矩形", "大盘旋转角度", "大盘缩放比例"})
-    py::setattr(self, py::str(k), none);
-  TZ_SET(self, "历史动作键列表", TZ_G("列表")());
-  TZ_SET(self, "当前时间", py::int_(0));
-  TZ_SET(self, "精灵起始时间", start_time);
-  TZ_SET(self, "累计时长", py::int_(0));
-  TZ_SET(self, "终结", py::bool_(false));
-  TZ_SET(self, "单份时长", share);
-  TZ_SET(self, "当帧时长", frame_length);
-  TZ_SET(self, "经过处理", py::bool_(false));
-  TZ_SET(self, "分镜序号", shot);
-  TZ_SET(self, "模式", mode);
-  TZ_SET(self, "全局配置", config);
-  TZ_SET(self, "顺序", py::int_(0));
-  TZ_SET(self, "时间序列", TZ_G("列表")());
+  py::int_ zero(0);
+  // In this order, the order of the instance's attributes.
+  widgets_py::set_attributes(self, {{"画板", board},
+                                    {"编号", number_},
+                                    {"文件", file},
+                                    {"横坐标", x},
+                                    {"纵坐标", y},
+                                    {"混合模式", none},
+                                    {"循环播放", py::bool_(true)},
+                                    {"缩放比例", scale},
+                                    {"旋转中心", pivot},
+                                    {"旋转角度", angle},
+                                    {"宽度", zero},
+                                    {"高度", zero},
+                                    {"相对坐标", none},
+                                    {"原始缩放比例", none},
+                                    {"大盘矩形", none},
+                                    {"大盘旋转角度", none},
+                                    {"大盘缩放比例", none},
+                                    {"历史动作键列表", TZ_G("列表")()},
+                                    {"当前时间", zero},
+                                    {"精灵起始时间", start_time},
+                                    {"累计时长", zero},
+                                    {"终结", py::bool_(false)},
+                                    {"单份时长", share},
+                                    {"当帧时长", frame_length},
+                                    {"经过处理", py::bool_(false)},
+                                    {"分镜序号", shot},
+                                    {"模式", mode},
+                                    {"全局配置", config},
+                                    {"顺序", zero},
+                                    {"时间序列", TZ_G("列表")()}});
 
   py::object size = none;
   if (pyext::truthy(TZ_G("是否存在")(file))) {
