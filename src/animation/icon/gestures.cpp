@@ -10,8 +10,10 @@ namespace {
 // The converting move takes standard data: a position read back from the icon
 // (actual-board pixels) has to be converted first, or the icon jumps whenever
 // the spaces differ.
-py::object position_as_standard(py::handle self, py::object v) {
-  return to_standard(screen_of(self), v, Fit::unless_one);
+void move_to(py::handle self, py::handle x, py::handle y, py::handle system) {
+  py::object screen = screen_of(self);
+  py::object sx = to_standard(screen, x, Fit::unless_one);
+  TZ_GET(self, "移动至目标")(sx, to_standard(screen, y, Fit::unless_one), system);
 }
 
 void mouse_move(py::object self, py::object event, py::object system, py::object x_direction,
@@ -26,9 +28,7 @@ void mouse_move(py::object self, py::object event, py::object system, py::object
   // Pointer, anchor and the icon's own position are all actual-board pixels.
   if (pyext::truthy(x_direction)) y = TZ_GET(self, "y");
   if (pyext::truthy(y_direction)) x = TZ_GET(self, "x");
-  x = position_as_standard(self, x);
-  y = position_as_standard(self, y);
-  TZ_GET(self, "移动至目标")(x, y, system);
+  move_to(self, x, y, system);
 }
 
 py::object mouse_rotate(py::object self, py::object event, py::object precision, py::object centre,
@@ -71,10 +71,7 @@ void keyboard_nudge(py::object self, py::object event, py::object x_direction,
 // An arrow key moves the icon by its step, in actual-board pixels.
 void nudge(py::object self, int dx, int dy) {
   py::object x = TZ_GET(self, "x") + py::int_(dx);
-  py::object y = TZ_GET(self, "y") + py::int_(dy);
-  x = position_as_standard(self, x);
-  y = position_as_standard(self, y);
-  TZ_GET(self, "移动至目标")(x, y, false);
+  move_to(self, x, TZ_GET(self, "y") + py::int_(dy), py::bool_(false));
 }
 
 bool check(py::object self, py::object event) {

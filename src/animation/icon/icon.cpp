@@ -1,5 +1,4 @@
 #include "icon/icon_common.hpp"
-#include "icon/icon_parts.hpp"
 #include "register.hpp"
 
 namespace tazu {

@@ -2,7 +2,6 @@
 #include <string>
 
 #include "icon/icon_common.hpp"
-#include "icon/icon_parts.hpp"
 #include "tazu/icon_menu.hpp"
 #include "tazu/icon_text.hpp"
 #include "widgets/mix_widgets.hpp"
@@ -96,8 +95,6 @@ void init(py::object self, py::object icon_info, py::object board, py::object x,
 }
 
 py::object round2(py::handle v) { return TZ_G("round")(v, 2); }
-
-std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
 
 py::str describe(py::object self) {
   py::object screen = screen_of(self);

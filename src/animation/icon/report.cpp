@@ -68,14 +68,14 @@ py::object report_now(py::object self, py::object with_backup) {
   for (std::size_t i = 0; i < kFixedKeys; ++i) d[key_name(static_cast<Key>(i))] = values[i];
   py::object record = TZ_G("字典")(d);
 
-  py::object fill = TZ_GET(record, "填写");
-  if (pyext::truthy(with_backup))
-    fill(key_name(Key::scale_backup), attribute(self, Key::scale_backup));
+  Records records;
+  auto fill = [&](Key k, py::handle v) { records.fill(record, key_name(k), v); };
+  if (pyext::truthy(with_backup)) fill(Key::scale_backup, attribute(self, Key::scale_backup));
   py::object text = attribute(self, Key::text);
-  if (pyext::truthy(text)) fill(key_name(Key::text), TZ_GET(TZ_G("json"), "dumps")(text));
+  if (pyext::truthy(text)) fill(Key::text, TZ_GET(TZ_G("json"), "dumps")(text));
   for (Key k : {Key::font_size, Key::text_colour, Key::font}) {
     py::object v = attribute(self, k);
-    if (pyext::truthy(v)) fill(key_name(k), v);
+    if (pyext::truthy(v)) fill(k, v);
   }
   return record;
 }
@@ -86,7 +86,7 @@ py::object report(py::object self, py::object with_backup) {
   TZ_GET(self, "保存状态")();
   py::object record = TZ_GET(self, "当前状态备份");
   if (!pyext::truthy(record)) record = TZ_GET(self, "报告当下")(with_backup);
-  TZ_GET(record, "填写")(key_name(Key::states), TZ_GET(self, "状态列表"));
+  Records().fill(record, key_name(Key::states), TZ_GET(self, "状态列表"));
   return record;
 }
 

@@ -112,17 +112,17 @@ struct Shift {
   py::object origin_x, origin_y, x, y;
 };
 
-void shift_record(py::handle record, const Shift& d) {
+void shift_record(const Records& records, py::handle record, const Shift& d) {
   using record::Key;
-  py::object get = TZ_GET(record, "获取"), put = TZ_GET(record, "填写");
-  auto shift = [&](Key k, const py::object& by) { put(key_name(k), get(key_name(k)) + by); };
-  shift(Key::x, d.x);
-  shift(Key::y, d.y);
-  shift(Key::origin_x, d.origin_x);
-  shift(Key::origin_y, d.origin_y);
-  py::object pivot = get(key_name(Key::pivot));
+  auto get = [&](Key k) { return records.get(record, key_name(k)); };
+  auto put = [&](Key k, py::handle v) { records.fill(record, key_name(k), v); };
+  put(Key::x, get(Key::x) + d.x);
+  put(Key::y, get(Key::y) + d.y);
+  put(Key::origin_x, get(Key::origin_x) + d.origin_x);
+  put(Key::origin_y, get(Key::origin_y) + d.origin_y);
+  py::object pivot = get(Key::pivot);
   if (pyext::truthy(pivot))
-    put(key_name(Key::pivot), py::make_tuple(item(pivot, 0) + d.x, item(pivot, 1) + d.y));
+    put(Key::pivot, py::make_tuple(item(pivot, 0) + d.x, item(pivot, 1) + d.y));
 }
 
 // A system drag of an icon with keyframe states carries every state along.
@@ -149,15 +149,16 @@ void move_to_target(py::object self, py::object x, py::object y, py::object syst
   d.x = to_standard(screen, number_like(s.x, new_x, old_x));
   d.y = to_standard(screen, number_like(s.y, new_y, old_y));
 
-  py::list records;
-  for (auto record : states) records.append(record);
+  Records records;
+  py::list all;
+  for (auto record : states) all.append(record);
   py::object replace = TZ_GET(states, "替换");
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    shift_record(records[i], d);
-    replace(i, records[i]);
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    shift_record(records, all[i], d);
+    replace(i, all[i]);
   }
   py::object backup = TZ_GET(self, "当前状态备份");
-  if (pyext::truthy(backup)) shift_record(backup, d);
+  if (pyext::truthy(backup)) shift_record(records, backup, d);
 }
 
 }  // namespace

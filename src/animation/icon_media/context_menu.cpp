@@ -3,6 +3,7 @@
 // does not.
 #include "icon_media/layout_py.hpp"
 #include "register.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu {
 
@@ -24,23 +25,23 @@ py::object title_of(py::handle alias) {
 void init(py::object self, py::object position, py::object options, py::object alias,
           py::object fit_ratio) {
   double ratio = pyext::py_float(fit_ratio);
-  long long row = context_menu_row_height(ratio);
-  TZ_SET(self, "图标别名", title_of(alias));
-  TZ_SET(self, "位置", position);
-  TZ_SET(self, "选项列表", options);
-  TZ_SET(self, "项高度", py::int_(row));
-  TZ_SET(self, "字体", layout_py::popup_font(context_menu_font_size(ratio)));
-  TZ_SET(self, "菜单宽度", py::int_(static_cast<long long>(kContextMenuWidth)));
-  TZ_SET(self, "标题高度", py::int_(row));
-  py::object surface = pygame().attr("Surface")(py::make_tuple(
-      static_cast<long long>(kContextMenuWidth), context_menu_height(py::len(options), ratio)));
+  py::int_ row(context_menu_row_height(ratio)), width(static_cast<long long>(kContextMenuWidth));
+  py::object surface =
+      pygame().attr("Surface")(py::make_tuple(width, context_menu_height(py::len(options), ratio)));
   surface.attr("set_alpha")(kPopupAlpha);
-  TZ_SET(self, "菜单表面", surface);
   py::object x = position[py::int_(0)];
   py::object y = position[py::int_(1)];
-  TZ_SET(self, "start_x", x);
-  TZ_SET(self, "option_start_y", y + TZ_GET(self, "标题高度"));
-  TZ_SET(self, "manu_y", y);
+  widgets_py::set_attributes(self, {{"图标别名", title_of(alias)},
+                                    {"位置", position},
+                                    {"选项列表", options},
+                                    {"项高度", row},
+                                    {"字体", layout_py::popup_font(context_menu_font_size(ratio))},
+                                    {"菜单宽度", width},
+                                    {"标题高度", row},
+                                    {"菜单表面", surface},
+                                    {"start_x", x},
+                                    {"option_start_y", y + row},
+                                    {"manu_y", y}});
 }
 
 void draw(py::object self, py::object screen) {
@@ -49,25 +50,9 @@ void draw(py::object self, py::object screen) {
   surface.attr("fill")(rgb(200, 200, 200));
   surface.attr("blit")(layout_py::render_label(self, font, TZ_GET(self, "图标别名")),
                        py::make_tuple(5, 5));
-  py::object row_height = TZ_GET(self, "项高度");
-  py::object title_height = TZ_GET(self, "标题高度");
-  py::object width = TZ_GET(self, "菜单宽度");
-  double left = pyext::py_float(TZ_GET(self, "start_x"));
-  double top = pyext::py_float(TZ_GET(self, "manu_y"));
-  double w = pyext::py_float(width);
-  double h = pyext::py_float(row_height);
-  py::object get_pos = pygame().attr("mouse").attr("get_pos");
-  long long i = 0;
-  for (py::handle option : TZ_GET(self, "选项列表")) {
-    py::object option_y = py::int_(i) * row_height + title_height;
-    auto [mx, my] = layout_py::point(get_pos());
-    Box row{left, top + pyext::py_float(option_y), w, h};
-    if (contains_inclusive(row, mx, my))
-      surface.attr("fill")(rgb(150, 150, 150), py::make_tuple(0, option_y, width, row_height));
-    surface.attr("blit")(layout_py::render_label(self, font, option),
-                         py::make_tuple(5, option_y + py::int_(5)));
-    ++i;
-  }
+  Vec2 origin{pyext::py_float(TZ_GET(self, "start_x")), pyext::py_float(TZ_GET(self, "manu_y"))};
+  layout_py::draw_rows(self, surface, font, origin, TZ_GET(self, "菜单宽度"),
+                       TZ_GET(self, "项高度"), TZ_GET(self, "标题高度"));
   TZ_GET(screen, "screen").attr("blit")(surface, TZ_GET(self, "位置"));
 }
 

@@ -18,12 +18,13 @@ void init(py::object self, py::object board, py::object callback, py::object def
     std::tie(x, y) = layout_py::centred_in_window(board, l.panel_width, l.panel_height);
   py::object panel = dialog::make_panel(self, x, y, 6);
   py::object screen = TZ_GET(self, "屏幕");
-  TZ_SET(self, "默认X", default_x);
-  TZ_SET(self, "X输入",
-         widgets_py::input(screen, py::str("X: ") + py::str(default_x), panel, l.x_input));
-  TZ_SET(self, "默认Y", default_y);
-  TZ_SET(self, "Y输入",
-         widgets_py::input(screen, py::str("Y: ") + py::str(default_y), panel, l.y_input));
+  auto input = [&](const char* axis, py::handle v, const Box& at) {
+    return widgets_py::input(screen, py::str(axis) + py::str(v), panel, at);
+  };
+  widgets_py::set_attributes(self, {{"默认X", default_x},
+                                    {"X输入", input("X: ", default_x, l.x_input)},
+                                    {"默认Y", default_y},
+                                    {"Y输入", input("Y: ", default_y, l.y_input)}});
   dialog::add_buttons(self, panel, l.cancel, l.confirm);
   TZ_GET(self, "隐藏")();
 }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <optional>
 
-#include "icon/icon_parts.hpp"
+#include "icon/icon_common.hpp"
 #include "icon_media/layout_py.hpp"
 #include "tazu/keyframe_states.hpp"
 
@@ -19,8 +19,9 @@ py::object report_now(py::object self) {
 // Puts a state record on the icon: its picture, then the board applies the
 // rest. Lock and text settings stay the icon's own, not the record's.
 void apply_state(py::object self, py::object record, py::object selected) {
+  const convert::Records records;
   py::object file =
-      TZ_GET(self, "处理文件")(TZ_GET(record, "获取")(convert::key_name(record::Key::file)),
+      TZ_GET(self, "处理文件")(records.get(record, convert::key_name(record::Key::file)),
                                py::arg("系统") = TZ_GET(self, "系统"));
   // A record whose file is gone keeps the picture on show instead of failing;
   // the missing file has already been reported.
@@ -28,7 +29,7 @@ void apply_state(py::object self, py::object record, py::object selected) {
     py::object picture = layout_py::pygame().attr("image").attr("load")(file);
     TZ_SET(self, "origin_image", picture.attr("convert_alpha")());
   }
-  TZ_GET(record, "填写")(convert::key_name(record::Key::states), py::none());
+  records.fill(record, convert::key_name(record::Key::states), py::none());
   TZ_GET(TZ_GET(self, "画板"), "调整新图标初始状态")
   (record, self, py::arg("锁") = TZ_GET(self, "锁"), py::arg("文本") = TZ_GET(self, "文本"),
    py::arg("字体") = TZ_GET(self, "字体"), py::arg("字体大小") = TZ_GET(self, "字体大小"),

@@ -61,6 +61,31 @@ inline py::object render_label(py::handle self, py::handle font, py::handle text
   return surface;
 }
 
+// The rows of a pop-up drawn on its surface: row i at i * row_height + top
+// (keeping the host's number types), the selected row dark, the row under the
+// pointer light (the pop-up stands at `origin` on the screen), each label at
+// 5 pixels in.
+inline void draw_rows(py::handle self, py::handle surface, py::handle font, Vec2 origin,
+                      py::handle width, py::handle row_height, py::handle top,
+                      py::handle selected = py::none()) {
+  py::object get_pos = pygame().attr("mouse").attr("get_pos");
+  const double w = pyext::py_float(width), h = pyext::py_float(row_height);
+  long long i = 0;
+  for (py::handle option : TZ_GET(self, "选项列表")) {
+    py::object y = py::int_(i) * row_height + top;
+    py::tuple row_rect = py::make_tuple(0, y, width, row_height);
+    if (!selected.is_none() && pyext::py_eq(selected, py::int_(i))) {
+      surface.attr("fill")(convert::rgb(90, 90, 90), row_rect);
+    } else {
+      auto [mx, my] = point(get_pos());
+      if (contains_inclusive({origin.x, origin.y + pyext::py_float(y), w, h}, mx, my))
+        surface.attr("fill")(convert::rgb(150, 150, 150), row_rect);
+    }
+    surface.attr("blit")(render_label(self, font, option), py::make_tuple(5, y + py::int_(5)));
+    ++i;
+  }
+}
+
 // The left and top of a panel centred in the board's window. The platform's
 // widgets take places and sizes in standard data and scale them to pixels, so
 // the window's pixel size is taken into standard data first.

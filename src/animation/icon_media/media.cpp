@@ -7,10 +7,10 @@
 #include <string>
 
 #include "icon/icon_common.hpp"
-#include "icon/icon_parts.hpp"
 #include "icon_media/pictures.hpp"
 #include "tazu/gif_scan.hpp"
 #include "tazu/media.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu::icon {
 
@@ -18,7 +18,7 @@ namespace {
 
 using pictures::message;
 using pictures::reading;
-using pictures::text;
+using widgets_py::set_attributes;
 
 py::str text_of(std::string_view s) { return py::str(s.data(), s.size()); }
 
@@ -128,18 +128,18 @@ py::object video_first_frame(py::object self, py::object video) {
   if (!pyext::truthy(cap) || !pyext::py_eq(opened_on, video)) {
     if (pyext::truthy(cap)) TZ_GET(cap, "release")();
     cap = TZ_GET(cv2, "VideoCapture")(video);
-    TZ_SET(self, "video_cap", cap);
-    TZ_SET(self, "_tazu_video_file", video);
-    TZ_SET(self, "video_frame_num", py::int_(0));
+    set_attributes(
+        self, {{"video_cap", cap}, {"_tazu_video_file", video}, {"video_frame_num", py::int_(0)}});
     media_py::forget_video_position(self);
   }
   if (!pyext::truthy(TZ_GET(self, "video_frame_num"))) {
     py::object get = TZ_GET(cap, "get");
-    py::object count = pyext::py_int(get(TZ_GET(cv2, "CAP_PROP_FRAME_COUNT")));
-    TZ_SET(self, "video_frame_num", count);
-    TZ_SET(self, "video_fps", get(TZ_GET(cv2, "CAP_PROP_FPS")));
-    TZ_SET(self, "video_w", pyext::py_int(get(TZ_GET(cv2, "CAP_PROP_FRAME_WIDTH"))));
-    TZ_SET(self, "video_h", pyext::py_int(get(TZ_GET(cv2, "CAP_PROP_FRAME_HEIGHT"))));
+    auto property = [&](const char* name) { return get(cv2.attr(name)); };
+    py::object count = pyext::py_int(property("CAP_PROP_FRAME_COUNT"));
+    set_attributes(self, {{"video_frame_num", count},
+                          {"video_fps", property("CAP_PROP_FPS")},
+                          {"video_w", pyext::py_int(property("CAP_PROP_FRAME_WIDTH"))},
+                          {"video_h", pyext::py_int(property("CAP_PROP_FRAME_HEIGHT"))}});
     if (!pyext::truthy(count)) return py::none();
   }
   pictures::check_pixels(video, number(TZ_GET(self, "video_w")), number(TZ_GET(self, "video_h")),
@@ -170,7 +170,7 @@ py::object video_first_frame(py::object self, py::object video) {
 
 // Opens `gif` as the icon's GIF. False for a still picture, which is then used
 // as it is.
-bool open_gif(py::handle self, py::handle gif) {
+bool open_gif(py::handle self, py::object gif) {
   py::object old = TZ_GET(self, "gif_cap");
   py::object cap = pictures::open_image(gif);
   bool animated = false;
@@ -185,10 +185,10 @@ bool open_gif(py::handle self, py::handle gif) {
     TZ_GET(cap, "close")();
     throw;
   }
-  TZ_SET(self, "gif_cap", cap);
-  TZ_SET(self, "_tazu_gif_file", gif);
-  TZ_SET(self, "_tazu_gif_surfaces", py::dict());
-  TZ_SET(self, "gif_frames", py::none());
+  set_attributes(self, {{"gif_cap", cap},
+                        {"_tazu_gif_file", gif},
+                        {"_tazu_gif_surfaces", py::dict()},
+                        {"gif_frames", py::none()}});
   if (pyext::truthy(old) && !old.is(cap)) TZ_GET(old, "close")();
   if (animated) TZ_SET(self, "gif_frames", TZ_GET(TZ_G("ImageSequence"), "Iterator")(cap));
   return animated;

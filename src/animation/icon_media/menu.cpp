@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "icon/icon_parts.hpp"
+#include "icon/icon_common.hpp"
 #include "icon_media/layout_py.hpp"
 #include "tazu/icon_menu.hpp"
 

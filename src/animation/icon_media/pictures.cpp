@@ -1,12 +1,10 @@
 #include "icon_media/pictures.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "tazu/files.hpp"
@@ -16,6 +14,7 @@ namespace tazu::icon::pictures {
 
 using convert::number;
 using convert::raise_error;
+using convert::text;
 
 namespace {
 
@@ -32,17 +31,7 @@ py::object grey_to_8_bits(py::handle image, const std::string& mode) {
   return TZ_GET(TZ_G("Image"), "fromarray")(out, "L");
 }
 
-// OSError for errno `err`, naming the file meant (FileNotFoundError and the
-// like, as Python's own file functions raise them).
-[[noreturn]] void raise_os_error(int err, py::handle path) {
-  errno = err;
-  PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path.ptr());
-  throw py::error_already_set();
-}
-
 }  // namespace
-
-std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
 
 std::string fs_bytes(py::handle path) {
   return TZ_GET(TZ_G("os"), "fsencode")(path).cast<std::string>();
@@ -166,12 +155,10 @@ void write_into_place(py::handle path, const std::function<void(py::handle tmp)>
   py::object fsdecode = TZ_GET(TZ_G("os"), "fsdecode");
   // What a killed run left half-written in this folder goes first.
   files::remove_stale_temp_files(std::filesystem::path(target).parent_path().string());
-  try {
+  convert::file_operation(path, [&] {
     files::write_atomically_named(target, ".png",
                                   [&](const std::string& tmp) { write(fsdecode(py::bytes(tmp))); });
-  } catch (const std::system_error& e) {
-    raise_os_error(e.code().value(), path);
-  }
+  });
 }
 
 void write_image(py::handle path, py::handle frame) {

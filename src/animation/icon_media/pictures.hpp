@@ -12,9 +12,6 @@
 
 namespace tazu::icon::pictures {
 
-// str(v) as UTF-8.
-std::string text(py::handle v);
-
 // The bytes of a path as the file system sees them (os.fsencode).
 std::string fs_bytes(py::handle path);
 

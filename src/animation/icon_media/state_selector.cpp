@@ -3,6 +3,7 @@
 // follow the screen's fit ratio.
 #include "icon_media/layout_py.hpp"
 #include "register.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu {
 
@@ -13,19 +14,21 @@ using layout_py::is_int;
 using layout_py::pygame;
 
 void init(py::object self, py::object icon, py::object options, py::object selected) {
-  TZ_SET(self, "图标", icon);
-  TZ_SET(self, "菜单宽度", py::int_(static_cast<long long>(kSelectorWidth)));
-  TZ_SET(self, "选项列表", options);
-  TZ_SET(self, "项高度", py::int_(static_cast<long long>(kSelectorRowHeight)));
-  TZ_SET(self, "字体", layout_py::popup_font(kSelectorFontSize));
-  long long rows = static_cast<long long>(py::len(options));
-  py::object height = py::int_(rows) * TZ_GET(self, "项高度");
-  TZ_SET(self, "菜单高度", height);
-  py::object surface = pygame().attr("Surface")(py::make_tuple(TZ_GET(self, "菜单宽度"), height));
+  const auto rows = static_cast<long long>(py::len(options));
+  const auto row_height = static_cast<long long>(kSelectorRowHeight);
+  py::int_ width(static_cast<long long>(kSelectorWidth)), height(rows * row_height);
+  py::object surface = pygame().attr("Surface")(py::make_tuple(width, height));
   surface.attr("set_alpha")(kPopupAlpha);
-  TZ_SET(self, "菜单表面", surface);
   // None marks the last row, the live state.
-  TZ_SET(self, "选中项", selected.is_none() ? py::object(py::int_(rows - 1)) : selected);
+  py::object row = selected.is_none() ? py::object(py::int_(rows - 1)) : selected;
+  widgets_py::set_attributes(self, {{"图标", icon},
+                                    {"菜单宽度", width},
+                                    {"选项列表", options},
+                                    {"项高度", py::int_(row_height)},
+                                    {"字体", layout_py::popup_font(kSelectorFontSize)},
+                                    {"菜单高度", height},
+                                    {"菜单表面", surface},
+                                    {"选中项", row}});
 }
 
 // Left edge: left of the icon, kept inside the canvas.
@@ -54,28 +57,9 @@ void draw(py::object self, py::object screen) {
   surface.attr("fill")(rgb(200, 200, 200));
   py::object x = TZ_GET(self, "横坐标")();
   py::object y = TZ_GET(self, "纵坐标")();
-  double left = pyext::py_float(x);
-  double top = pyext::py_float(y);
-  py::object width = TZ_GET(self, "菜单宽度");
-  py::object row_height = TZ_GET(self, "项高度");
-  py::object selected = TZ_GET(self, "选中项");
-  py::object get_pos = pygame().attr("mouse").attr("get_pos");
-  long long i = 0;
-  for (py::handle option : TZ_GET(self, "选项列表")) {
-    py::object y_pos = py::int_(i) * row_height;
-    py::tuple row_rect = py::make_tuple(0, y_pos, width, row_height);
-    if (!selected.is_none() && pyext::py_eq(selected, py::int_(i))) {
-      surface.attr("fill")(rgb(90, 90, 90), row_rect);
-    } else {
-      auto [mx, my] = layout_py::point(get_pos());
-      Box row{left, top + pyext::py_float(y_pos), pyext::py_float(width),
-              pyext::py_float(row_height)};
-      if (contains_inclusive(row, mx, my)) surface.attr("fill")(rgb(150, 150, 150), row_rect);
-    }
-    surface.attr("blit")(layout_py::render_label(self, font, option),
-                         py::make_tuple(5, y_pos + py::int_(5)));
-    ++i;
-  }
+  layout_py::draw_rows(self, surface, font, {pyext::py_float(x), pyext::py_float(y)},
+                       TZ_GET(self, "菜单宽度"), TZ_GET(self, "项高度"), py::int_(0),
+                       TZ_GET(self, "选中项"));
   TZ_GET(screen, "screen").attr("blit")(surface, py::make_tuple(x, y));
 }
 

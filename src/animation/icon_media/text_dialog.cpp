@@ -2,15 +2,15 @@
 
 namespace tazu::dialog {
 
-void start(py::handle self, py::handle board, py::handle callback, py::handle info,
-           py::handle width, py::handle height) {
-  TZ_SET(self, "回调", callback);
-  TZ_SET(self, "信息", info);
-  TZ_SET(self, "屏幕", TZ_GET(board, "屏幕"));
-  TZ_SET(self, "画板", board);
-  TZ_SET(self, "visible", py::bool_(false));
-  TZ_SET(self, "面板宽度", width);
-  TZ_SET(self, "面板高度", height);
+void start(py::handle self, py::object board, py::object callback, py::object info,
+           py::object width, py::object height) {
+  widgets_py::set_attributes(self, {{"回调", callback},
+                                    {"信息", info},
+                                    {"屏幕", TZ_GET(board, "屏幕")},
+                                    {"画板", board},
+                                    {"visible", py::bool_(false)},
+                                    {"面板宽度", width},
+                                    {"面板高度", height}});
 }
 
 py::object make_panel(py::handle self, py::handle x, py::handle y, int layer) {

@@ -11,8 +11,8 @@
 namespace tazu::dialog {
 
 // 回调, 信息, 屏幕, 画板, visible, 面板宽度 and 面板高度.
-void start(py::handle self, py::handle board, py::handle callback, py::handle info,
-           py::handle width, py::handle height);
+void start(py::handle self, py::object board, py::object callback, py::object info,
+           py::object width, py::object height);
 
 // The panel at (x, y) of the dialog's size on `layer`, kept as 面板.
 py::object make_panel(py::handle self, py::handle x, py::handle y, int layer);
