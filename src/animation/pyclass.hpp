@@ -108,9 +108,10 @@ class ClassBuilder {
   // A plain class attribute.
   ClassBuilder& value(const char* name, py::object v);
 
-  // Creates the class and binds it in the module under its name. When `order`
-  // is given, the namespace is laid out in that order (members not listed keep
-  // their place after the listed ones), so __dict__ shows the documented order.
+  // Creates the class and binds it in the module under its name. Members keep
+  // the order they were added in; when `order` is given, the namespace is laid
+  // out in that order instead (members not listed keep their place after the
+  // listed ones), so __dict__ shows the documented order.
   py::object finish(std::initializer_list<const char*> order = {});
 
  private:

@@ -87,7 +87,7 @@ void register_dropdown_dialog(py::module_& m) {
   b.method("隐藏", &hide, py::arg("self"));
   b.method("展现", &show, py::arg("self"));
   b.readonly("可见", &visible);
-  b.finish({"__init__", "设置选项", "隐藏", "展现", "可见"});
+  b.finish();
 }
 
 }  // namespace tazu

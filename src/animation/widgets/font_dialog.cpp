@@ -148,8 +148,7 @@ void register_font_dialog(py::module_& m) {
   b.method("隐藏", &hide, py::arg("self"));
   b.method("展现", &show, py::arg("self"), py::arg("文本"), py::arg("图标信息"));
   b.method("确定", &confirm, py::arg("self"));
-  b.finish({"__init__", "关闭调色板", "color_to_hex", "color_to_tuple", "开启选色", "隐藏", "展现",
-            "确定"});
+  b.finish();
 }
 
 }  // namespace tazu

@@ -174,8 +174,7 @@ void register_segment_button(py::module_& m) {
   b.method("切割或缝合", &cut_or_stitch, py::arg("self"), py::arg("坐标"));
   b.method("激活", &activate, py::arg("self"));
   b.method("鼠标弹起", &mouse_up, py::arg("self"), py::arg("事件"));
-  py::object cls = b.finish({"__init__", "设置波形图", "设置文本", "选中", "是否选中", "取消选中",
-                             "绘制", "鼠标按下", "切割或缝合", "激活", "鼠标弹起"});
+  py::object cls = b.finish();
   g_class = cls.release().ptr();
 }
 

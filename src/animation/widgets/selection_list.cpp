@@ -134,8 +134,7 @@ void register_selection_list(py::module_& m) {
   b.method("清理", &clear, py::arg("self"));
   b.method("关闭", &close, py::arg("self"));
   b.method("展现", &show, py::arg("self"));
-  b.finish(
-      {"__init__", "设置位置", "设置列表", "设置选项", "获取当前选项", "清理", "关闭", "展现"});
+  b.finish();
 }
 
 }  // namespace tazu
