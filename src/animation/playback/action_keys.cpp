@@ -51,8 +51,9 @@ py::object keys_of_kind(py::object coordinates, ActionKeyKind wanted) {
 // A frame's weight is its action name read as a number; the first frame of a
 // shot of several is its starting pose and is not read at all.
 py::tuple time_weights(py::object frames) {
+  const convert::Records records;
   py::object table = TZ_G("字典")();
-  const bool single = pyext::py_eq(TZ_GET(frames, "长"), py::int_(1));
+  const bool single = records.length(frames) == 1;
   std::vector<py::object> keys;
   std::vector<std::optional<double>> parsed;
   for (py::handle pair : TZ_G("报数")(frames)) {
@@ -69,8 +70,8 @@ py::tuple time_weights(py::object frames) {
     parsed.push_back(value);
   }
   TimeWeights w = compute_time_weights(parsed);
-  py::object fill = TZ_GET(table, "填写");
-  for (std::size_t i = 0; i < keys.size(); ++i) fill(keys[i], py::float_(w.weights[i]));
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    records.fill(table, keys[i], py::float_(w.weights[i]));
   py::object total = keys.empty() ? py::object(py::int_(0)) : py::object(py::float_(w.total));
   return py::make_tuple(table, total);
 }
