@@ -18,7 +18,8 @@ void init(py::object self, py::object icon_info, py::object board, py::object x,
   py::int_ zero(0), one(1);
   py::bool_ no(false), yes(true);
   py::str empty("");
-  py::object file = pyext::truthy(icon_info) ? TZ_GET(icon_info, "获取")("文件") : py::object(none);
+  py::object file =
+      pyext::truthy(icon_info) ? Records().get(icon_info, TZ_NAME("文件")) : py::object(none);
   py::object screen = TZ_GET(board, "屏幕");
   set_attributes(self, {{"_文件", file},
                         {"画板", board},
@@ -103,7 +104,7 @@ py::str describe(py::object self) {
       .number = text(TZ_GET(self, "编号")),
       .video = video,
       .looping = video ? text(TZ_GET(self, "是否循环")) : std::string(),
-      .states = text(TZ_GET(TZ_GET(self, "状态列表"), "长") + py::int_(1)),
+      .states = std::to_string(Records().length(TZ_GET(self, "状态列表")) + 1),
       .loops = text(TZ_GET(self, "循环次数")),
       .file = text(TZ_GET(self, "文件")),
       .x = text(TZ_GET(self, "横坐标")),
