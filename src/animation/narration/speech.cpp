@@ -17,10 +17,6 @@ bool switch_on(py::handle config, const char* name) {
   return pyext::truthy(py::getattr(config, name, py::bool_(false)));
 }
 
-py::object attr_or(py::handle config, const char* name, py::object fallback) {
-  return py::hasattr(config, name) ? py::getattr(config, name) : fallback;
-}
-
 // Runs a guarded stage: any error shows the failure text, success the other.
 template <typename Body>
 void stage(const narration::StageMessages& messages, Body&& body) {
@@ -71,7 +67,7 @@ py::object speak_clause(py::object config, py::object text, py::object index, py
      py::arg("路径") = narration::waveform_picture(stage, base_text, index_text));
   };
   if (switch_on(config, "是否静音缩短")) {
-    py::object floor = attr_or(config, "降噪阈值", py::int_(Defaults::kNoiseFloor));
+    py::object floor = py::getattr(config, "降噪阈值", py::int_(Defaults::kNoiseFloor));
     stage(narration::kShortenSilence, [&] {
       TZ_GET(clip, "静音缩短")
       (py::arg("静音阈值") = TZ_GET(config, "静音缩短静音阈值"),
@@ -80,8 +76,8 @@ py::object speak_clause(py::object config, py::object text, py::object index, py
     });
   }
   if (switch_on(config, "是否压缩限幅")) {
-    py::object gain = attr_or(config, "压缩增益", py::int_(Defaults::kCompressGain));
-    py::object threshold = attr_or(config, "压缩阈值", py::int_(Defaults::kCompressThreshold));
+    py::object gain = py::getattr(config, "压缩增益", py::int_(Defaults::kCompressGain));
+    py::object threshold = py::getattr(config, "压缩阈值", py::int_(Defaults::kCompressThreshold));
     stage(narration::kCompress, [&] {
       picture("压缩前");
       TZ_GET(clip, "压缩")
@@ -96,8 +92,9 @@ py::object speak_clause(py::object config, py::object text, py::object index, py
     });
   }
 
-  py::object fade_out = attr_or(config, "句内静音淡出时间", py::float_(Defaults::kClauseFadeOut));
-  py::object fade_in = attr_or(config, "句内静音淡入时间", py::float_(Defaults::kClauseFadeIn));
+  py::object fade_out =
+      py::getattr(config, "句内静音淡出时间", py::float_(Defaults::kClauseFadeOut));
+  py::object fade_in = py::getattr(config, "句内静音淡入时间", py::float_(Defaults::kClauseFadeIn));
   if (index > py::int_(0)) TZ_GET(clip, "淡入")(fade_in);
   TZ_GET(clip, "淡出")(fade_out);
   return clip;
