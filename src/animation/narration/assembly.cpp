@@ -96,7 +96,7 @@ py::object voice_shot(py::object config, py::object line, py::object base, py::o
   const auto [timbre, pitch, emotion, speed] = voice_of(config, shot);
 
   // An existing narration file marks the shot as done.
-  if (pyext::truthy(TZ_G("是否存在")(sound_path))) return py::none();
+  if (convert::file_exists(sound_path)) return py::none();
 
   py::object number = field(shot, TZ_NAME("序号"));
   pyext::output(narration::voicing_message(lenient_text(number)));

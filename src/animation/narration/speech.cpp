@@ -47,7 +47,7 @@ py::object speak_clause(py::object config, py::object text, py::object index, py
     usable = TZ_GET(cached, "时长") > py::int_(0);
   } catch (py::error_already_set& e) {
     if (!is_exception(e)) throw;
-    if (pyext::truthy(TZ_G("是否存在")(raw_path))) TZ_G("删除")(raw_path);
+    if (convert::file_exists(raw_path)) TZ_G("删除")(raw_path);
   }
   if (!usable) {
     TZ_G("朗读")

@@ -130,7 +130,7 @@ void init(py::object self, py::object board, py::object icon_dict, py::object nu
                                     {"时间序列", TZ_G("列表")()}});
 
   py::object size = none;
-  if (pyext::truthy(TZ_G("是否存在")(file))) {
+  if (file_exists(file)) {
     if (pyext::truthy(TZ_G("是否视频")(file))) {
       size = TZ_GET(TZ_G("抓取视频")(file), "尺寸");
     } else {
