@@ -10,17 +10,15 @@ namespace tazu {
 
 namespace {
 
-py::object none() { return py::none(); }
-
 void init(py::object self, py::object screen, py::object callback, py::object left,
           py::object top) {
   const FontDialogLayout l = font_dialog_layout();
   widgets_py::set_attributes(self, {{"回调", callback},
                                     {"屏幕", screen},
-                                    {"字体大小", none()},
+                                    {"字体大小", py::none()},
                                     {"字体", py::str("")},
                                     {"current_colour", TZ_G("pygame").attr("Color")(0, 0, 0)},
-                                    {"has_picked", none()}});
+                                    {"has_picked", py::none()}});
   const Box size{0, 0, l.panel_width, l.panel_height};
   py::object panel = widgets_py::panel(screen, left, top, size, l.layer);
   auto input = [&](const char* hint, const Box& at) {
@@ -33,17 +31,17 @@ void init(py::object self, py::object screen, py::object callback, py::object le
   widgets_py::set_attributes(self, {{"面板", panel},
                                     {"文本框", input("请输入文本", l.text)},
                                     {"取色按钮", button("开启选色", "选取颜色（默认黑）", l.pick)},
-                                    {"colour_picker", none()},
+                                    {"colour_picker", py::none()},
                                     {"字体框", input("字体（非必填）", l.font)},
                                     {"字体大小框", input("字体大小（非必填）", l.size)},
                                     {"完成按钮", button("确定", "确定", l.confirm)},
-                                    {"文本", none()},
-                                    {"图标信息", none()}});
+                                    {"文本", py::none()},
+                                    {"图标信息", py::none()}});
   TZ_GET(self, "隐藏")();
 }
 
 void close_palette(py::object self, py::object event) {
-  TZ_SET(self, "colour_picker", none());
+  TZ_SET(self, "colour_picker", py::none());
   py::object colour = TZ_GET(TZ_GET(event, "event"), "colour");
   TZ_SET(self, "current_colour", colour);
   py::object hex = TZ_GET(self, "color_to_hex")(colour);
@@ -78,7 +76,7 @@ void open_picker(py::object self) {
     py::type::of(p).attr("kill")(p);
     py::object dialog = dialog_ref();
     if (dialog.is_none() || !TZ_GET(dialog, "colour_picker").is(p)) return;
-    TZ_SET(dialog, "colour_picker", none());
+    TZ_SET(dialog, "colour_picker", py::none());
     TZ_GET(TZ_GET(dialog, "取色按钮"), "生效")();
   });
   TZ_SET(picker, "kill", on_kill);
@@ -114,7 +112,7 @@ void confirm(py::object self) {
     TZ_GET(self, "隐藏")();
     return;
   }
-  if (!pyext::truthy(font)) font = none();
+  if (!pyext::truthy(font)) font = py::none();
   if (pyext::truthy(size)) {
     // A size that is not a positive integer is refused silently: the dialog
     // stays open so the user can correct it.
@@ -125,13 +123,13 @@ void confirm(py::object self) {
     if (!positive) return;
     size = *n;
   } else {
-    size = none();
+    size = py::none();
   }
   TZ_GET(self, "隐藏")();
   TZ_GET(TZ_GET(self, "文本框"), "清理")();
   py::object colour = pyext::truthy(TZ_GET(self, "has_picked"))
                           ? TZ_GET(self, "color_to_tuple")(TZ_GET(self, "current_colour"))
-                          : none();
+                          : py::none();
   TZ_GET(self, "回调")(text, font, colour, size, TZ_GET(self, "图标信息"));
 }
 

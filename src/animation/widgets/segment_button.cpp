@@ -14,8 +14,6 @@ namespace {
 
 PyObject* g_class = nullptr;  // the class, for the base-class constructor call
 
-py::object none() { return py::none(); }
-
 py::object colour_or(py::object given, Rgb fallback) {
   return given.is_none() ? py::object(convert::rgb(fallback.r, fallback.g, fallback.b)) : given;
 }
@@ -36,9 +34,9 @@ void init(py::object self, py::object board, py::object rect, py::object text, p
                                     {"选中颜色", colour_or(selected_colour, kSelectedColour)},
                                     {"当前颜色", inactive},
                                     {"信息", info},
-                                    {"柱子信息", none()},
+                                    {"柱子信息", py::none()},
                                     {"柱子数量", py::int_(0)},
-                                    {"上次切缝时间", none()}});
+                                    {"上次切缝时间", py::none()}});
 
   py::object screen = TZ_GET(board, "屏幕");
   if (!convert::fit_is_one(screen)) TZ_GET(rect, "set_scale_ratio")(TZ_GET(screen, "适配比例"));
@@ -123,16 +121,16 @@ py::object cut_or_stitch(py::object self, py::object point) {
 }
 
 py::object mouse_up(py::object self, py::object event) {
-  if (!pyext::truthy(TZ_GET(self, "_激活"))) return none();
+  if (!pyext::truthy(TZ_GET(self, "_激活"))) return py::none();
   py::object point = TZ_GET(event, "坐标");
-  if (!inside(self, point)) return none();
+  if (!inside(self, point)) return py::none();
   if (pyext::py_eq(TZ_GET(event, "按钮"), py::int_(kCutStitchButton)) &&
       !TZ_GET(self, "权重").is_none()) {
     py::object last = TZ_GET(self, "上次切缝时间");
     if (pyext::truthy(last)) {
       py::object time_delta = TZ_G("time").attr("time")() - last;
       TZ_G("print")(time_delta);
-      if (cut_stitch_throttled(convert::number(time_delta))) return none();
+      if (cut_stitch_throttled(convert::number(time_delta))) return py::none();
     }
     TZ_SET(self, "信息", TZ_GET(self, "切割或缝合")(point));
     TZ_SET(self, "上次切缝时间", TZ_G("time").attr("time")());

@@ -10,8 +10,6 @@ namespace tazu {
 
 namespace {
 
-py::object none() { return py::none(); }
-
 // The element's own rows: pygame_gui keeps one dict per entry with its
 // "selected" flag and, when scrolled into view, its button. Nothing when the
 // element does not keep them so.
@@ -70,7 +68,7 @@ void init(py::object self, py::object screen, py::object entries, py::object /*b
   py::object item_list = pyext::truthy(entries) ? TZ_GET(entries, "main_list") : py::list();
   TZ_SET(self, "屏幕", screen);
   TZ_GET(shown_rect, "set_scale_ratio")(TZ_GET(screen, "适配比例"));
-  py::object default_selection = none();
+  py::object default_selection = py::none();
   if (py::len(item_list) >= 1) default_selection = item_list.attr("__getitem__")(default_index);
   TZ_SET(self, "item_list", item_list);
   py::object clip = TZ_G("UISelectionList")(
@@ -110,7 +108,7 @@ py::object current_option(py::object self) {
   py::object r =
       TZ_GET(TZ_GET(self, "clip"), "get_single_selection")(py::arg("include_object_id") = true);
   if (py::isinstance<py::tuple>(r)) return r;
-  return py::make_tuple(none(), none());
+  return py::make_tuple(py::none(), py::none());
 }
 
 void clear(py::object self) { TZ_GET(TZ_GET(self, "clip"), "kill")(); }
