@@ -59,4 +59,5 @@ PYBIND11_MODULE(animation, m) {
   tazu::register_action_keys(m);
   tazu::register_audio_bars(m);
   tazu::register_narration(m);
+  tazu::register_record_keys(m);
 }

@@ -13,6 +13,7 @@ void register_segment_button(py::module_& m);  // 联合按钮
 void register_selection_list(py::module_& m);  // 游戏列表
 // frame/
 void register_relative_path(py::module_& m);  // 转相对路径
+void register_record_keys(py::module_& m);    // _record_keys
 // icon_media/
 void register_context_menu(py::module_& m);    // 右键菜单
 void register_state_selector(py::module_& m);  // 图标状态

@@ -85,6 +85,40 @@ TEST(StateRecord, KeysAreNamedOnce) {
   EXPECT_EQ(record::fallback(record::Key::origin_y), record::Fallback::from_y);
 }
 
+// A compact record may leave out exactly the keys of the fixed part that take
+// a plain value; the rest it must hold, or they are worked out from it.
+TEST(StateRecord, PlainDefaultsAreTheFixedPartsPlainFallbacks) {
+  std::set<std::string_view> plain;
+  for (std::size_t i = 0; i < record::kKeyCount; ++i)
+    if (record::plain_default(static_cast<record::Key>(i))) plain.insert(record::kKeys[i].name);
+  const std::set<std::string_view> expected = {
+      "横坐标",       "纵坐标",       "模式",     "循环",     "缩放比例", "旋转中心",
+      "相对坐标",     "原始缩放比例", "大盘矩形", "旋转角度", "锁",       "循环次数",
+      "大盘旋转角度", "大盘缩放比例", "别名",     "info"};
+  EXPECT_EQ(plain, expected);
+}
+
+// Every bounded kind has a range that holds its key's default, and only the
+// kinds that take numbers have bounds.
+TEST(StateRecord, BoundsHoldTheDefaults) {
+  using record::Kind;
+  for (std::size_t i = 0; i < record::kKeyCount; ++i) {
+    const record::KeyInfo& k = record::kKeys[i];
+    const bool numeric = k.kind == Kind::number || k.kind == Kind::scale || k.kind == Kind::pair ||
+                         k.kind == Kind::box || k.kind == Kind::count;
+    EXPECT_EQ(numeric, k.low < k.high) << k.name;
+    if (!numeric) continue;
+    const double fallback = k.fallback == record::Fallback::one ? 1 : 0;
+    if (k.kind == Kind::number || k.kind == Kind::scale || k.kind == Kind::count) {
+      EXPECT_LE(fallback, k.high) << k.name;
+      EXPECT_TRUE(k.kind == Kind::scale ? k.low < fallback : k.low <= fallback) << k.name;
+    }
+  }
+  EXPECT_EQ(record::kKeys[record::index(record::Key::pivot)].blank,
+            record::Blank::none_or_empty_text);
+  EXPECT_EQ(record::kKeys[record::index(record::Key::scale)].blank, record::Blank::never);
+}
+
 // Every order a part of the system reads or copies a look in holds the same
 // keys as the reading order, each once.
 template <std::size_t N>

@@ -126,6 +126,26 @@ def test_pairs_and_boxes_become_tuples_and_empty_pivot_stays(tmp_path):
     assert rec["旋转中心"] == ""
 
 
+def test_a_compact_record_takes_the_defaults_of_the_record_table(tmp_path):
+    _png(tmp_path / "a.png")
+    rec, states = cli.complete_record({"编号": 1, "文件": "a.png"}, str(tmp_path), "here")
+    plain = {k: rec[k] for k in ("模式", "循环", "缩放比例", "旋转中心", "相对坐标", "原始缩放比例", "大盘矩形",
+                                 "旋转角度", "锁", "循环次数", "大盘旋转角度", "大盘缩放比例", "别名", "info")}
+    assert plain == {"模式": 0, "循环": True, "缩放比例": 1, "旋转中心": "", "相对坐标": None, "原始缩放比例": 1,
+                     "大盘矩形": None, "旋转角度": 0, "锁": False, "循环次数": 1, "大盘旋转角度": 0,
+                     "大盘缩放比例": 1, "别名": None, "info": None}
+    assert rec["循环"] is True and rec["锁"] is False and type(rec["缩放比例"]) is int
+    # a picture's own box, and no optional key the record did not hold
+    assert (rec["横坐标"], rec["纵坐标"], rec["宽度"], rec["高度"]) == (0, 0, 40, 30)
+    assert states is None and not {"文本", "缩放备份", "字体"} & rec.keys()
+    # None stands for "no group" under the group's angle and scales, never under the layer's own
+    rec, _ = cli.complete_record({"编号": 1, "文件": "a.png", "大盘旋转角度": None, "大盘缩放比例": None,
+                                  "原始缩放比例": None}, str(tmp_path), "here")
+    assert rec["大盘旋转角度"] is None
+    with pytest.raises(cli.CommandError, match='"缩放比例" must be a number, not None'):
+        cli.complete_record({"编号": 1, "文件": "a.png", "缩放比例": None}, str(tmp_path), "here")
+
+
 @pytest.mark.parametrize("content", [b"", b"not a picture at all", None])
 def test_unreadable_media_is_refused_naming_the_file(tmp_path, content):
     p = tmp_path / "bad.png"

@@ -2,6 +2,7 @@
 sprites that draw a shot at any moment."""
 from __future__ import annotations
 
+import functools
 import json
 import math
 import os
@@ -10,35 +11,24 @@ from tazu.cli.errors import CommandError
 
 EXAMPLES = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", "examples"))
 
-# Keys of a layer record with the values a compact shot document may leave out.
-RECORD_DEFAULTS = {
-    "模式": 0,
-    "循环": True,
-    "缩放比例": 1,
-    "旋转中心": "",
-    "相对坐标": None,
-    "原始缩放比例": 1,
-    "大盘矩形": None,
-    "旋转角度": 0,
-    "锁": False,
-    "循环次数": 1,
-    "大盘旋转角度": 0,
-    "大盘缩放比例": 1,
-    "别名": None,
-    "info": None,
-}
-
-# Bounds of what a shot document can mean. Beyond them a value is a typing
-# slip or a hostile file: pictures millions of pixels wide, shots that never
-# end, loops that fill the memory.
+# Bounds of what a shot document can mean, beyond those of each key of a
+# layer record (which the module's table of the record keys holds). Beyond
+# them a value is a typing slip or a hostile file: shots that never end,
+# pictures millions of pixels wide.
 MIN_FRAME_SIDE, MAX_FRAME_SIDE = 16, 7680  # pixels of the output picture
 MAX_DURATION = 3600.0  # seconds of one shot
-MAX_POSITION = 1e6  # pixels, for positions, sizes and boxes
-MAX_ANGLE = 1e6  # degrees
-MAX_SCALE = 1000.0
 MAX_PICTURE_SIDE = 16384  # pixels of a layer's scaled picture
-MAX_LOOPS = 10000
 MAX_SEGMENTS = 1_000_000  # change segments of a whole shot
+
+
+@functools.cache
+def record_keys() -> tuple:
+    """The layer record's keys, in their order: each one's name, the kind and
+    bounds of its value, whether None (or "") stands for none, whether a
+    record needs it, and the default of a key a compact record may leave out."""
+    from tazu import animation
+
+    return animation._record_keys()
 
 
 def _show(value) -> str:
@@ -60,17 +50,43 @@ def _number(rec: dict, key: str, where: str, low: float, high: float, *, above_l
     return value
 
 
-def _numbers(rec: dict, key: str, where: str, count: int, *, optional_text=False) -> None:
-    """A pair or box of coordinates: None, a sequence of `count` numbers, or ""
-    where the record format uses it for "none" (the rotation centre)."""
-    value = rec[key]
-    if value is None or (optional_text and value == ""):
-        return
+def _numbers(rec: dict, key: dict, where: str, count: int) -> None:
+    """A pair or box of coordinates: a sequence of `count` numbers within the
+    key's bounds."""
+    name, value = key["name"], rec[key["name"]]
     if not isinstance(value, list) or len(value) != count:
-        raise CommandError(f"{where}: \"{key}\" must be a list of {count} numbers, not {_show(value)}")
+        raise CommandError(f"{where}: \"{name}\" must be a list of {count} numbers, not {_show(value)}")
     for i, item in enumerate(value):
-        _number({f"{key}[{i}]": item}, f"{key}[{i}]", where, -MAX_POSITION, MAX_POSITION)
-    rec[key] = tuple(value)
+        _number({f"{name}[{i}]": item}, f"{name}[{i}]", where, key["low"], key["high"])
+    rec[name] = tuple(value)
+
+
+def _check(rec: dict, key: dict, base: str, where: str, sizes: dict | None) -> None:
+    """Refuses a value the record's table does not allow under `key`."""
+    name, kind = key["name"], key["kind"]
+    value = rec[name]
+    if (value is None and key["none"]) or (key["empty_text"] and value == ""):
+        return
+    if kind == "identifier":
+        if isinstance(value, bool) or not isinstance(value, (int, str)):
+            raise CommandError(f"{where}: \"{name}\" must be a whole number or a text, not {_show(value)}")
+    elif kind == "media_file":
+        rec[name] = _media_path(value, base, where, sizes)
+    elif kind == "number":
+        _number(rec, name, where, key["low"], key["high"])
+    elif kind == "scale":
+        if isinstance(value, (int, float)) and not isinstance(value, bool) and value == 0:
+            raise CommandError(f"{where}: \"{name}\" must be greater than 0 (a scale of 0 would "
+                               "show the picture at its full size; use a small scale such as 0.01)")
+        _number(rec, name, where, key["low"], key["high"], above_low=True)
+    elif kind in ("pair", "box"):
+        _numbers(rec, key, where, 2 if kind == "pair" else 4)
+    elif kind == "count":
+        if isinstance(value, bool) or not isinstance(value, int) or not key["low"] <= value <= key["high"]:
+            raise CommandError(f"{where}: \"{name}\" must be a whole number from {key['low']:g} to "
+                               f"{key['high']:g}, not {_show(value)}")
+    elif kind == "records" and not isinstance(value, list):
+        raise CommandError(f"{where}: \"{name}\" must be a list of layer records, not {_show(value)}")
 
 
 def _media_size(path: str) -> tuple[int, int]:
@@ -100,8 +116,7 @@ def media_size(path: str, where: str, cache: dict | None = None) -> tuple[int, i
     return size
 
 
-def _media_path(rec: dict, base: str, where: str, sizes: dict | None) -> str:
-    path = rec["文件"]
+def _media_path(path, base: str, where: str, sizes: dict | None) -> str:
     if not isinstance(path, str) or not path.strip():
         raise CommandError(f"{where}: \"文件\" must be the name of a media file, not {_show(path)}")
     if "\0" in path:
@@ -130,45 +145,17 @@ def complete_record(raw: dict, base: str, where: str, sizes: dict | None = None)
     as an icon on the board would report it. `sizes` caches media sizes by path."""
     if not isinstance(raw, dict):
         raise CommandError(f"{where}: a layer record must be an object, not {type(raw).__name__}")
-    for key in ("编号", "文件"):
-        if key not in raw:
-            raise CommandError(f"{where}: layer record without \"{key}\"")
-    rec = dict(RECORD_DEFAULTS)
+    keys = record_keys()
+    for key in keys:
+        if key["required"] and key["name"] not in raw:
+            raise CommandError(f"{where}: layer record without \"{key['name']}\"")
+    rec = {key["name"]: key["default"] for key in keys if "default" in key}
     rec.update(raw)
-    number = rec["编号"]
-    if isinstance(number, bool) or not isinstance(number, (int, str)):
-        raise CommandError(f"{where}: \"编号\" must be a whole number or a text, not {_show(number)}")
-    path = rec["文件"] = _media_path(rec, base, where, sizes)
-
-    rec.setdefault("横坐标", 0)
-    rec.setdefault("纵坐标", 0)
-    for key in ("横坐标", "纵坐标", "origin_x", "origin_y"):
-        if key in rec:
-            _number(rec, key, where, -MAX_POSITION, MAX_POSITION)
-    for key in ("宽度", "高度"):
-        if key in rec:
-            _number(rec, key, where, 0, MAX_POSITION)
-    _number(rec, "旋转角度", where, -MAX_ANGLE, MAX_ANGLE)
-    if rec["大盘旋转角度"] is not None:
-        _number(rec, "大盘旋转角度", where, -MAX_ANGLE, MAX_ANGLE)
-    for key in ("缩放比例", "原始缩放比例", "大盘缩放比例"):
-        if key != "缩放比例" and rec[key] is None:
-            continue
-        if isinstance(rec[key], (int, float)) and not isinstance(rec[key], bool) and rec[key] == 0:
-            # The player shows a scale of 0 as the picture at its full size.
-            raise CommandError(f"{where}: \"{key}\" must be greater than 0 (a scale of 0 would "
-                               "show the picture at its full size; use a small scale such as 0.01)")
-        _number(rec, key, where, 0, MAX_SCALE, above_low=True)
-    _numbers(rec, "旋转中心", where, 2, optional_text=True)
-    _numbers(rec, "相对坐标", where, 2)
-    _numbers(rec, "大盘矩形", where, 4)
-    loops = rec["循环次数"]
-    if isinstance(loops, bool) or not isinstance(loops, int) or not 1 <= loops <= MAX_LOOPS:
-        raise CommandError(f"{where}: \"循环次数\" must be a whole number from 1 to {MAX_LOOPS}, "
-                           f"not {_show(loops)}")
+    for key in keys:
+        if key["name"] in rec:
+            _check(rec, key, base, where, sizes)
+    path = rec["文件"]
     states = rec.pop("状态列表", None)
-    if states is not None and not isinstance(states, list):
-        raise CommandError(f"{where}: \"状态列表\" must be a list of layer records, not {_show(states)}")
 
     w, h = media_size(path, where, sizes)
     s = rec["缩放比例"]

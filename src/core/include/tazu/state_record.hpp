@@ -60,32 +60,64 @@ enum class Fallback : std::uint8_t {
   picture_size,  // 宽度, 高度: the bounds of the turned, scaled picture
 };
 
+// What a value under a key may be. A compact document (a shot the command
+// renders, a board document) is checked against these before it is played:
+// beyond the bounds a value is a typing slip or a hostile file, pictures
+// millions of pixels wide or loops that fill the memory.
+enum class Kind : std::uint8_t {
+  any,         // taken as it is
+  identifier,  // a whole number or a text
+  media_file,  // the name of a media file
+  number,      // a number within [low, high]
+  scale,       // a number within (low, high]: a scale of 0 would show the picture at its full size
+  pair,        // two numbers, each within [low, high]
+  box,         // four numbers, each within [low, high]
+  count,       // a whole number within [low, high]
+  records,     // a list of state records
+};
+
+// What, besides a value of its kind, a key may hold to mean "none".
+enum class Blank : std::uint8_t {
+  never,
+  none,                // None: a layer outside a group has no group angle or scale
+  none_or_empty_text,  // None or "": the record format writes "" for no rotation centre
+};
+
+inline constexpr double kMaxPosition = 1e6;  // pixels, for positions, sizes and boxes
+inline constexpr double kMaxAngle = 1e6;     // degrees
+inline constexpr double kMaxScale = 1000;
+inline constexpr double kMaxLoops = 10000;
+
 struct KeyInfo {
   std::string_view name;
   Fallback fallback;
+  Kind kind = Kind::any;
+  Blank blank = Blank::never;
+  double low = 0, high = 0;
 };
 
 inline constexpr std::array<KeyInfo, kKeyCount> kKeys = {{
-    {"编号", Fallback::required},
-    {"文件", Fallback::required},
-    {"横坐标", Fallback::zero},
-    {"纵坐标", Fallback::zero},
-    {"origin_x", Fallback::from_x},
-    {"origin_y", Fallback::from_y},
-    {"宽度", Fallback::picture_size},
-    {"高度", Fallback::picture_size},
+    {"编号", Fallback::required, Kind::identifier},
+    {"文件", Fallback::required, Kind::media_file},
+    {"横坐标", Fallback::zero, Kind::number, Blank::never, -kMaxPosition, kMaxPosition},
+    {"纵坐标", Fallback::zero, Kind::number, Blank::never, -kMaxPosition, kMaxPosition},
+    {"origin_x", Fallback::from_x, Kind::number, Blank::never, -kMaxPosition, kMaxPosition},
+    {"origin_y", Fallback::from_y, Kind::number, Blank::never, -kMaxPosition, kMaxPosition},
+    {"宽度", Fallback::picture_size, Kind::number, Blank::never, 0, kMaxPosition},
+    {"高度", Fallback::picture_size, Kind::number, Blank::never, 0, kMaxPosition},
     {"模式", Fallback::zero},
     {"循环", Fallback::yes},
-    {"缩放比例", Fallback::one},
-    {"旋转中心", Fallback::empty_text},
-    {"相对坐标", Fallback::none},
-    {"原始缩放比例", Fallback::one},
-    {"大盘矩形", Fallback::none},
-    {"旋转角度", Fallback::zero},
+    {"缩放比例", Fallback::one, Kind::scale, Blank::never, 0, kMaxScale},
+    {"旋转中心", Fallback::empty_text, Kind::pair, Blank::none_or_empty_text, -kMaxPosition,
+     kMaxPosition},
+    {"相对坐标", Fallback::none, Kind::pair, Blank::none, -kMaxPosition, kMaxPosition},
+    {"原始缩放比例", Fallback::one, Kind::scale, Blank::none, 0, kMaxScale},
+    {"大盘矩形", Fallback::none, Kind::box, Blank::none, -kMaxPosition, kMaxPosition},
+    {"旋转角度", Fallback::zero, Kind::number, Blank::never, -kMaxAngle, kMaxAngle},
     {"锁", Fallback::no},
-    {"循环次数", Fallback::one},
-    {"大盘旋转角度", Fallback::zero},
-    {"大盘缩放比例", Fallback::one},
+    {"循环次数", Fallback::one, Kind::count, Blank::never, 1, kMaxLoops},
+    {"大盘旋转角度", Fallback::zero, Kind::number, Blank::none, -kMaxAngle, kMaxAngle},
+    {"大盘缩放比例", Fallback::one, Kind::scale, Blank::none, 0, kMaxScale},
     {"别名", Fallback::none},
     {"info", Fallback::none},
     {"缩放备份", Fallback::none},
@@ -93,12 +125,27 @@ inline constexpr std::array<KeyInfo, kKeyCount> kKeys = {{
     {"字体大小", Fallback::empty_text},
     {"文本颜色", Fallback::empty_text},
     {"字体", Fallback::empty_text},
-    {"状态列表", Fallback::none},
+    {"状态列表", Fallback::none, Kind::records, Blank::none},
 }};
 
 constexpr std::size_t index(Key k) { return static_cast<std::size_t>(k); }
 constexpr std::string_view name(Key k) { return kKeys[index(k)].name; }
 constexpr Fallback fallback(Key k) { return kKeys[index(k)].fallback; }
+
+// The keys a compact record may leave out and that then take a plain value
+// (0, 1, None, "", True or False): those of a report's fixed part whose
+// fallback needs neither the record's other keys nor its picture.
+constexpr bool plain_default(Key k) {
+  switch (fallback(k)) {
+    case Fallback::required:
+    case Fallback::from_x:
+    case Fallback::from_y:
+    case Fallback::picture_size:
+      return false;
+    default:
+      return k < Key::scale_backup;
+  }
+}
 
 // The fifteen keys of a layer's look that the player animates, in the order a
 // state is read when it is shaped into a change segment.
