@@ -86,14 +86,6 @@ class ClassBuilder {
     return *this;
   }
 
-  // A static function of the class (no self).
-  template <typename Func, typename... Extra>
-  ClassBuilder& static_method(const char* name, Func&& f, const Extra&... extra) {
-    py::cpp_function cf(std::forward<Func>(f), py::name(name), extra...);
-    put(name, py::module_::import("builtins").attr("staticmethod")(cf));
-    return *this;
-  }
-
   // A read-only property: getter takes self.
   template <typename Func>
   ClassBuilder& readonly(const char* name, Func&& getter, const char* doc = nullptr) {
