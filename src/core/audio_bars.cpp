@@ -136,6 +136,12 @@ bool readable(SampleFormat f) {
   return false;
 }
 
+SampleFormat read_as(SampleFormat f) {
+  if (f.kind == 'f' && f.bytes < 4) return {'f', 4};
+  if (f.kind == 'f' && f.bytes > 8) return {'f', 8};
+  return f;
+}
+
 void check_bar_count(std::int64_t bars) {
   if (bars == 0) throw DivisionByZero("integer division or modulo by zero");
   if (bars < 0) throw BadValue("the number of bars must not be negative");
@@ -165,6 +171,7 @@ std::optional<std::vector<BarHeight>> heights_of(const AnySamples& s, std::int64
 
 std::optional<std::vector<BarHeight>> audio_bar_heights(const AnySamples& s, std::int64_t start,
                                                         std::int64_t end, std::int64_t bars) {
+  if (s.channels == 0) throw BadValue("audio samples have no channel");
   const auto [kind, bytes] = s.format;
   if (kind == 'f' && bytes == 4) return heights_of<float>(s, start, end, bars);
   if (kind == 'f' && bytes == 8) return heights_of<double>(s, start, end, bars);

@@ -1,5 +1,6 @@
 #include "tazu/widget_layout.hpp"
 
+#include "tazu/errors.hpp"
 #include "tazu/menu_layout.hpp"
 
 namespace tazu {
@@ -42,6 +43,17 @@ FontDialogLayout font_dialog_layout() {
   l.confirm = {centred(l.panel_width, kConfirmWidth), row_top + kCellHeight + 30, kConfirmWidth,
                kCellHeight};
   return l;
+}
+
+std::string hex_colour(Rgb c) {
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::string out = "#";
+  for (int v : {c.r, c.g, c.b}) {
+    if (v < 0 || v > 255) throw BadValue("a colour channel is a whole number from 0 to 255");
+    out += kDigits[v >> 4];
+    out += kDigits[v & 15];
+  }
+  return out;
 }
 
 }  // namespace tazu

@@ -211,3 +211,23 @@ TEST(AnySamples, UnreadableTypeRefused) {
   tazu::AnySamples s{{'c', 16}, data, 1, 16};
   EXPECT_THROW(tazu::audio_bar_heights(s, 0, 1, 1), tazu::WrongKind);
 }
+
+TEST(AnySamples, RareFloatsAreReadAsCommonOnes) {
+  auto expect_format = [](tazu::SampleFormat given, char kind, std::size_t bytes) {
+    const tazu::SampleFormat f = tazu::read_as(given);
+    EXPECT_EQ(f.kind, kind);
+    EXPECT_EQ(f.bytes, bytes);
+    EXPECT_TRUE(tazu::readable(f) || kind == 'c');
+  };
+  expect_format({'f', 2}, 'f', 4);
+  expect_format({'f', 16}, 'f', 8);
+  expect_format({'f', 4}, 'f', 4);
+  expect_format({'i', 2}, 'i', 2);
+  expect_format({'c', 16}, 'c', 16);
+}
+
+TEST(AnySamples, FramesWithoutChannelsRefused) {
+  const float data[4] = {};
+  tazu::AnySamples s{{'f', 4}, reinterpret_cast<const std::byte*>(data), 4, 0, 0, 4};
+  EXPECT_THROW(tazu::audio_bar_heights(s, 0, 4, 2), tazu::BadValue);
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tazu/errors.hpp"
 #include "tazu/widget_layout.hpp"
 
 namespace {
@@ -42,4 +43,11 @@ TEST(FontDialogLayout, TextRowThenThreeCellsThenConfirm) {
   expect_box(l.size, 670, 240, 300, 90);
   expect_box(l.confirm, 500, 360, 200, 90);
   expect_box(l.picker, 160, 50, 420, 400);
+}
+
+TEST(HexColour, TwoLowerCaseDigitsPerChannel) {
+  EXPECT_EQ(tazu::hex_colour({1, 2, 3}), "#010203");
+  EXPECT_EQ(tazu::hex_colour({255, 171, 0}), "#ffab00");
+  EXPECT_THROW(tazu::hex_colour({256, 0, 0}), tazu::BadValue);
+  EXPECT_THROW(tazu::hex_colour({0, -1, 0}), tazu::BadValue);
 }

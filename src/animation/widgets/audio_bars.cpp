@@ -52,18 +52,15 @@ py::object calc_audio_bar_heights(py::object audio_data, py::object sample_rate,
   check_bar_count(n);
 
   if (a.ndim() > 2) a = a.attr("reshape")(a.shape(0), -1);
-  if (a.ndim() == 2 && a.shape(1) == 0) throw py::value_error("audio samples have no channel");
 
   py::dtype dt = a.dtype();
   if (!pyext::truthy(dt.attr("isnative"))) a = a.attr("astype")(dt.attr("newbyteorder")("="));
-  // Half and extended precision are rare in audio: read them as float32/float64.
-  if (dt.kind() == 'f' && dt.itemsize() == 2) a = a.attr("astype")(np.attr("float32"));
-  if (dt.kind() == 'f' && dt.itemsize() > 8) a = a.attr("astype")(np.attr("float64"));
-  dt = a.dtype();
-  const SampleFormat format{dt.kind(), static_cast<std::size_t>(dt.itemsize())};
+  const SampleFormat format = read_as({dt.kind(), static_cast<std::size_t>(dt.itemsize())});
+  if (format.bytes != static_cast<std::size_t>(dt.itemsize()))
+    a = a.attr("astype")(np.attr(format.bytes == 4 ? "float32" : "float64"));
   if (!readable(format))
     throw py::type_error("audio samples must be integers or floats, not " +
-                         std::string(py::str(dt)));
+                         std::string(py::str(a.dtype())));
 
   AnySamples samples{format, static_cast<const std::byte*>(a.data()), a.shape(0), a.strides(0)};
   if (a.ndim() == 2) {

@@ -1,6 +1,7 @@
 // 字体输入框: the text layer's text, optional font and size, and a colour chosen
 // in pygame_gui's colour picker; everything goes back through the callback.
 #include <optional>
+#include <string>
 
 #include "register.hpp"
 #include "tazu/widget_layout.hpp"
@@ -50,9 +51,10 @@ void close_palette(py::object self, py::object event) {
   TZ_GET(pick, "生效")();
 }
 
-py::object to_hex(py::object /*self*/, py::object color) {
-  return py::str("#{:02x}{:02x}{:02x}")
-      .format(TZ_GET(color, "r"), TZ_GET(color, "g"), TZ_GET(color, "b"));
+std::string to_hex(py::object /*self*/, py::object color) {
+  auto channel = [&](py::handle v) { return py::cast<int>(v); };
+  return hex_colour(
+      {channel(TZ_GET(color, "r")), channel(TZ_GET(color, "g")), channel(TZ_GET(color, "b"))});
 }
 
 py::object to_tuple(py::object /*self*/, py::object color) {

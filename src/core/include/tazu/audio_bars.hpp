@@ -58,6 +58,11 @@ struct SampleFormat {
 // floats of 4 or 8 bytes, in the machine's byte order.
 bool readable(SampleFormat format);
 
+// The format to convert samples to before reading them: half and extended
+// precision floats (rare in audio) as 4- and 8-byte floats; any other format
+// as it is.
+SampleFormat read_as(SampleFormat format);
+
 // Samples of any readable type, laid out as in SampleView.
 struct AnySamples {
   SampleFormat format;
@@ -81,7 +86,8 @@ struct BarHeight {
 void check_bar_count(std::int64_t bars);
 
 // The bars of a buffer of any readable type (an unreadable one throws
-// WrongKind); nullopt when the segment is empty. `bars` must be positive.
+// WrongKind, frames of no channel BadValue); nullopt when the segment is
+// empty. `bars` must be positive.
 std::optional<std::vector<BarHeight>> audio_bar_heights(const AnySamples& samples,
                                                         std::int64_t start_sample,
                                                         std::int64_t end_sample, std::int64_t bars);

@@ -4,7 +4,10 @@
 // boxes are whole numbers.
 #pragma once
 
+#include <string>
+
 #include "tazu/geometry.hpp"
+#include "tazu/segment_button.hpp"
 
 namespace tazu {
 
@@ -41,5 +44,10 @@ struct FontDialogLayout {
   Box picker{160, 50, 420, 400};
 };
 FontDialogLayout font_dialog_layout();
+
+// "#rrggbb": each channel as two lower-case hexadecimal digits, as the colour
+// picker's button shows the chosen colour. A channel outside 0 to 255 throws
+// BadValue.
+std::string hex_colour(Rgb colour);
 
 }  // namespace tazu
