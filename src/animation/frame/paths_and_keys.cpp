@@ -1,9 +1,20 @@
-// _record_keys: the state record's table, for the command that completes and
-// checks compact records; private to the package.
+// 转相对路径, and _record_keys: the state record's table for the command that
+// completes and checks compact records (private to the package).
 #include "convert.hpp"
 #include "register.hpp"
 
 namespace tazu {
+
+void register_relative_path(py::module_& m) {
+  m.def(
+      "转相对路径",
+      [](py::object file_path) {
+        // The directory recorded at import, read through the module namespace so
+        // a host that rebinds it is honoured.
+        return TZ_G("os").attr("path").attr("relpath")(file_path, TZ_G("tazu_current_directory"));
+      },
+      py::arg("file_path"));
+}
 
 namespace {
 
