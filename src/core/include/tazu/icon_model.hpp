@@ -1,11 +1,14 @@
 // The attributes a canvas icon is made with: their names, what each starts
 // as, and the three runs in which the constructor sets them around the base
-// class's own set-up. The binding turns each initial value into the host's.
+// class's own set-up (the binding turns each initial value into the host's);
+// and where its report takes its plain numbers from.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string_view>
+
+#include "tazu/state_record.hpp"
 
 namespace tazu::icon_model {
 
@@ -93,5 +96,24 @@ inline constexpr std::array<Attribute, 29> kAfterMove = {{
 // The constructor's arguments that attributes of the same name keep.
 inline constexpr std::array<std::string_view, 7> kKeptArguments = {
     "画板", "info", "系统", "图标信息", "编号", "类型", "标记编号"};
+
+// The plain numbers of a report, in the order they are converted to standard
+// data: each read from the icon's rectangle (矩形) or from the icon itself.
+struct ReportedNumber {
+  record::Key key;
+  bool from_rectangle;
+  std::string_view attribute;
+};
+inline constexpr std::array<ReportedNumber, 9> kReportedNumbers = {{
+    {record::Key::x, true, "左"},
+    {record::Key::y, true, "上"},
+    {record::Key::width, true, "宽"},
+    {record::Key::height, true, "高"},
+    {record::Key::scale, false, "scale_ratio"},
+    {record::Key::group_scale, false, "大盘缩放比例"},
+    {record::Key::origin_x, false, "origin_x"},
+    {record::Key::origin_y, false, "origin_y"},
+    {record::Key::base_scale, false, "原始缩放比例"},
+}};
 
 }  // namespace tazu::icon_model
