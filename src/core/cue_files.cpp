@@ -33,12 +33,13 @@ std::string timing_line(const Cue& cue, char separator) {
   return format_ms(start, separator) + " --> " + format_ms(end, separator);
 }
 
-// Cue text: each line kept, blank lines dropped (a blank line ends a cue);
+// Cue text: each line kept, lines of white space dropped (a reader takes
+// them for the end of the cue);
 // markup characters escaped for WebVTT.
 std::string cue_payload(std::string_view text, bool escape) {
   std::string out, line;
   auto flush = [&] {
-    if (line.find_first_not_of(" \t") != std::string::npos) {
+    if (!strip_unicode(line).empty()) {
       if (!out.empty()) out.push_back('\n');
       out += line;
     }
