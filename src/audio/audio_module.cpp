@@ -145,6 +145,15 @@ PYBIND11_MODULE(_audio, m) {
       py::arg("base"),
       "(sound, cues): the file names of a shot's narration and of its cue file, from the "
       "shot's media base name, as the module names them.");
+  m.def(
+      "clean_text",
+      [](const py::str& text) {
+        return tazu::narration::clean_text(
+            std::string(py::bytes(text.attr("encode")("utf-8", "ignore"))));
+      },
+      py::arg("text"),
+      "Text as the speech engine takes it: control characters and lone surrogates left out, "
+      "tab and line breaks made spaces.");
   m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));
   m.def(
       "join", [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },

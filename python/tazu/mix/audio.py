@@ -243,16 +243,6 @@ def 合并音频(音频列表) -> 音频:
 # ---- speech --------------------------------------------------------------------
 
 
-# Control characters (a NUL ends espeak-ng's input) and lone surrogates (no
-# UTF-8 form) are not speech; tab and line breaks become a space.
-_UNSPEAKABLE = re.compile("[\x00-\x08\x0e-\x1f\x7f-\x9f\ud800-\udfff]")
-_BREAKS = re.compile("[\t\n\v\f\r]")
-
-
-def _speakable(text):
-    return _BREAKS.sub(" ", _UNSPEAKABLE.sub("", text))
-
-
 class 朗读失败(RuntimeError):
     """The speech engine could not speak the text."""
 
@@ -398,7 +388,9 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
     """
     if 保存位置 is None:
         raise ValueError("朗读需要保存位置")
-    text = "" if 文本 is None else _speakable(str(文本))
+    # Control characters (a NUL ends espeak-ng's input) and lone surrogates (no
+    # UTF-8 form) are not speech; tab and line breaks become a space.
+    text = "" if 文本 is None else _audio.clean_text(str(文本))
     if not text.strip():
         raise ValueError("朗读的文本是空的")
     path = os.fspath(保存位置)

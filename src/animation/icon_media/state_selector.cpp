@@ -72,11 +72,9 @@ bool check(py::object self, py::object event) {
 }
 
 py::object clicked_row(py::object self, py::object mouse) {
-  auto [px, py_] = layout_py::point(mouse);
-  long long row =
-      row_at(pyext::py_float(TZ_GET(self, "横坐标")()), pyext::py_float(TZ_GET(self, "纵坐标")()),
-             pyext::py_float(TZ_GET(self, "菜单宽度")), pyext::py_float(TZ_GET(self, "项高度")),
-             py::len(TZ_GET(self, "选项列表")), px, py_);
+  Vec2 origin{pyext::py_float(TZ_GET(self, "横坐标")()), pyext::py_float(TZ_GET(self, "纵坐标")())};
+  long long row = layout_py::column(self, origin, TZ_GET(self, "菜单宽度"), TZ_GET(self, "项高度"))
+                      .row_under(layout_py::point(mouse));
   if (row >= 0) TZ_SET(self, "选中项", py::int_(row));
   return py::int_(row);
 }
