@@ -98,6 +98,19 @@ TEST(StateRecord, PlainDefaultsAreTheFixedPartsPlainFallbacks) {
   EXPECT_EQ(plain, expected);
 }
 
+TEST(StateRecord, PlainFallbacksStandForTheirValues) {
+  using record::Fallback;
+  using record::PlainValue;
+  EXPECT_EQ(record::plain_value(Fallback::zero), PlainValue{0});
+  EXPECT_EQ(record::plain_value(Fallback::one), PlainValue{1});
+  EXPECT_EQ(record::plain_value(Fallback::yes), PlainValue{true});
+  EXPECT_EQ(record::plain_value(Fallback::no), PlainValue{false});
+  EXPECT_EQ(record::plain_value(Fallback::empty_text), PlainValue{std::string_view{}});
+  EXPECT_EQ(record::plain_value(Fallback::none), PlainValue{});
+  EXPECT_EQ(record::kind_name(record::Kind::media_file), "media_file");
+  EXPECT_EQ(record::kind_name(record::Kind::records), "records");
+}
+
 // Every bounded kind has a range that holds its key's default, and only the
 // kinds that take numbers have bounds.
 TEST(StateRecord, BoundsHoldTheDefaults) {

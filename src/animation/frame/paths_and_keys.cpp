@@ -18,28 +18,6 @@ void register_relative_path(py::module_& m) {
 
 namespace {
 
-using record::Fallback;
-
-py::object plain_value(Fallback f) {
-  switch (f) {
-    case Fallback::zero:
-      return py::int_(0);
-    case Fallback::one:
-      return py::int_(1);
-    case Fallback::empty_text:
-      return py::str("");
-    case Fallback::yes:
-      return py::bool_(true);
-    case Fallback::no:
-      return py::bool_(false);
-    default:
-      return py::none();
-  }
-}
-
-constexpr const char* kKindNames[] = {"any",  "identifier", "media_file", "number", "scale",
-                                      "pair", "box",        "count",      "records"};
-
 // One dict per key, in the table's order: name, kind, low, high, whether None
 // and "" stand for none, whether a record needs it, and the default of a key
 // a compact record may leave out.
@@ -50,13 +28,13 @@ py::tuple record_keys() {
     const record::KeyInfo& info = record::kKeys[i];
     py::dict row;
     row["name"] = convert::key_name(key);
-    row["kind"] = kKindNames[static_cast<std::size_t>(info.kind)];
+    row["kind"] = record::kind_name(info.kind);
     row["low"] = info.low;
     row["high"] = info.high;
     row["none"] = info.blank != record::Blank::never;
     row["empty_text"] = info.blank == record::Blank::none_or_empty_text;
-    row["required"] = info.fallback == Fallback::required;
-    if (record::plain_default(key)) row["default"] = plain_value(info.fallback);
+    row["required"] = info.fallback == record::Fallback::required;
+    if (record::plain_default(key)) row["default"] = record::plain_value(info.fallback);
     rows[i] = row;
   }
   return rows;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <variant>
 
 namespace tazu::record {
 
@@ -83,6 +84,11 @@ enum class Blank : std::uint8_t {
   none_or_empty_text,  // None or "": the record format writes "" for no rotation centre
 };
 
+// How the kinds are named to the command that checks documents.
+inline constexpr std::array<std::string_view, 9> kKindNames = {
+    "any", "identifier", "media_file", "number", "scale", "pair", "box", "count", "records"};
+constexpr std::string_view kind_name(Kind k) { return kKindNames[static_cast<std::size_t>(k)]; }
+
 inline constexpr double kMaxPosition = 1e6;  // pixels, for positions, sizes and boxes
 inline constexpr double kMaxAngle = 1e6;     // degrees
 inline constexpr double kMaxScale = 1000;
@@ -144,6 +150,29 @@ constexpr bool plain_default(Key k) {
       return false;
     default:
       return k < Key::scale_backup;
+  }
+}
+
+// A plain value as a record holds it: None (monostate), True or False, a
+// whole number or a text.
+using PlainValue = std::variant<std::monostate, bool, int, std::string_view>;
+
+// The value a plain fallback stands for: 0, 1, None, "", True or False (None
+// for the fallbacks that are not plain).
+constexpr PlainValue plain_value(Fallback f) {
+  switch (f) {
+    case Fallback::zero:
+      return PlainValue{0};
+    case Fallback::one:
+      return PlainValue{1};
+    case Fallback::empty_text:
+      return PlainValue{std::string_view{}};
+    case Fallback::yes:
+      return PlainValue{true};
+    case Fallback::no:
+      return PlainValue{false};
+    default:
+      return PlainValue{};
   }
 }
 
