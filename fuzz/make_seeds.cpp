@@ -153,6 +153,31 @@ void narration_seeds() {
   save(t, "clip-fields", o.bytes);
 }
 
+void cue_file_seeds() {
+  const std::string t = "fuzz_cue_files";
+  save_text(t, "file-plain", 0, "WEBVTT\n\n00:00:00.041 --> 00:00:01.323\n第一集\n");
+  save_text(t, "file-odd", 0,
+            "\xef\xbb\xbfWEBVTT - 旁白\r\n\r\nNOTE x\r\n\r\n1\r\n00:01.500 --> 00:02.250 "
+            "line:90%\r\n<v 甲>今天 &amp; "
+            "&lt;明天&gt;\r\n\u3000\r\n1:00:00,000-->1:00:01.000\r两行\r字幕");
+  save_text(t, "file-bad-time", 0, "WEBVTT\n\n00:00:00,5 --> 00:00:01.000\n好\n");
+  save_text(t, "file-no-timing", 0, "WEBVTT\n\nid\n好\n");
+  fuzz::Output o;
+  o.u8(1);
+  o.u8(3);
+  const struct {
+    double start, end;
+    const char* text;
+  } cues[] = {{0.0406, 1.3234, "第一集"}, {3725.5, 3725.5, "a<b> & c\n\n下"}, {-1, 1e300, " --> "}};
+  for (const auto& c : cues) {
+    o.number(c.start);
+    o.number(c.end);
+    o.text(c.text);
+  }
+  save(t, "writers", o.bytes);
+  save_text(t, "line-marks", 2, "今天<s>天气<s><s>很好！ <s>>> 结束<<s>s>");
+}
+
 void playback_seeds() {
   const std::string t = "fuzz_playback";
   {  // keyframes laid end to end, queried at joins and inside
@@ -397,11 +422,14 @@ int main(int argc, char** argv) {
   // One target's seeds alone, so that the others (Ogg streams carry random
   // serial numbers) stay as they are.
   const std::string only = argc > 2 ? argv[2] : "";
-  const std::pair<const char*, void (*)()> makers[] = {
-      {"fuzz_audio_read", audio_seeds},  {"fuzz_narration", narration_seeds},
-      {"fuzz_playback", playback_seeds}, {"fuzz_dsp", dsp_seeds},
-      {"fuzz_bars", bars_seeds},         {"fuzz_layout", layout_seeds},
-      {"fuzz_gif_scan", gif_seeds}};
+  const std::pair<const char*, void (*)()> makers[] = {{"fuzz_audio_read", audio_seeds},
+                                                       {"fuzz_narration", narration_seeds},
+                                                       {"fuzz_cue_files", cue_file_seeds},
+                                                       {"fuzz_playback", playback_seeds},
+                                                       {"fuzz_dsp", dsp_seeds},
+                                                       {"fuzz_bars", bars_seeds},
+                                                       {"fuzz_layout", layout_seeds},
+                                                       {"fuzz_gif_scan", gif_seeds}};
   for (const auto& [target, make] : makers)
     if (only.empty() || only == target) make();
   return 0;

@@ -19,9 +19,9 @@ shift || true
 targets=("$@")
 # The slower targets (audio through libsndfile and libsamplerate) get more of
 # the minute.
-declare -A default_seconds=([fuzz_narration]=7 [fuzz_playback]=7 [fuzz_dsp]=14 [fuzz_bars]=7
+declare -A default_seconds=([fuzz_narration]=7 [fuzz_cue_files]=5 [fuzz_playback]=7 [fuzz_dsp]=14 [fuzz_bars]=7
                             [fuzz_layout]=5 [fuzz_audio_read]=14 [fuzz_gif_scan]=6)
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_narration fuzz_playback fuzz_dsp fuzz_bars fuzz_layout
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_narration fuzz_cue_files fuzz_playback fuzz_dsp fuzz_bars fuzz_layout
                                      fuzz_audio_read fuzz_gif_scan)
 build=${TAZU_FUZZ_BUILD_DIR:-build/fuzz}
 

@@ -10,6 +10,7 @@
 #include "tazu/audio.hpp"
 #include "tazu/files.hpp"
 #include "tazu/narration.hpp"
+#include "tazu/waveform.hpp"
 
 namespace py = pybind11;
 namespace ta = tazu::audio;
@@ -112,6 +113,21 @@ PYBIND11_MODULE(_audio, m) {
                                   py::array_t<float>(e.max.size(), e.max.data()));
           },
           py::arg("columns"), "(min, max) arrays: one entry per column.")
+      .def(
+          "waveform_plot",
+          [](const ta::Buffer& b, int width, int height) {
+            const ta::WaveformPlot p = ta::waveform_plot(b, width, height);
+            std::vector<std::pair<double, double>> ticks, columns;
+            for (std::size_t i = 0; i < p.tick_x.size(); ++i)
+              ticks.emplace_back(p.tick_seconds[i], p.tick_x[i]);
+            for (std::size_t i = 0; i < p.column_top.size(); ++i)
+              columns.emplace_back(p.column_top[i], p.column_bottom[i]);
+            return py::make_tuple(py::make_tuple(p.kLeft, p.kTop, p.width, p.height), p.level_y,
+                                  ticks, columns);
+          },
+          py::arg("width"), py::arg("height"),
+          "The waveform picture's plot: (area (x, y, w, h), the y of levels +1 to -1, ticks "
+          "(seconds, x), columns (top, bottom)).")
       .def("convert", &ta::convert, py::arg("rate"), py::arg("channels"))
       .def("peak_db", &ta::peak_db)
       .def("rms_db", &ta::rms_db)
@@ -145,6 +161,15 @@ PYBIND11_MODULE(_audio, m) {
       py::arg("base"),
       "(sound, cues): the file names of a shot's narration and of its cue file, from the "
       "shot's media base name, as the module names them.");
+  m.def(
+      "clean_text",
+      [](const py::str& text) {
+        return tazu::narration::clean_text(
+            std::string(py::bytes(text.attr("encode")("utf-8", "ignore"))));
+      },
+      py::arg("text"),
+      "Text as the speech engine takes it: control characters and lone surrogates left out, "
+      "tab and line breaks made spaces.");
   m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));
   m.def(
       "join", [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },

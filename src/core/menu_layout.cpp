@@ -66,12 +66,12 @@ ContextMenuPlacement place_context_menu(double icon_x, double icon_y, double ico
   return p;
 }
 
-Clamped selector_x(double icon_x, double canvas_width) {
-  return clamp_span(icon_x - kSelectorWidth, kSelectorWidth, canvas_width, true);
+Clamped selector_x(double icon_x, double width, double canvas_width) {
+  return clamp_span(icon_x - width, width, canvas_width, true);
 }
 
-Clamped selector_y(double icon_y, std::size_t rows, double canvas_height) {
-  return clamp_span(icon_y, static_cast<double>(rows) * kSelectorRowHeight, canvas_height, true);
+Clamped selector_y(double icon_y, double height, double canvas_height) {
+  return clamp_span(icon_y, height, canvas_height, true);
 }
 
 long long row_at(double left, double top, double width, double row_height, std::size_t rows,

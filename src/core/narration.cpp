@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 namespace tazu::narration {
 
@@ -18,24 +17,6 @@ int count_marks(std::string_view s) {
   int n = 0;
   for (std::size_t p = s.find(kMark); p != std::string_view::npos; p = s.find(kMark, p + 3)) ++n;
   return n;
-}
-
-// Python's str.isspace() for one code point.
-bool is_space(char32_t c) {
-  if (c == ' ' || (c >= 0x09 && c <= 0x0d) || (c >= 0x1c && c <= 0x1f)) return true;
-  switch (c) {
-    case 0x85:
-    case 0xa0:
-    case 0x1680:
-    case 0x2028:
-    case 0x2029:
-    case 0x202f:
-    case 0x205f:
-    case 0x3000:
-      return true;
-    default:
-      return c >= 0x2000 && c <= 0x200a;
-  }
 }
 
 // Decodes the code point starting at s[i]; returns its byte length (1 for a bad byte).
@@ -53,9 +34,26 @@ std::size_t decode(std::string_view s, std::size_t i, char32_t& cp) {
   return len;
 }
 
-// Length of the well-formed UTF-8 sequence at s[i] (surrogates count as
-// ill-formed), or 0; `cp` gets its code point.
-std::size_t decode_strict(std::string_view s, std::size_t i, char32_t& cp) {
+}  // namespace
+
+bool is_space(char32_t c) {
+  if (c == ' ' || (c >= 0x09 && c <= 0x0d) || (c >= 0x1c && c <= 0x1f)) return true;
+  switch (c) {
+    case 0x85:
+    case 0xa0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202f:
+    case 0x205f:
+    case 0x3000:
+      return true;
+    default:
+      return c >= 0x2000 && c <= 0x200a;
+  }
+}
+
+std::size_t utf8_sequence(std::string_view s, std::size_t i, char32_t& cp) {
   const auto b = static_cast<unsigned char>(s[i]);
   if (b < 0x80) {
     cp = b;
@@ -74,14 +72,12 @@ std::size_t decode_strict(std::string_view s, std::size_t i, char32_t& cp) {
   return len;
 }
 
-}  // namespace
-
 std::string clean_text(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     char32_t cp;
-    std::size_t len = decode_strict(text, i, cp);
+    std::size_t len = utf8_sequence(text, i, cp);
     if (len == 0) {
       ++i;
       continue;
@@ -275,72 +271,6 @@ std::vector<Cue> clause_cues(const std::vector<TimedPart>& parts, const audio::B
     cues.push_back({begin, end, part.text});
   }
   return cues;
-}
-
-namespace {
-
-long long to_ms(double seconds) {
-  if (!std::isfinite(seconds) || seconds <= 0) return 0;
-  // Held below the 64-bit range (about 30 million years): llround past it
-  // gives a negative count, and a cue's end adds one.
-  constexpr double kMaxMs = 1e18;
-  const double ms = std::round(seconds * 1000.0);
-  return ms < kMaxMs ? static_cast<long long>(ms) : static_cast<long long>(kMaxMs);
-}
-
-std::string format_ms(long long ms) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60,
-                ms / 1000 % 60, ms % 1000);
-  return buf;
-}
-
-// Cue text: markup characters escaped, each line kept, blank lines dropped.
-std::string cue_payload(std::string_view text) {
-  std::string out, line;
-  auto flush = [&] {
-    if (line.find_first_not_of(" \t") != std::string::npos) {
-      if (!out.empty()) out.push_back('\n');
-      out += line;
-    }
-    line.clear();
-  };
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        line += "&amp;";
-        break;
-      case '<':
-        line += "&lt;";
-        break;
-      case '>':
-        line += "&gt;";
-        break;
-      case '\r':
-      case '\n':
-        flush();
-        break;
-      default:
-        line.push_back(c);
-    }
-  }
-  flush();
-  return out;
-}
-
-}  // namespace
-
-std::string vtt_timestamp(double seconds) { return format_ms(to_ms(seconds)); }
-
-std::string webvtt(const std::vector<Cue>& cues) {
-  std::string out = "WEBVTT\n";
-  for (const Cue& cue : cues) {
-    const long long start = to_ms(cue.start);
-    const long long end = std::max(to_ms(cue.end), start + 1);
-    out.append("\n").append(format_ms(start)).append(" --> ").append(format_ms(end));
-    out.append("\n").append(cue_payload(cue.text)).append("\n");
-  }
-  return out;
 }
 
 }  // namespace tazu::narration

@@ -95,15 +95,15 @@ TEST(MenuLayout, ContextMenuTallerThanCanvasEndsOnItsBottom) {
 }
 
 TEST(MenuLayout, SelectorLeftOfIconInsideCanvas) {
-  EXPECT_EQ(tazu::selector_x(30, 1000).value, 0);
-  EXPECT_EQ(tazu::selector_x(30, 1000).origin, Origin::kZero);
-  EXPECT_EQ(tazu::selector_x(500, 1000).value, 440);
-  EXPECT_EQ(tazu::selector_x(1200, 1000).value, 940);
+  EXPECT_EQ(tazu::selector_x(30, tazu::kSelectorWidth, 1000).value, 0);
+  EXPECT_EQ(tazu::selector_x(30, tazu::kSelectorWidth, 1000).origin, Origin::kZero);
+  EXPECT_EQ(tazu::selector_x(500, tazu::kSelectorWidth, 1000).value, 440);
+  EXPECT_EQ(tazu::selector_x(1200, tazu::kSelectorWidth, 1000).value, 940);
   // A canvas narrower than the selector: the far edge wins.
-  EXPECT_EQ(tazu::selector_x(10, 40).value, -20);
-  EXPECT_EQ(tazu::selector_y(-5, 4, 800).value, 0);
-  EXPECT_EQ(tazu::selector_y(750, 4, 800).value, 680);
-  EXPECT_EQ(tazu::selector_y(100, 4, 800).origin, Origin::kOwn);
+  EXPECT_EQ(tazu::selector_x(10, tazu::kSelectorWidth, 40).value, -20);
+  EXPECT_EQ(tazu::selector_y(-5, 4 * tazu::kSelectorRowHeight, 800).value, 0);
+  EXPECT_EQ(tazu::selector_y(750, 4 * tazu::kSelectorRowHeight, 800).value, 680);
+  EXPECT_EQ(tazu::selector_y(100, 4 * tazu::kSelectorRowHeight, 800).origin, Origin::kOwn);
 }
 
 struct RowCase {

@@ -22,7 +22,7 @@ from tazu.cli.errors import CommandError
 from tazu.cli.progress import Progress
 from tazu.cli.render import render_clip
 from tazu.cli.shots import colour, load_shot, read_json
-from tazu.cli.subtitles import Cue, plain_text, read_vtt, srt_text, vtt_text
+from tazu.cli.subtitles import Cue, read_vtt, srt_text, title_text, vtt_text
 from tazu.cli.voice import load_config, narration_files
 from tazu.cli.workers import Runner, voice_line
 
@@ -199,7 +199,7 @@ def _media_of(doc, base: str, where: str, memo: dict) -> list:
 
 
 def _narration(line: Line) -> None:
-    from tazu import mix
+    from tazu import animation, mix
 
     if not line.narration or not os.path.isfile(line.narration):
         line.narration = None
@@ -209,12 +209,8 @@ def _narration(line: Line) -> None:
     except Exception as e:  # noqa: BLE001 - a damaged narration is named, not traced
         raise CommandError(f"{line.narration}: cannot read the narration: {e}") from None
     vtt = narration_files(os.path.dirname(line.narration), line.base)[1]
-    cues = []
-    if os.path.isfile(vtt):
-        cues = [c for c in read_vtt(vtt) if c.text]
-    if not cues:
-        cues = [Cue(0.0, line.length, plain_text(line.text))]
-    line.cues = [Cue(max(0.0, c.start), min(c.end, line.length), c.text) for c in cues if c.end > c.start]
+    cues = read_vtt(vtt) if os.path.isfile(vtt) else []
+    line.cues = [Cue(*c) for c in animation._shot_cues(cues, line.length, line.text)]
 
 
 def _settings(config, crf, preset) -> EncoderSettings:
@@ -226,24 +222,23 @@ def _voice_config(config) -> dict:
 
 
 def _clip_task(line: Line, config, settings, burn: bool, font: str, cache: str, memo: dict) -> dict:
+    from tazu import animation
+
     fps = settings.fps
+    own = None
     if line.shot:
         doc = load_shot(line.shot)
         own = doc.get("时长", 1.0)
         if not math.isfinite(own):
             raise CommandError(f"{line.shot}: \"时长\" must be a positive number of seconds")
-        duration = max(float(own), line.length + config.旁白后留白秒数 if line.narration else 0.0)
-    else:
-        duration = line.length + config.旁白后留白秒数 if line.narration else config.无旁白镜头秒数
-    line.frames = max(1, math.ceil(duration * fps - 1e-9))
-    line.duration = line.frames / fps
+    duration, line.frames, line.duration = animation._shot_length(
+        own, line.length if line.narration else None, config.旁白后留白秒数, config.无旁白镜头秒数, fps)
     cues = [[c.start, c.end, c.text] for c in line.cues] if burn else []
     task = {
         "kind": "shot" if line.shot else "title",
         "shot": line.shot,
         # a title card breaks its line where the narration pauses
-        "text": "\n".join(filter(None, (plain_text(part) for part in re.split(r"(?:<s>)+", line.text))))
-        if not line.shot else "",
+        "text": title_text(line.text) if not line.shot else "",
         "duration": duration,
         "width": config.宽度,
         "height": config.高度,
@@ -278,21 +273,18 @@ def _check(result, where: str):
     return result
 
 
-def _sound_track(lines: list[Line], total_frames: int, fps: float):
+def _sound_track(lines: list[Line], fps: float):
     import numpy
 
-    from tazu import mix
+    from tazu import animation, mix
 
-    samples = numpy.zeros(int(round(total_frames * AUDIO_RATE / fps)), numpy.float32)
-    start_frame = 0
-    for line in lines:
+    total, spans = animation._sound_track([line.frames for line in lines], fps, AUDIO_RATE)
+    samples = numpy.zeros(total, numpy.float32)
+    for line, (at, end) in zip(lines, spans):
         if line.narration:
             audio = mix.抓取音频(line.narration).转换(采样率=AUDIO_RATE, 声道数=1)
-            data = numpy.asarray(audio.样本(), numpy.float32).reshape(-1)
-            at = int(round(start_frame * AUDIO_RATE / fps))
-            end = min(len(samples), at + len(data), int(round((start_frame + line.frames) * AUDIO_RATE / fps)))
-            samples[at:end] = data[: end - at]
-        start_frame += line.frames
+            data = numpy.asarray(audio.样本(), numpy.float32).reshape(-1)[: end - at]
+            samples[at : at + len(data)] = data
     # AAC rebuilds peaks a little higher than they were: leave 1 dB below full scale
     peak = float(numpy.abs(samples).max()) if len(samples) else 0.0
     ceiling = 10 ** (-1 / 20)
@@ -302,13 +294,9 @@ def _sound_track(lines: list[Line], total_frames: int, fps: float):
 
 
 def _episode_cues(lines: list[Line], fps: float) -> list[Cue]:
-    cues, start_frame = [], 0
-    for line in lines:
-        t0, t1 = start_frame / fps, (start_frame + line.frames) / fps
-        for c in line.cues:
-            cues.append(Cue(t0 + c.start, min(t1, t0 + c.end), c.text))
-        start_frame += line.frames
-    return cues
+    from tazu import animation
+
+    return [Cue(*c) for c in animation._episode_cues([(line.frames, line.cues) for line in lines], fps)]
 
 
 def _episode_stamp(lines: list[Line], cues: list[Cue], burn: bool, memo: dict) -> str:
@@ -404,7 +392,7 @@ def build(config_path: str, out: str = "out", jobs: int = 1, cluster: str | None
                 with open(manifest, encoding="utf-8") as f:
                     current = f.read().strip() == stamp
             if not current:
-                samples = _sound_track(lines, total, settings.fps)
+                samples = _sound_track(lines, settings.fps)
                 for attempt in range(len(lines) + 1):
                     try:
                         join_clips([line.clip for line in lines], video, samples,

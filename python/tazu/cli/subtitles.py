@@ -2,17 +2,12 @@
 episode's SRT and WebVTT sidecars, and drawing cues into frames."""
 from __future__ import annotations
 
-import dataclasses
-import re
+from typing import NamedTuple
 
 from tazu.cli.errors import CommandError
 
-_TIME = re.compile(r"^(?:(\d+):)?(\d{1,2}):(\d{2})[.,](\d{3})$")
-_PAUSE = re.compile(r"<s>+")
 
-
-@dataclasses.dataclass(frozen=True)
-class Cue:
+class Cue(NamedTuple):
     start: float  # seconds
     end: float
     text: str
@@ -20,64 +15,43 @@ class Cue:
 
 def plain_text(line: str) -> str:
     """A storyboard line as a subtitle: without its pause marks."""
-    return "".join(part.strip() for part in _PAUSE.split(str(line)))
+    from tazu import animation
+
+    return animation._plain_text(str(line))
 
 
-def _seconds(stamp: str, where: str) -> float:
-    m = _TIME.match(stamp.strip())
-    if not m:
-        raise CommandError(f"{where}: bad cue time {stamp.strip()!r}")
-    h, mnt, s, ms = m.groups()
-    return int(h or 0) * 3600 + int(mnt) * 60 + int(s) + int(ms) / 1000
+def title_text(line: str) -> str:
+    """A storyboard line as a title card: a line per stretch between pauses."""
+    from tazu import animation
+
+    return animation._title_text(str(line))
 
 
 def read_vtt(path: str) -> list[Cue]:
     """The cues of a WebVTT file, in file order."""
+    from tazu import animation
+
     try:
-        with open(path, encoding="utf-8-sig") as f:
-            text = f.read()
-    except UnicodeDecodeError:
-        raise CommandError(f"{path}: not UTF-8 text") from None
+        with open(path, "rb") as f:
+            data = f.read()
     except OSError as e:
         raise CommandError(f"cannot read {path}: {e.strerror or e}") from None
-    blocks = re.split(r"\n\s*\n", text.replace("\r\n", "\n").replace("\r", "\n").strip())
-    if not blocks or not blocks[0].startswith("WEBVTT"):
-        raise CommandError(f"{path}: not a WebVTT file (no WEBVTT header)")
-    cues = []
-    for block in blocks[1:]:
-        lines = block.split("\n")
-        if lines[0].startswith(("NOTE", "STYLE", "REGION")):
-            continue
-        if "-->" not in lines[0]:
-            lines = lines[1:]  # cue identifier
-        if not lines or "-->" not in lines[0]:
-            raise CommandError(f"{path}: cue without a time line: {block[:40]!r}")
-        start, _, rest = lines[0].partition("-->")
-        end = rest.split()[0] if rest.split() else ""
-        cues.append(Cue(_seconds(start, path), _seconds(end, path), "\n".join(lines[1:]).strip()))
-    return cues
-
-
-def _stamp(seconds: float, sep: str) -> str:
-    ms = max(0, int(round(seconds * 1000)))
-    h, ms = divmod(ms, 3600_000)
-    m, ms = divmod(ms, 60_000)
-    s, ms = divmod(ms, 1000)
-    return f"{h:02d}:{m:02d}:{s:02d}{sep}{ms:03d}"
+    try:
+        return [Cue(*c) for c in animation._read_webvtt(data)]
+    except ValueError as e:  # (what is wrong, the piece at fault if any)
+        raise CommandError(" ".join([f"{path}: {e.args[0]}", *map(repr, e.args[1:])])) from None
 
 
 def vtt_text(cues: list[Cue]) -> str:
-    out = ["WEBVTT", ""]
-    for c in cues:
-        out += [f"{_stamp(c.start, '.')} --> {_stamp(c.end, '.')}", c.text, ""]
-    return "\n".join(out)
+    from tazu import animation
+
+    return animation._webvtt(cues)
 
 
 def srt_text(cues: list[Cue]) -> str:
-    out = []
-    for k, c in enumerate(cues, 1):
-        out += [str(k), f"{_stamp(c.start, ',')} --> {_stamp(c.end, ',')}", c.text, ""]
-    return "\n".join(out)
+    from tazu import animation
+
+    return animation._srt(cues)
 
 
 class Burner:

@@ -15,7 +15,6 @@ the text fed on standard input. See `朗读` for its voice, volume, speed and pi
 """
 from __future__ import annotations
 
-import math
 import os
 import re
 import shutil
@@ -161,49 +160,21 @@ class 音频:
 
 
 def _draw_waveform(clip, width, height, colour):
-    margin_left, margin_bottom, margin_top, margin_right = 60, 40, 20, 20
-    plot_w = max(1, width - margin_left - margin_right)
-    plot_h = max(1, height - margin_top - margin_bottom)
+    (left, top, plot_w, plot_h), levels, ticks, columns = clip._buf.waveform_plot(width, height)
     image = Image.new("RGB", (width, height), "white")
     draw = ImageDraw.Draw(image)
     font = ImageFont.load_default()
-    mid = margin_top + plot_h / 2
-
     # Level grid at ±1, ±0.5 and 0.
-    for level in (1.0, 0.5, 0.0, -0.5, -1.0):
-        y = mid - level * plot_h / 2
-        draw.line([(margin_left, y), (margin_left + plot_w, y)], fill=(225, 225, 225) if level else (180, 180, 180))
+    for level, y in zip((1.0, 0.5, 0.0, -0.5, -1.0), levels):
+        draw.line([(left, y), (left + plot_w, y)], fill=(225, 225, 225) if level else (180, 180, 180))
         draw.text((8, y - 6), f"{level:+.1f}" if level else " 0", fill=(90, 90, 90), font=font)
-    # Time ticks at a round step.
-    seconds = clip.时长
-    if seconds > 0:
-        step = _nice_step(seconds / 10)
-        t = 0.0
-        while t <= seconds + 1e-9:
-            x = margin_left + t / seconds * plot_w
-            draw.line([(x, margin_top), (x, margin_top + plot_h)], fill=(235, 235, 235))
-            draw.text((x - 10, margin_top + plot_h + 8), f"{t:g}s", fill=(90, 90, 90), font=font)
-            t += step
-
-    lo, hi = clip._buf.envelope(plot_w)
-    lo = np.clip(lo, -1.0, 1.0)
-    hi = np.clip(hi, -1.0, 1.0)
-    for x in range(plot_w):
-        y_top = mid - hi[x] * plot_h / 2
-        y_bottom = mid - lo[x] * plot_h / 2
-        draw.line([(margin_left + x, y_top), (margin_left + x, max(y_bottom, y_top + 1))], fill=colour)
-    draw.rectangle([margin_left, margin_top, margin_left + plot_w, margin_top + plot_h], outline=(120, 120, 120))
+    for t, x in ticks:
+        draw.line([(x, top), (x, top + plot_h)], fill=(235, 235, 235))
+        draw.text((x - 10, top + plot_h + 8), f"{t:g}s", fill=(90, 90, 90), font=font)
+    for x, (y_top, y_bottom) in enumerate(columns):
+        draw.line([(left + x, y_top), (left + x, y_bottom)], fill=colour)
+    draw.rectangle([left, top, left + plot_w, top + plot_h], outline=(120, 120, 120))
     return image
-
-
-def _nice_step(raw):
-    if raw <= 0:
-        return 1.0
-    power = 10 ** math.floor(math.log10(raw))
-    for m in (1, 2, 5, 10):
-        if raw <= m * power:
-            return m * power
-    return 10 * power
 
 
 # ---- making audio objects ------------------------------------------------------
@@ -241,16 +212,6 @@ def 合并音频(音频列表) -> 音频:
 
 
 # ---- speech --------------------------------------------------------------------
-
-
-# Control characters (a NUL ends espeak-ng's input) and lone surrogates (no
-# UTF-8 form) are not speech; tab and line breaks become a space.
-_UNSPEAKABLE = re.compile("[\x00-\x08\x0e-\x1f\x7f-\x9f\ud800-\udfff]")
-_BREAKS = re.compile("[\t\n\v\f\r]")
-
-
-def _speakable(text):
-    return _BREAKS.sub(" ", _UNSPEAKABLE.sub("", text))
 
 
 class 朗读失败(RuntimeError):
@@ -398,7 +359,9 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
     """
     if 保存位置 is None:
         raise ValueError("朗读需要保存位置")
-    text = "" if 文本 is None else _speakable(str(文本))
+    # Control characters (a NUL ends espeak-ng's input) and lone surrogates (no
+    # UTF-8 form) are not speech; tab and line breaks become a space.
+    text = "" if 文本 is None else _audio.clean_text(str(文本))
     if not text.strip():
         raise ValueError("朗读的文本是空的")
     path = os.fspath(保存位置)

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "icon/icon_common.hpp"
+#include "tazu/icon_model.hpp"
 
 namespace tazu::icon {
 
@@ -43,15 +44,10 @@ py::object report_now(py::object self, py::object with_backup) {
   put(Key::relative, vector);
   put(Key::group_box, box);
   py::object rect = TZ_GET(self, "矩形");
-  put(Key::x, conv(TZ_GET(rect, "左")));
-  put(Key::y, conv(TZ_GET(rect, "上")));
-  put(Key::width, conv(TZ_GET(rect, "宽")));
-  put(Key::height, conv(TZ_GET(rect, "高")));
-  put(Key::scale, conv(TZ_GET(self, "scale_ratio")));
-  put(Key::group_scale, conv(attribute(self, Key::group_scale)));
-  put(Key::origin_x, conv(attribute(self, Key::origin_x)));
-  put(Key::origin_y, conv(attribute(self, Key::origin_y)));
-  put(Key::base_scale, conv(attribute(self, Key::base_scale)));
+  for (const icon_model::ReportedNumber& n : icon_model::kReportedNumbers) {
+    py::str name(n.attribute.data(), n.attribute.size());
+    put(n.key, conv(py::getattr(n.from_rectangle ? rect : self, name)));
+  }
 
   // The rest is read now, unconverted, in table order.
   for (std::size_t i = 0; i < kFixedKeys; ++i) {

@@ -57,12 +57,10 @@ void draw(py::object self, py::object screen) {
 }
 
 py::object clicked_row(py::object self, py::object mouse) {
-  auto [px, py_] = layout_py::point(mouse);
-  long long row = row_at(
-      pyext::py_float(TZ_GET(self, "start_x")), pyext::py_float(TZ_GET(self, "option_start_y")),
-      pyext::py_float(TZ_GET(self, "菜单宽度")), pyext::py_float(TZ_GET(self, "项高度")),
-      py::len(TZ_GET(self, "选项列表")), px, py_);
-  return py::int_(row);
+  Vec2 origin{pyext::py_float(TZ_GET(self, "start_x")),
+              pyext::py_float(TZ_GET(self, "option_start_y"))};
+  return py::int_(layout_py::column(self, origin, TZ_GET(self, "菜单宽度"), TZ_GET(self, "项高度"))
+                      .row_under(layout_py::point(mouse)));
 }
 
 }  // namespace

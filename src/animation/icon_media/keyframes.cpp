@@ -1,7 +1,6 @@
 // Keyframe states of an icon: the stored list, switching between a stored state
 // and the live one (kept aside in a backup while a stored state is shown), and
 // the small dialogs for the loop count, the position and the scale.
-#include <cmath>
 #include <optional>
 
 #include "icon/icon_common.hpp"
@@ -140,8 +139,7 @@ void put_loop_count(py::object self, py::object count) {
 py::object standard(py::object screen, py::object v) {
   py::object s = convert::to_standard(screen, v, convert::Fit::unless_one);
   if (!PyFloat_Check(s.ptr())) return s;
-  double d = PyFloat_AS_DOUBLE(s.ptr());
-  return std::isfinite(d) && d == std::trunc(d) ? pyext::py_int(s) : s;
+  return keyframes::shown_whole(PyFloat_AS_DOUBLE(s.ptr())) ? pyext::py_int(s) : s;
 }
 
 void set_position(py::object self) {
@@ -177,7 +175,7 @@ py::object typed_scale(py::object self) {
   py::object scale = TZ_GET(self, "scale_ratio");
   py::object display = TZ_GET(TZ_GET(TZ_GET(self, "画板"), "屏幕"), "_fit_ratio");
   if (pyext::py_eq(display, py::int_(1))) return scale;
-  return TZ_G("round")(scale / display, 4);
+  return py::float_(keyframes::typed_scale(convert::number(scale), convert::number(display)));
 }
 
 void set_scale(py::object self) {

@@ -3,12 +3,14 @@
 // when the values it came from were ints, as the same arithmetic in Python gives.
 #pragma once
 
+#include <optional>
 #include <tuple>
 #include <utility>
 
 #include "convert.hpp"
 #include "pyclass.hpp"
 #include "tazu/menu_layout.hpp"
+#include "tazu/popup.hpp"
 
 namespace tazu::layout_py {
 
@@ -61,28 +63,39 @@ inline py::object render_label(py::handle self, py::handle font, py::handle text
   return surface;
 }
 
-// The rows of a pop-up drawn on its surface: row i at i * row_height + top
-// (keeping the host's number types), the selected row dark, the row under the
-// pointer light (the pop-up stands at `origin` on the screen), each label at
-// 5 pixels in.
+// The column of a pop-up's rows, read from its attributes.
+inline popup::Column column(py::handle self, Vec2 origin, py::handle width, py::handle row_height,
+                            double top = 0) {
+  return {origin, pyext::py_float(width), pyext::py_float(row_height), top,
+          static_cast<std::size_t>(py::len(TZ_GET(self, "选项列表")))};
+}
+
+// The rows of a pop-up drawn on its surface (each row's top keeping the host's
+// number types), shaded for the selected row and the pointer, each label at 5
+// pixels in.
 inline void draw_rows(py::handle self, py::handle surface, py::handle font, Vec2 origin,
                       py::handle width, py::handle row_height, py::handle top,
                       py::handle selected = py::none()) {
-  py::object get_pos = pygame().attr("mouse").attr("get_pos");
-  const double w = pyext::py_float(width), h = pyext::py_float(row_height);
-  long long i = 0;
+  const popup::Column column =
+      layout_py::column(self, origin, width, row_height, pyext::py_float(top));
+  const Vec2 pointer = point(pygame().attr("mouse").attr("get_pos")());
+  // Anything but a row number (None included) selects no row.
+  std::optional<double> chosen;
+  try {
+    chosen = convert::number(selected);
+  } catch (py::error_already_set&) {
+  }
+  const bool ints = is_int(row_height) && is_int(top);
+  std::size_t i = 0;
   for (py::handle option : TZ_GET(self, "选项列表")) {
-    py::object y = py::int_(i) * row_height + top;
+    py::object y = convert::int_or_float(column.row_top(i), ints);
     py::tuple row_rect = py::make_tuple(0, y, width, row_height);
-    if (!selected.is_none() && pyext::py_eq(selected, py::int_(i))) {
-      surface.attr("fill")(convert::rgb(90, 90, 90), row_rect);
-    } else {
-      auto [mx, my] = point(get_pos());
-      if (contains_inclusive({origin.x, origin.y + pyext::py_float(y), w, h}, mx, my))
-        surface.attr("fill")(convert::rgb(150, 150, 150), row_rect);
-    }
+    const popup::Shade shade = popup::row_shade(column, i++, chosen, pointer);
+    if (shade != popup::Shade::plain)
+      surface.attr("fill")(
+          shade == popup::Shade::selected ? convert::rgb(90, 90, 90) : convert::rgb(150, 150, 150),
+          row_rect);
     surface.attr("blit")(render_label(self, font, option), py::make_tuple(5, y + py::int_(5)));
-    ++i;
   }
 }
 

@@ -36,8 +36,7 @@ py::object left_edge(py::object self) {
   py::object icon_x = TZ_GET(TZ_GET(self, "图标"), "横坐标");
   py::object width = TZ_GET(self, "菜单宽度");
   py::object canvas = TZ_GET(TZ_GET(TZ_GET(self, "图标"), "画板"), "实际画布宽度");
-  Clamped c = clamp_span(pyext::py_float(icon_x) - pyext::py_float(width), pyext::py_float(width),
-                         pyext::py_float(canvas), true);
+  Clamped c = selector_x(pyext::py_float(icon_x), pyext::py_float(width), pyext::py_float(canvas));
   return layout_py::clamped(c, is_int(icon_x) && is_int(width), is_int(canvas) && is_int(width));
 }
 
@@ -46,8 +45,7 @@ py::object top_edge(py::object self) {
   py::object icon_y = TZ_GET(TZ_GET(self, "图标"), "纵坐标");
   py::object height = TZ_GET(self, "菜单高度");
   py::object canvas = TZ_GET(TZ_GET(TZ_GET(self, "图标"), "画板"), "实际画布高度");
-  Clamped c =
-      clamp_span(pyext::py_float(icon_y), pyext::py_float(height), pyext::py_float(canvas), true);
+  Clamped c = selector_y(pyext::py_float(icon_y), pyext::py_float(height), pyext::py_float(canvas));
   return layout_py::clamped(c, is_int(icon_y), is_int(canvas) && is_int(height));
 }
 
@@ -72,11 +70,9 @@ bool check(py::object self, py::object event) {
 }
 
 py::object clicked_row(py::object self, py::object mouse) {
-  auto [px, py_] = layout_py::point(mouse);
-  long long row =
-      row_at(pyext::py_float(TZ_GET(self, "横坐标")()), pyext::py_float(TZ_GET(self, "纵坐标")()),
-             pyext::py_float(TZ_GET(self, "菜单宽度")), pyext::py_float(TZ_GET(self, "项高度")),
-             py::len(TZ_GET(self, "选项列表")), px, py_);
+  Vec2 origin{pyext::py_float(TZ_GET(self, "横坐标")()), pyext::py_float(TZ_GET(self, "纵坐标")())};
+  long long row = layout_py::column(self, origin, TZ_GET(self, "菜单宽度"), TZ_GET(self, "项高度"))
+                      .row_under(layout_py::point(mouse));
   if (row >= 0) TZ_SET(self, "选中项", py::int_(row));
   return py::int_(row);
 }

@@ -25,6 +25,7 @@ void register_narration(py::module_& m) {
         py::doc("Voice every non-silent shot of every storyboard document."));
   m.def("生成指定声音", &generate_matching, py::arg("全局配置"), py::arg("目标分镜"),
         py::doc("Voice every shot that has the target shot's number."));
+  register_cues(m);
 }
 
 }  // namespace tazu

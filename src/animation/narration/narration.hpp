@@ -35,6 +35,9 @@ py::list detect_pauses(py::object sentence);  // detect_pauses_and_subclauses
 py::object voice_shot(py::object config, py::object line, py::object base,
                       py::object shot);  // 朗读声音
 
+// cues.cpp: the command's private cue and episode functions
+void register_cues(py::module_& m);
+
 // batch.cpp
 py::object generate_all(py::object config);                          // 生成全部声音
 py::object generate_matching(py::object config, py::object target);  // 生成指定声音

@@ -2,6 +2,7 @@
 // has one row per stored keyframe and a last row "当前" for the live state: an
 // index k with 0 <= k < count names stored keyframe k, the index `count` and
 // larger name the live state (as does no index, which callers handle first).
+// And the numbers the position and scale dialogs of the keyframe editing show.
 #pragma once
 
 namespace tazu::keyframes {
@@ -26,5 +27,15 @@ enum class Deletion {
 };
 // What deleting the row k does, with `rows` rows in the selector.
 Deletion deletion(double k, double rows, double count);
+
+// A position shown in the position dialog: a whole number is shown as an
+// int ("X: 50", not "X: 50.0").
+bool shown_whole(double v);
+
+// The scale shown in the scale dialog, in the unit the user types: the
+// icon's scale over the display scale, rounded to 4 decimals as Python's
+// round() rounds (half to even on the exact value). A display scale of 0
+// throws DivisionByZero.
+double typed_scale(double scale, double display);
 
 }  // namespace tazu::keyframes

@@ -67,9 +67,10 @@ ContextMenuPlacement place_context_menu(double icon_x, double icon_y, double ico
                                         std::size_t labels, double fit_ratio, double canvas_width,
                                         double canvas_height);
 
-// The selector sits left of the icon, level with its top, inside the canvas.
-Clamped selector_x(double icon_x, double canvas_width);
-Clamped selector_y(double icon_y, std::size_t rows, double canvas_height);
+// The selector (of the given width and height) sits left of the icon, level
+// with its top, inside the canvas.
+Clamped selector_x(double icon_x, double width, double canvas_width);
+Clamped selector_y(double icon_y, double height, double canvas_height);
 
 // Row under (px, py) in a column of `rows` rows of `row_height` whose first row
 // starts at (left, top); borders count as inside, so the bottom border yields

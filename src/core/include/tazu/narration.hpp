@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tazu/audio.hpp"
+#include "tazu/cue_files.hpp"
 
 namespace tazu::narration {
 
@@ -26,6 +27,13 @@ struct LinePart {
 // stray "<" and ">" are dropped; white-space-only pieces vanish. Clause texts
 // are cleaned with clean_text.
 std::vector<LinePart> split_pauses(std::string_view line);
+
+// Python's str.isspace() for one code point.
+bool is_space(char32_t c);
+
+// Length of the well-formed UTF-8 sequence at s[i] (surrogates count as
+// ill-formed), or 0; `cp` gets its code point.
+std::size_t utf8_sequence(std::string_view s, std::size_t i, char32_t& cp);
 
 // Strips white space at both ends the way Python's str.strip() does (Unicode
 // spaces included, such as the ideographic space U+3000).
@@ -68,13 +76,6 @@ struct TimedPart {
   double seconds = 0;   // its length; not a finite positive number counts as 0
 };
 
-// A clause heard from `start` to `end`, in seconds from the narration's start.
-struct Cue {
-  double start = 0;
-  double end = 0;
-  std::string text;
-};
-
 // The level under which the edges of a clause count as silence, in dBFS.
 constexpr double kCueSilenceDb = -50.0;
 
@@ -86,16 +87,5 @@ constexpr double kCueSilenceDb = -50.0;
 // clamped to the sound's length. One cue per clause, in order.
 std::vector<Cue> clause_cues(const std::vector<TimedPart>& parts, const audio::Buffer* sound,
                              double silence_db = kCueSilenceDb);
-
-// "HH:MM:SS.mmm", rounded to the millisecond; hours grow past two digits.
-// Negative, infinite and NaN times read as 0, and times past 10^15 seconds as
-// 10^15 seconds.
-std::string vtt_timestamp(double seconds);
-
-// A WebVTT document: the "WEBVTT" header, then per cue a blank line, its
-// timing line "start --> end" and its text ("&", "<", ">" escaped; line breaks
-// kept, blank lines dropped, since a blank line would end the cue). A cue of
-// no length is given one millisecond.
-std::string webvtt(const std::vector<Cue>& cues);
 
 }  // namespace tazu::narration
