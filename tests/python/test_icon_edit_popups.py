@@ -183,6 +183,7 @@ def test_coordinate_dialog_cancel_and_centring(screen, board):
 
 @pytest.mark.parametrize("text, x, y", [
     ("12,34", "12", "34"), ("5 ， 6", "5", "6"), ((7, 8), "7", "8"), ("9", "9", ""),
+    ("\u300012，\t34\u3000", "12", "34"),  # full-width spaces are stripped too
 ])
 def test_coordinate_dialog_shown_with_a_text_prefills(board, text, x, y):
     d = animation.坐标输入框(board, print, 0, 0)

@@ -4,6 +4,7 @@
 
 #include "icon_media/text_dialog.hpp"
 #include "register.hpp"
+#include "tazu/narration.hpp"
 
 namespace tazu {
 
@@ -36,8 +37,8 @@ void prefill(py::object self, py::object text) {
   if (py::isinstance<py::str>(text)) {
     std::string s = py::str(text);
     if (auto parts = split_pair_text(s)) {
-      x_text = py::str(std::string(parts->first)).attr("strip")();
-      y_text = py::str(std::string(parts->second)).attr("strip")();
+      x_text = py::str(narration::strip_unicode(parts->first));
+      y_text = py::str(narration::strip_unicode(parts->second));
     }
   } else if (py::isinstance<py::tuple>(text) || py::isinstance<py::list>(text)) {
     if (py::len(text) == 2) {
