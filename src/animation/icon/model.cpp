@@ -49,9 +49,10 @@ py::object initial(py::handle self, const icon_model::Attribute& a, const Argume
     default:
       break;
   }
-  const py::object constants[] = {py::none(),       py::int_(0),     py::int_(1),
-                                  py::bool_(false), py::bool_(true), py::str("")};
-  return constants[static_cast<std::size_t>(a.initial)];
+  // The constants, in the order Initial lists them.
+  const std::array<py::object, 6> constants = {py::none(),       py::int_(0),     py::int_(1),
+                                               py::bool_(false), py::bool_(true), py::str("")};
+  return constants.at(static_cast<std::size_t>(a.initial));
 }
 
 template <std::size_t N>
