@@ -170,6 +170,15 @@ PYBIND11_MODULE(_audio, m) {
       py::arg("text"),
       "Text as the speech engine takes it: control characters and lone surrogates left out, "
       "tab and line breaks made spaces.");
+  m.def(
+      "finish_piped_wav",
+      [](const py::bytes& data) -> py::object {
+        std::optional<std::string> wav = ta::finish_piped_wav(std::string_view(data));
+        return wav ? py::bytes(*wav) : py::object(py::none());
+      },
+      py::arg("data"),
+      "A 16-bit WAV from a pipe with its sizes filled in, or None when it is not one or holds "
+      "no sound.");
   m.def("silence", &ta::silence, py::arg("seconds"), py::arg("rate"), py::arg("channels"));
   m.def(
       "join", [](const std::vector<const ta::Buffer*>& parts) { return ta::join(parts); },

@@ -307,4 +307,20 @@ Buffer join(const std::vector<const Buffer*>& parts) {
   return out;
 }
 
+std::optional<std::string> finish_piped_wav(std::string_view bytes) {
+  constexpr std::size_t kHeader = 44;
+  if (bytes.size() < kHeader + 2 || bytes.substr(0, 4) != "RIFF" || bytes.substr(8, 4) != "WAVE" ||
+      bytes.substr(36, 4) != "data")
+    return std::nullopt;
+  const std::size_t data = (bytes.size() - kHeader) / 2 * 2;
+  if (data + kHeader - 8 > 0xffffffffu) return std::nullopt;
+  std::string out(bytes.substr(0, kHeader + data));
+  auto put_u32 = [&](std::size_t at, std::size_t value) {
+    for (int k = 0; k < 4; ++k) out[at + k] = static_cast<char>((value >> (8 * k)) & 0xff);
+  };
+  put_u32(4, out.size() - 8);
+  put_u32(40, data);
+  return out;
+}
+
 }  // namespace tazu::audio

@@ -396,3 +396,24 @@ TEST(AudioDsp, CompressorWithAnAbysmalThresholdStaysFinite) {
   compress(b, {-800, 1e9, 0, 0, true});
   EXPECT_EQ(b.samples, (std::vector<float>{0.0f, 1.0f, 0.0f, 1.0f, 0.0f}));
 }
+
+TEST(PipedWav, SizesFilledInAndDataCutToWholeSamples) {
+  std::string header = "RIFF";
+  header += std::string(4, '\xff');  // sizes unknown to a writer on a pipe
+  header += "WAVEfmt ";
+  header += std::string(20, '\0');
+  header += "data";
+  header += std::string(4, '\xff');
+  ASSERT_EQ(header.size(), 44u);
+  const auto wav = finish_piped_wav(header + "abcde");
+  ASSERT_TRUE(wav);
+  EXPECT_EQ(wav->size(), 48u);
+  EXPECT_EQ(wav->substr(4, 4), std::string("\x28\0\0\0", 4));  // 40
+  EXPECT_EQ(wav->substr(40), std::string("\x04\0\0\0abcd", 8));
+  EXPECT_EQ(wav->substr(8, 32), header.substr(8, 32));
+  // Not a WAV of that shape, or no whole sample: nothing.
+  EXPECT_FALSE(finish_piped_wav(header + "a"));
+  EXPECT_FALSE(finish_piped_wav("RIFX" + header.substr(4) + "ab"));
+  EXPECT_FALSE(finish_piped_wav(header.substr(0, 36) + "LIST" + header.substr(40) + "ab"));
+  EXPECT_FALSE(finish_piped_wav(""));
+}

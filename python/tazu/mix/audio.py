@@ -327,17 +327,6 @@ def espeak_arguments(文本, 保存位置, 音色=None, 音量=None, 语速=None
     ]
 
 
-def _finished_wav(data):
-    """espeak-ng's WAV from a pipe, whose header cannot give the sizes yet,
-    with the sizes filled in; None when it holds no sound or is not the
-    44-byte-header WAV that espeak-ng writes."""
-    if len(data) <= 44 or data[:4] != b"RIFF" or data[8:12] != b"WAVE" or data[36:40] != b"data":
-        return None
-    data = data[: 44 + (len(data) - 44) // 2 * 2]
-    return b"".join([data[:4], (len(data) - 8).to_bytes(4, "little"), data[8:40],
-                     (len(data) - 44).to_bytes(4, "little"), data[44:]])
-
-
 def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音调=None, 情感=None, 情感程度=None, 超时=120):
     """Speak 文本 into a WAV file at 保存位置 with espeak-ng.
 
@@ -376,7 +365,8 @@ def 朗读(文本, 保存位置=None, 音色=None, 音量=None, 语速=None, 音
     except subprocess.TimeoutExpired:
         raise 朗读失败(f"语音合成超时（{超时} 秒）：{text[:30]}") from None
     message = done.stderr.decode("utf-8", "replace").strip()
-    wav = _finished_wav(done.stdout)
+    # espeak-ng's WAV from a pipe, whose header cannot give the sizes yet
+    wav = _audio.finish_piped_wav(done.stdout)
     if done.returncode != 0 or wav is None:
         raise 朗读失败(f"语音合成失败（音色 {args[2]}）：{message or '没有产生声音'}")
     # espeak-ng reports no failed write (a full disk leaves a short file that

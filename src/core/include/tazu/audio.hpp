@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tazu::audio {
@@ -43,6 +45,13 @@ Buffer read_file(const std::string& path, std::size_t max_samples = kMaxReadSamp
 // The same for a file already in memory; `name` is used in error messages.
 Buffer read_memory(const void* data, std::size_t size, const std::string& name,
                    std::size_t max_samples = kMaxReadSamples);
+
+// A 16-bit WAV written to a pipe, whose writer could not go back to fill in
+// the sizes (a speech engine's standard output): the 44-byte canonical header
+// with the RIFF and data sizes filled in and the data cut to whole samples.
+// nullopt when it is not such a file, holds no sample, or is too large for a
+// WAV's 32-bit sizes.
+std::optional<std::string> finish_piped_wav(std::string_view bytes);
 
 enum class SampleFormat { pcm16, pcm24, float32 };
 
