@@ -170,7 +170,7 @@ void draw_plain(Frame& f, const ChangeSegment& s, SegmentValues& v, double t) {
 bool holds(Frame& f, py::handle start, py::handle length) {
   const auto l = exact_double(f.local.ptr()), s = exact_double(start.ptr()),
              d = exact_double(length.ptr());
-  if (l && s && d) return !(*l < *s) && !(*l > *s + *d);
+  if (l && s && d) return holds_moment(*l, *s, *s + *d);
   if (f.local < start) return false;
   return !(f.local > start + length);
 }

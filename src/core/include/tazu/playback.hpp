@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,9 @@ enum class ActionKeyKind {
 
 // Plain substring tests on the whole key (UTF-8).
 ActionKeyKind classify_action_key(std::string_view key);
+// The same decision for a key that answers `has(part)` itself, asked for "_",
+// "音", "特效" (unless "音" is in it) and "组合", in that order.
+ActionKeyKind classify_action_key(const std::function<bool(std::string_view part)>& has);
 
 // Weights of a shot's frames in play order. `parsed[i]` is the frame's action
 // name read as a number, or nothing when it does not read as one. The first
@@ -165,6 +169,12 @@ GroupIconState group_icon_state(const ChangeSegment& s, const GroupPlacement& g,
                                 double fit, const RotateFn& rotate);
 
 // ----- finding the segments that hold a moment ---------------------------
+
+// Whether the closed interval [start, end] holds `t`. Written as the walk's
+// two skips (not as "<=" twice), so that a NaN anywhere counts as held.
+constexpr bool holds_moment(double t, double start, double end) {
+  return !(t < start) && !(t > end);
+}
 
 // Start and end times of a sprite's segments in order. When starts and ends
 // both never decrease (segments laid end to end, possibly overlapping at the
