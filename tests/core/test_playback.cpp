@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <set>
@@ -403,4 +404,28 @@ TEST(Timeline, LargeTimelineSearch) {
   auto h = holders(tl, 123.45);
   ASSERT_EQ(h.size(), 1u);
   EXPECT_EQ(h[0], 3086u);
+}
+
+// Every number the walk converts was read from the record by an earlier step
+// (the start angle alone, then the look, the sizes and the group), and no
+// field is filled twice.
+TEST(SegmentFields, ConvertedOnlyWhatTheWalkRead) {
+  namespace seg = tazu::segment;
+  auto read = [](seg::Key k, auto... steps) {
+    return ((std::find(steps.begin(), steps.end(), k) != steps.end()) || ...);
+  };
+  const std::array<seg::Key, 1> angle = {seg::Key::start_angle};
+  std::set<seg::Key> seen;
+  for (const auto& n : kSegmentNumbers) {
+    EXPECT_TRUE(read(n.key, angle, seg::kLook, seg::kSizes)) << seg::name(n.key);
+    EXPECT_TRUE(seen.insert(n.key).second);
+  }
+  for (const auto& n : kGroupNumbers) {
+    EXPECT_TRUE(read(n.key, seg::kLook, seg::kSizes)) << seg::name(n.key);
+    EXPECT_TRUE(seen.insert(n.key).second);
+  }
+  for (const auto& p : kGroupPoints) {
+    EXPECT_TRUE(read(p.key, seg::kGroup)) << seg::name(p.key);
+    EXPECT_TRUE(seen.insert(p.key).second);
+  }
 }

@@ -3,6 +3,7 @@
 // box geometry used to place a layer at that moment.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "tazu/geometry.hpp"
+#include "tazu/segment_record.hpp"
 
 namespace tazu::playback {
 
@@ -74,6 +76,37 @@ struct ChangeSegment {
   Box start_box() const { return {start_pos.x, start_pos.y, start_width, start_height}; }
   Box end_box() const { return {end_pos.x, end_pos.y, end_width, end_height}; }
 };
+
+// The numbers of a segment record and the fields they fill, in the order
+// the walk converts them: those every segment has, then those of a layer in a
+// group, then the group's optional points.
+template <typename T>
+struct SegmentField {
+  segment::Key key;
+  T ChangeSegment::*field;
+};
+inline constexpr std::array<SegmentField<double>, 8> kSegmentNumbers = {{
+    {segment::Key::start_angle, &ChangeSegment::start_angle},
+    {segment::Key::end_angle, &ChangeSegment::end_angle},
+    {segment::Key::start_scale, &ChangeSegment::start_scale},
+    {segment::Key::end_scale, &ChangeSegment::end_scale},
+    {segment::Key::start_width, &ChangeSegment::start_width},
+    {segment::Key::end_width, &ChangeSegment::end_width},
+    {segment::Key::start_height, &ChangeSegment::start_height},
+    {segment::Key::end_height, &ChangeSegment::end_height},
+}};
+inline constexpr std::array<SegmentField<double>, 4> kGroupNumbers = {{
+    {segment::Key::start_group_angle, &ChangeSegment::start_group_angle},
+    {segment::Key::end_group_angle, &ChangeSegment::end_group_angle},
+    {segment::Key::start_group_scale, &ChangeSegment::start_group_scale},
+    {segment::Key::end_group_scale, &ChangeSegment::end_group_scale},
+}};
+inline constexpr std::array<SegmentField<std::optional<Vec2>>, 4> kGroupPoints = {{
+    {segment::Key::start_relative, &ChangeSegment::start_relative},
+    {segment::Key::end_relative, &ChangeSegment::end_relative},
+    {segment::Key::start_origin, &ChangeSegment::start_origin},
+    {segment::Key::end_origin, &ChangeSegment::end_origin},
+}};
 
 // Progress of a moment (on the sprite's clock) through a segment; the caller
 // makes sure the duration is not zero.
