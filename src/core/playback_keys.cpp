@@ -14,6 +14,12 @@ ActionKeyKind classify_action_key(const std::function<bool(std::string_view part
   return marked ? ActionKeyKind::other : ActionKeyKind::pure;
 }
 
+std::string describe_sprite(const SpriteText& s) {
+  // Two blanks after the fourth colon, as the layer has always printed.
+  return "（" + s.x + "，" + s.y + "） : 终结" + s.ended + " : 是否处理" + s.shaped +
+         " : 开始时间" + s.start_time + " :  " + s.now + " : " + s.file;
+}
+
 TimeWeights compute_time_weights(const std::vector<std::optional<double>>& parsed) {
   TimeWeights out;
   out.weights.reserve(parsed.size());

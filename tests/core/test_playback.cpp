@@ -429,3 +429,8 @@ TEST(SegmentFields, ConvertedOnlyWhatTheWalkRead) {
     EXPECT_TRUE(seen.insert(p.key).second);
   }
 }
+
+TEST(SpriteText, ReadsAsTheLayerPrints) {
+  EXPECT_EQ(describe_sprite({"10", "20.5", "False", "True", "0", "1.5", "a.png"}),
+            "（10，20.5） : 终结False : 是否处理True : 开始时间0 :  1.5 : a.png");
+}

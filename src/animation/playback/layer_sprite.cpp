@@ -198,10 +198,9 @@ void add_construction(pyext::ClassBuilder& b) {
   b.method(
       "__str__",
       [](py::object self) {
-        auto s = [&](const char* name) { return std::string(py::str(py::getattr(self, name))); };
-        return "（" + s("横坐标") + "，" + s("纵坐标") + "） : 终结" + s("终结") + " : 是否处理" +
-               s("经过处理") + " : 开始时间" + s("精灵起始时间") + " :  " + s("当前时间") + " : " +
-               s("文件");
+        auto s = [&](const char* name) { return text(py::getattr(self, name)); };
+        return describe_sprite({s("横坐标"), s("纵坐标"), s("终结"), s("经过处理"),
+                                s("精灵起始时间"), s("当前时间"), s("文件")});
       },
       py::arg("self"));
 

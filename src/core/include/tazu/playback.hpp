@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +54,15 @@ using tazu::Vec2;
 
 // Linear interpolation of two box centres (t is not clamped).
 Vec2 interpolate_centre(double t, const Box& start, const Box& end);
+
+// ----- a sprite's own text ------------------------------------------------
+
+// What a sprite prints as: its position, whether it ended and was shaped, its
+// start time, its clock and its file, each already as its text.
+struct SpriteText {
+  std::string x, y, ended, shaped, start_time, now, file;
+};
+std::string describe_sprite(const SpriteText& s);
 
 // ----- change segments ---------------------------------------------------
 
