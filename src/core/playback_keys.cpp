@@ -3,11 +3,15 @@
 namespace tazu::playback {
 
 ActionKeyKind classify_action_key(std::string_view key) {
-  auto has = [key](std::string_view part) { return key.find(part) != std::string_view::npos; };
+  return classify_action_key(
+      [key](std::string_view part) { return key.find(part) != std::string_view::npos; });
+}
+
+ActionKeyKind classify_action_key(const std::function<bool(std::string_view part)>& has) {
   if (!has("_")) return ActionKeyKind::not_action;
+  const bool marked = has("音") || has("特效");  // sound or effect
   if (has("组合")) return ActionKeyKind::combination;
-  if (has("音") || has("特效")) return ActionKeyKind::other;
-  return ActionKeyKind::pure;
+  return marked ? ActionKeyKind::other : ActionKeyKind::pure;
 }
 
 TimeWeights compute_time_weights(const std::vector<std::optional<double>>& parsed) {

@@ -170,7 +170,7 @@ void draw_plain(Frame& f, const ChangeSegment& s, SegmentValues& v, double t) {
 bool holds(Frame& f, py::handle start, py::handle length) {
   const auto l = exact_double(f.local.ptr()), s = exact_double(start.ptr()),
              d = exact_double(length.ptr());
-  if (l && s && d) return !(*l < *s) && !(*l > *s + *d);
+  if (l && s && d) return holds_moment(*l, *s, *s + *d);
   if (f.local < start) return false;
   return !(f.local > start + length);
 }
@@ -200,16 +200,9 @@ void draw_segment(Frame& f, py::handle seg) {
 
   const double t = progress(f, v[Key::start_time], v[Key::duration]);
   ChangeSegment s;
-  s.start_angle = number(v[Key::start_angle]);
-  s.end_angle = number(v[Key::end_angle]);
-  s.start_scale = number(v[Key::start_scale]);
-  s.end_scale = number(v[Key::end_scale]);
+  for (const auto& n : kSegmentNumbers) s.*n.field = number(v[n.key]);
   s.start_pos = {number(sx), number(sy)};
   s.end_pos = {number(ex), number(ey)};
-  s.start_width = number(v[Key::start_width]);
-  s.end_width = number(v[Key::end_width]);
-  s.start_height = number(v[Key::start_height]);
-  s.end_height = number(v[Key::end_height]);
 
   if (pyext::truthy(v[Key::start_group_box]) && pyext::truthy(v[Key::end_group_box]) &&
       !pyext::truthy(f.records.get(seg, key_name(Key::from_state_list))))
