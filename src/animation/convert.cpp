@@ -1,22 +1,16 @@
 #include "convert.hpp"
 
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <cstring>
 #include <stdexcept>
 #include <string>
+
+#include "tazu/paths.hpp"
 
 namespace tazu::convert {
 
 void raise_error(PyObject* type, py::handle message) {
   PyErr_SetObject(type, message.ptr());
   throw py::error_already_set();
-}
-
-void raise_with_repr(PyObject* type, const char* text, py::handle value) {
-  py::object message = py::str(text) + py::repr(value);
-  raise_error(type, message);
 }
 
 std::string text(py::handle v) { return py::str(v).cast<std::string>(); }
@@ -33,6 +27,15 @@ std::string lenient_text(py::handle v) {
   return std::string(py::bytes(bytes));
 }
 
+std::optional<std::string> fs_path(py::handle path) {
+  py::object bytes = py::reinterpret_steal<py::object>(PyUnicode_EncodeFSDefault(path.ptr()));
+  if (!bytes) {
+    PyErr_Clear();
+    return std::nullopt;
+  }
+  return std::string(PyBytes_AS_STRING(bytes.ptr()), PyBytes_GET_SIZE(bytes.ptr()));
+}
+
 void raise_os_error(int err, py::handle path) {
   errno = err;
   PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path.ptr());
@@ -42,7 +45,7 @@ void raise_os_error(int err, py::handle path) {
 double number(py::handle v) {
   if (PyFloat_CheckExact(v.ptr())) return PyFloat_AS_DOUBLE(v.ptr());
   if (PyUnicode_Check(v.ptr()) || PyBytes_Check(v.ptr()) || !PyNumber_Check(v.ptr()))
-    raise_with_repr(PyExc_TypeError, "需要数字，得到 ", v);
+    raise_error(PyExc_TypeError, py::str("需要数字，得到 ") + py::repr(v));
   double d = PyFloat_AsDouble(v.ptr());
   if (d == -1.0 && PyErr_Occurred()) throw py::error_already_set();
   return d;
@@ -116,14 +119,9 @@ GroupBox group_box(py::handle v) {
       py::reinterpret_steal<py::object>(PySequence_Fast(v.ptr(), "大盘矩形必须是四个数字"));
   if (!seq) throw py::error_already_set();
   if (PySequence_Fast_GET_SIZE(seq.ptr()) != 4)
-    raise_with_repr(PyExc_ValueError, "大盘矩形必须是四个数字，得到 ", v);
+    raise_error(PyExc_ValueError, py::str("大盘矩形必须是四个数字，得到 ") + py::repr(v));
   PyObject** it = PySequence_Fast_ITEMS(seq.ptr());
   return {number(it[0]), number(it[1]), number(it[2]), number(it[3])};
-}
-
-Box rect(py::handle r) {
-  return {number(TZ_GET(r, "左")), number(TZ_GET(r, "上")), number(TZ_GET(r, "宽")),
-          number(TZ_GET(r, "高"))};
 }
 
 py::tuple rgb(int r, int g, int b) { return py::make_tuple(r, g, b); }
@@ -371,18 +369,8 @@ bool file_exists(py::handle path) {
   if (!reference().exists || exists.ptr() != reference().exists ||
       !PyUnicode_CheckExact(path.ptr()))
     return pyext::truthy(exists(path));
-  // os.path.exists: the empty path, a name the file system cannot hold and
-  // any failing stat are all "no".
-  if (PyUnicode_GET_LENGTH(path.ptr()) == 0) return false;
-  py::object bytes = py::reinterpret_steal<py::object>(PyUnicode_EncodeFSDefault(path.ptr()));
-  if (!bytes) {
-    PyErr_Clear();
-    return false;
-  }
-  const char* name = PyBytes_AS_STRING(bytes.ptr());
-  if (std::strlen(name) != static_cast<std::size_t>(PyBytes_GET_SIZE(bytes.ptr()))) return false;
-  struct stat st;
-  return ::stat(name, &st) == 0;
+  const std::optional<std::string> bytes = fs_path(path);
+  return bytes && paths::exists(*bytes);
 }
 
 }  // namespace tazu::convert

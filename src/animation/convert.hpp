@@ -1,5 +1,5 @@
 // Python values read into the core's types, and results written back: one way
-// to read a number, a pair, a group box, a rectangle and a colour, and the
+// to read a number, a pair, a group box and a colour, and the
 // board's two coordinate spaces. Errors read as Python's own for the same
 // mistake, or name the value that could not be read.
 #pragma once
@@ -22,14 +22,16 @@ namespace tazu::convert {
 // Raises `type` with a message that stays a str (PyErr_Format takes ASCII
 // format strings only, and a record's text need not encode as UTF-8).
 [[noreturn]] void raise_error(PyObject* type, py::handle message);
-// The text followed by repr(value).
-[[noreturn]] void raise_with_repr(PyObject* type, const char* text, py::handle value);
 
 // str(v) as UTF-8; a lone surrogate raises UnicodeEncodeError.
 std::string text(py::handle v);
 // str(v) as UTF-8, leaving out lone surrogates (which a JSON document can
 // hold as "\ud800" escapes and which have no UTF-8 form).
 std::string lenient_text(py::handle v);
+
+// A str path as the file system spells it (os.fsencode); nothing for a path
+// it cannot spell.
+std::optional<std::string> fs_path(py::handle path);
 
 // Raises Python's OSError for errno `err`, naming the file meant, as Python's
 // own file functions raise it (FileNotFoundError, PermissionError, ...).
@@ -68,9 +70,6 @@ std::optional<Vec2> optional_pair(py::handle v);
 // A group box: four numbers (left, top, bottom, right); anything else is a
 // ValueError naming the value.
 GroupBox group_box(py::handle v);
-
-// A 游戏矩形 (or anything with 左, 上, 宽 and 高) as a box.
-Box rect(py::handle r);
 
 py::tuple rgb(int r, int g, int b);
 py::tuple tuple_of(Vec2 v);

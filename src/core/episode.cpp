@@ -12,7 +12,7 @@ ShotLength shot_length(std::optional<double> own, std::optional<double> narratio
   ShotLength r;
   const double voiced = narration ? *narration + gap : 0.0;
   r.seconds = own ? std::max(*own, voiced) : narration ? voiced : silent;
-  const double per_frame = divide(1.0, fps, "float division by zero");
+  const double per_frame = divide(1.0, fps, "frame rate is 0");
   r.frames = std::max(1LL, static_cast<long long>(std::ceil(r.seconds * fps - 1e-9)));
   r.clip_seconds = static_cast<double>(r.frames) * per_frame;
   return r;
@@ -32,7 +32,7 @@ std::vector<narration::Cue> shot_cues(std::vector<narration::Cue> read, double s
 }
 
 std::vector<narration::Cue> episode_cues(const std::vector<ShotCues>& shots, double fps) {
-  divide(1.0, fps, "float division by zero");
+  divide(1.0, fps, "frame rate is 0");
   std::vector<narration::Cue> cues;
   long long start_frame = 0;
   for (const ShotCues& shot : shots) {
@@ -46,7 +46,7 @@ std::vector<narration::Cue> episode_cues(const std::vector<ShotCues>& shots, dou
 }
 
 TrackLayout sound_track(const std::vector<long long>& frames, double fps, int rate) {
-  divide(1.0, fps, "float division by zero");
+  divide(1.0, fps, "frame rate is 0");
   // Python's round(): halves go to the even neighbour.
   auto sample_at = [&](long long frame) {
     return static_cast<std::size_t>(std::nearbyint(static_cast<double>(frame * rate) / fps));

@@ -3,11 +3,21 @@
 namespace tazu::playback {
 
 ActionKeyKind classify_action_key(std::string_view key) {
-  auto has = [key](std::string_view part) { return key.find(part) != std::string_view::npos; };
+  return classify_action_key(
+      [key](std::string_view part) { return key.find(part) != std::string_view::npos; });
+}
+
+ActionKeyKind classify_action_key(const std::function<bool(std::string_view part)>& has) {
   if (!has("_")) return ActionKeyKind::not_action;
+  const bool marked = has("音") || has("特效");  // sound or effect
   if (has("组合")) return ActionKeyKind::combination;
-  if (has("音") || has("特效")) return ActionKeyKind::other;
-  return ActionKeyKind::pure;
+  return marked ? ActionKeyKind::other : ActionKeyKind::pure;
+}
+
+std::string describe_sprite(const SpriteText& s) {
+  // Two blanks after the fourth colon, as the layer has always printed.
+  return "（" + s.x + "，" + s.y + "） : 终结" + s.ended + " : 是否处理" + s.shaped +
+         " : 开始时间" + s.start_time + " :  " + s.now + " : " + s.file;
 }
 
 TimeWeights compute_time_weights(const std::vector<std::optional<double>>& parsed) {

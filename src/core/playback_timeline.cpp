@@ -36,13 +36,8 @@ void SegmentTimeline::find(double t, std::vector<std::size_t>& out) const {
 
 void SegmentTimeline::scan(double t, std::vector<std::size_t>& out) const {
   out.clear();
-  // Written as the skips of the walk (not "<" and ">"), so that NaN behaves the
-  // same way there and here.
-  for (std::size_t i = 0; i < starts_.size(); ++i) {
-    if (t < starts_[i]) continue;
-    if (t > ends_[i]) continue;
-    out.push_back(i);
-  }
+  for (std::size_t i = 0; i < starts_.size(); ++i)
+    if (holds_moment(t, starts_[i], ends_[i])) out.push_back(i);
 }
 
 }  // namespace tazu::playback

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <set>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <tazu/errors.hpp>
 #include <tazu/playback.hpp>
@@ -45,6 +47,32 @@ TEST(ActionKeys, Classification) {
       {"普通键", ActionKeyKind::not_action},      {"_", ActionKeyKind::pure},
   };
   for (const auto& c : cases) EXPECT_EQ(classify_action_key(c.key), c.kind) << c.key;
+}
+
+// A key that is not text is asked part by part; the questions stop where the
+// answer is known, in a fixed order.
+TEST(ActionKeys, KeysThatAnswerThemselvesAreAskedInOrder) {
+  auto asked = [](std::string_view key) {
+    std::vector<std::string> parts;
+    auto kind = classify_action_key([&](std::string_view part) {
+      parts.emplace_back(part);
+      return key.find(part) != std::string_view::npos;
+    });
+    EXPECT_EQ(kind, classify_action_key(key)) << key;
+    return parts;
+  };
+  EXPECT_EQ(asked("普通键"), (std::vector<std::string>{"_"}));
+  EXPECT_EQ(asked("背景音_1"), (std::vector<std::string>{"_", "音", "组合"}));
+  EXPECT_EQ(asked("镜头_走路"), (std::vector<std::string>{"_", "音", "特效", "组合"}));
+}
+
+TEST(SegmentTimeline, HoldsBothEndsAndNaN) {
+  EXPECT_TRUE(holds_moment(1.0, 1.0, 2.0));
+  EXPECT_TRUE(holds_moment(2.0, 1.0, 2.0));
+  EXPECT_FALSE(holds_moment(2.5, 1.0, 2.0));
+  EXPECT_FALSE(holds_moment(0.5, 1.0, 2.0));
+  EXPECT_TRUE(holds_moment(std::nan(""), 1.0, 2.0));
+  EXPECT_TRUE(holds_moment(1.5, 1.0, std::nan("")));
 }
 
 TEST(TimeWeights, FirstFrameOfManyIsStartingPose) {
@@ -376,4 +404,33 @@ TEST(Timeline, LargeTimelineSearch) {
   auto h = holders(tl, 123.45);
   ASSERT_EQ(h.size(), 1u);
   EXPECT_EQ(h[0], 3086u);
+}
+
+// Every number the walk converts was read from the record by an earlier step
+// (the start angle alone, then the look, the sizes and the group), and no
+// field is filled twice.
+TEST(SegmentFields, ConvertedOnlyWhatTheWalkRead) {
+  namespace seg = tazu::segment;
+  auto read = [](seg::Key k, auto... steps) {
+    return ((std::find(steps.begin(), steps.end(), k) != steps.end()) || ...);
+  };
+  const std::array<seg::Key, 1> angle = {seg::Key::start_angle};
+  std::set<seg::Key> seen;
+  for (const auto& n : kSegmentNumbers) {
+    EXPECT_TRUE(read(n.key, angle, seg::kLook, seg::kSizes)) << seg::name(n.key);
+    EXPECT_TRUE(seen.insert(n.key).second);
+  }
+  for (const auto& n : kGroupNumbers) {
+    EXPECT_TRUE(read(n.key, seg::kLook, seg::kSizes)) << seg::name(n.key);
+    EXPECT_TRUE(seen.insert(n.key).second);
+  }
+  for (const auto& p : kGroupPoints) {
+    EXPECT_TRUE(read(p.key, seg::kGroup)) << seg::name(p.key);
+    EXPECT_TRUE(seen.insert(p.key).second);
+  }
+}
+
+TEST(SpriteText, ReadsAsTheLayerPrints) {
+  EXPECT_EQ(describe_sprite({"10", "20.5", "False", "True", "0", "1.5", "a.png"}),
+            "（10，20.5） : 终结False : 是否处理True : 开始时间0 :  1.5 : a.png");
 }

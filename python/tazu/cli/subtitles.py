@@ -61,20 +61,20 @@ class Burner:
     def __init__(self, cues: list[Cue], width: int, height: int, font_path: str) -> None:
         import pygame
 
+        from tazu import animation
+
         self.cues = cues
         self.width, self.height = width, height
-        self.size = max(12, round(height * 0.055))
-        self.outline = max(1, round(self.size / 12))
+        self.size, self.outline, self._limit, self._offsets = animation._subtitle_style(width, height)
         self.font = pygame.font.Font(font_path, self.size)
-        self._cache: dict[int, list] = {}
+        self._cache: dict[int, tuple] = {}
 
     def _wrap(self, text: str) -> list[str]:
-        limit = self.width * 0.8
         lines = []
         for paragraph in text.split("\n"):
             current = ""
             for ch in paragraph:
-                if current and self.font.size(current + ch)[0] > limit:
+                if current and self.font.size(current + ch)[0] > self._limit:
                     lines.append(current)
                     current = ch.lstrip()
                 else:
@@ -84,7 +84,10 @@ class Burner:
         return lines
 
     def _render(self, text: str):
+        """The pictures of a cue's lines and where each goes."""
         import pygame
+
+        from tazu import animation
 
         pictures = []
         for line in self._wrap(text):
@@ -92,23 +95,17 @@ class Burner:
             edge = self.font.render(line, True, (0, 0, 0))
             o = self.outline
             pic = pygame.Surface((face.get_width() + 2 * o, face.get_height() + 2 * o), pygame.SRCALPHA)
-            for dx in range(-o, o + 1):
-                for dy in range(-o, o + 1):
-                    if dx * dx + dy * dy <= o * o + o:
-                        pic.blit(edge, (o + dx, o + dy))
+            for dx, dy in self._offsets:
+                pic.blit(edge, (o + dx, o + dy))
             pic.blit(face, (o, o))
             pictures.append(pic)
-        return pictures
+        return pictures, animation._subtitle_places(self.width, self.height, [p.get_size() for p in pictures])
 
     def draw(self, surface, moment: float) -> None:
         for k, cue in enumerate(self.cues):
             if cue.start <= moment < cue.end:
                 if k not in self._cache:
                     self._cache[k] = self._render(cue.text)
-                lines = self._cache[k]
-                # bottom edge of the title-safe area (the inner 90% of the picture)
-                y = self.height * 0.95 - sum(p.get_height() for p in lines)
-                for pic in lines:
-                    surface.blit(pic, ((self.width - pic.get_width()) // 2, round(y)))
-                    y += pic.get_height()
+                for pic, place in zip(*self._cache[k]):
+                    surface.blit(pic, place)
                 return

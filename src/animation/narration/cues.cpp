@@ -1,7 +1,9 @@
-// Subtitle cue files and an episode's timing, private to the package: the
-// command reads and writes its cues and times its shots through these.
+// Subtitle cue files, an episode's timing and burned subtitles' layout,
+// private to the package: the command reads and writes its cues, times its
+// shots and places its subtitles through these.
 #include "narration/narration.hpp"
 #include "tazu/episode.hpp"
+#include "tazu/subtitle_layout.hpp"
 
 namespace tazu::narration_py {
 
@@ -60,6 +62,11 @@ void register_cues(py::module_& m) {
     for (const auto& s : r.shots) spans.emplace_back(s.begin, s.end);
     return std::pair(r.samples, spans);
   });
+  m.def("_subtitle_style", [](int width, int height) {
+    const subtitles::Style s = subtitles::style(width, height);
+    return std::tuple(s.font_size, s.outline, s.wrap_width, s.outline_offsets);
+  });
+  m.def("_subtitle_places", &subtitles::places);
 }
 
 }  // namespace tazu::narration_py

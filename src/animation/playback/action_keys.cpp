@@ -16,15 +16,9 @@ using playback::TimeWeights;
 
 namespace {
 
-bool contains(py::handle key, py::handle part) {
-  int r = PySequence_Contains(key.ptr(), part.ptr());
-  if (r < 0) throw py::error_already_set();
-  return r == 1;
-}
-
-// The class of a key. A str is classified by the core; anything else goes
-// through Python's `in`, in the order of the tests, so that a key that is not
-// text fails the way the test would.
+// The class of a key. A str is read as UTF-8; anything else answers the
+// core's questions through Python's `in`, so that a key that is not text
+// fails the way the test would.
 ActionKeyKind kind_of(py::handle key) {
   if (PyUnicode_Check(key.ptr())) {
     Py_ssize_t n = 0;
@@ -32,11 +26,11 @@ ActionKeyKind kind_of(py::handle key) {
     if (!utf8) throw py::error_already_set();
     return classify_action_key(std::string_view(utf8, static_cast<std::size_t>(n)));
   }
-  if (!contains(key, TZ_NAME("_"))) return ActionKeyKind::not_action;
-  bool sound = contains(key, TZ_NAME("音"));
-  bool effect = !sound && contains(key, TZ_NAME("特效"));
-  if (contains(key, TZ_NAME("组合"))) return ActionKeyKind::combination;
-  return sound || effect ? ActionKeyKind::other : ActionKeyKind::pure;
+  return classify_action_key([key](std::string_view part) {
+    const int r = PySequence_Contains(key.ptr(), py::str(part.data(), part.size()).ptr());
+    if (r < 0) throw py::error_already_set();
+    return r == 1;
+  });
 }
 
 py::object keys_of_kind(py::object coordinates, ActionKeyKind wanted) {

@@ -7,19 +7,27 @@
 #include "icon_media/media.hpp"
 #include "playback/sprite.hpp"
 #include "register.hpp"
+#include "tazu/paths.hpp"
 #include "widgets/mix_widgets.hpp"
 
 namespace tazu::playback {
 
+namespace {
+
 bool same_file(py::handle icon_file, py::handle file) {
   if (pyext::py_eq(icon_file, file)) return true;
-  if (!PyUnicode_Check(icon_file.ptr()) || !PyUnicode_Check(file.ptr())) return false;
-  py::object path = TZ_GET(TZ_G("os"), "path");
   py::object base = TZ_G("tazu_current_directory");
-  auto full = [&](py::handle p) {
-    return TZ_GET(path, "normcase")(TZ_GET(path, "normpath")(TZ_GET(path, "join")(base, p)));
-  };
-  return pyext::py_eq(full(icon_file), full(file));
+  if (!PyUnicode_Check(icon_file.ptr()) || !PyUnicode_Check(file.ptr()) ||
+      !PyUnicode_Check(base.ptr()))
+    return false;
+  const auto a = fs_path(icon_file), b = fs_path(file), dir = fs_path(base);
+  return a && b && dir && paths::same_file(*dir, *a, *b);
+}
+
+}  // namespace
+
+bool same_icon(py::handle icon, py::handle number_, py::handle file) {
+  return pyext::py_eq(TZ_GET(icon, "编号"), number_) && same_file(TZ_GET(icon, "文件"), file);
 }
 
 RotateFn platform_rotation() {
@@ -190,10 +198,9 @@ void add_construction(pyext::ClassBuilder& b) {
   b.method(
       "__str__",
       [](py::object self) {
-        auto s = [&](const char* name) { return std::string(py::str(py::getattr(self, name))); };
-        return "（" + s("横坐标") + "，" + s("纵坐标") + "） : 终结" + s("终结") + " : 是否处理" +
-               s("经过处理") + " : 开始时间" + s("精灵起始时间") + " :  " + s("当前时间") + " : " +
-               s("文件");
+        auto s = [&](const char* name) { return text(py::getattr(self, name)); };
+        return describe_sprite({s("横坐标"), s("纵坐标"), s("终结"), s("经过处理"),
+                                s("精灵起始时间"), s("当前时间"), s("文件")});
       },
       py::arg("self"));
 
@@ -201,8 +208,7 @@ void add_construction(pyext::ClassBuilder& b) {
       "从列表获得同个图标",
       [](py::object, py::object file, py::object number_, py::object icons) -> py::object {
         for (py::handle icon : icons) {
-          if (pyext::py_eq(TZ_GET(icon, "编号"), number_) && same_file(TZ_GET(icon, "文件"), file))
-            return py::reinterpret_borrow<py::object>(icon);
+          if (same_icon(icon, number_, file)) return py::reinterpret_borrow<py::object>(icon);
         }
         return py::none();
       },

@@ -62,10 +62,11 @@ void note_shaped(py::handle self, py::handle history, py::handle key);
 SegmentMirror& mirror_of(py::handle self);
 void register_mirror(py::module_& m);
 
-// Whether an icon's file is the record's file: equal, or two spellings
-// (relative to the working directory recorded at import, or absolute) of one
-// path.
-bool same_file(py::handle icon_file, py::handle file);
+// Whether the icon has this number and file: its file equal to `file`, or
+// another spelling of that path (relative to the working directory recorded
+// at import, or absolute). Records may spell a path otherwise than the icon
+// does; a new icon for every frame would pile up.
+bool same_icon(py::handle icon, py::handle number_, py::handle file);
 
 // The platform's rotate_vector, looked up now: the core's own turn when it is
 // the reference platform's, else a call of it.
@@ -97,6 +98,9 @@ struct Look {
 // attributes, end values from `end`; nothing for a zero duration.
 void record_segment(py::handle self, Look& end, py::handle length, py::handle start,
                     py::handle from_list);
+// self.处理视频(...) with `end` as its arguments, however the method is defined.
+py::object call_record_segment(py::handle self, Look& end, py::handle length, py::handle start,
+                               py::handle from_list);
 OwnMethods& own_methods();
 
 }  // namespace tazu::playback

@@ -19,10 +19,7 @@ void set_origin(py::handle icon, Vec2 o) {
 void draw_grouped(Frame& f, ChangeSegment& s, SegmentValues& v, py::handle seg, double t) {
   s.start_group = group_box(v[Key::start_group_box]);
   s.end_group = group_box(v[Key::end_group_box]);
-  s.start_group_angle = number(v[Key::start_group_angle]);
-  s.end_group_angle = number(v[Key::end_group_angle]);
-  s.start_group_scale = number(v[Key::start_group_scale]);
-  s.end_group_scale = number(v[Key::end_group_scale]);
+  for (const auto& n : kGroupNumbers) s.*n.field = number(v[n.key]);
   v.read(f.records, seg, segment::kGroup);
 
   py::object& start_pivot = v[Key::start_pivot];
@@ -37,10 +34,7 @@ void draw_grouped(Frame& f, ChangeSegment& s, SegmentValues& v, py::handle seg, 
   // Compared as the host gave them (1 and 1.0 are equal, "1" is not).
   const bool local_scaling = !pyext::py_eq(v[Key::start_scale], v[Key::start_group_scale]) ||
                              !pyext::py_eq(v[Key::end_scale], v[Key::end_group_scale]);
-  s.start_relative = optional_pair(v[Key::start_relative]);
-  s.end_relative = optional_pair(v[Key::end_relative]);
-  s.start_origin = optional_pair(v[Key::start_origin]);
-  s.end_origin = optional_pair(v[Key::end_origin]);
+  for (const auto& p : kGroupPoints) s.*p.field = optional_pair(v[p.key]);
 
   py::object size = TZ_GET(f.self, "origin_size");
   if (size.is_none()) {

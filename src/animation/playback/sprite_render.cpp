@@ -10,31 +10,31 @@ namespace {
 
 using segment::Key;
 
-bool is_plain_number(PyObject* v) { return PyFloat_Check(v) || PyLong_Check(v); }
+// Plain numbers whose arithmetic on doubles gives what Python's gives: floats
+// (numpy's too), and ints that a double holds exactly.
+std::optional<double> exact_double(PyObject* v) {
+  if (PyFloat_Check(v)) return PyFloat_AS_DOUBLE(v);
+  if (PyLong_Check(v)) {
+    int overflow = 0;
+    const long long i = PyLong_AsLongLongAndOverflow(v, &overflow);
+    constexpr long long kExact = 1LL << 53;
+    if (!overflow && i >= -kExact && i <= kExact) return static_cast<double>(i);
+    PyErr_Clear();
+  }
+  return std::nullopt;
+}
 
 // Reads start and duration of the segments from `from` on into the mirror.
-// Anything that is not a plain finite number makes the mirror inexact, and the
-// player then walks the records themselves, with Python's comparisons.
+// Anything else than such numbers makes the mirror inexact, and the player
+// then walks the records themselves, with Python's comparisons.
 void mirror_tail(SegmentMirror& m, const Records& r, py::handle list, std::size_t from,
                  std::size_t to) {
   for (std::size_t i = from; i < to && m.exact; ++i) {
     py::object seg = r.at(list, i);
-    py::object s = r.get(seg, key_name(Key::start_time)), d = r.get(seg, key_name(Key::duration));
-    if (!is_plain_number(s.ptr()) || !is_plain_number(d.ptr())) {
-      m.exact = false;
-      break;
-    }
-    double sd = PyFloat_AsDouble(s.ptr()), dd = PyFloat_AsDouble(d.ptr());
-    if (PyErr_Occurred()) {  // an int too large for a double
-      PyErr_Clear();
-      m.exact = false;
-      break;
-    }
-    if (!std::isfinite(sd) || !std::isfinite(dd)) {
-      m.exact = false;
-      break;
-    }
-    m.timeline.append(sd, dd);
+    const auto start = exact_double(r.get(seg, key_name(Key::start_time)).ptr());
+    const auto length = exact_double(r.get(seg, key_name(Key::duration)).ptr());
+    m.exact = start && length;
+    if (m.exact) m.timeline.append(*start, *length);
   }
   m.length = to;
 }
@@ -57,12 +57,6 @@ void sync_mirror(SegmentMirror& m, const Records& r, py::handle list) {
       m.length = n;
     }
   }
-}
-
-bool same_icon(py::handle icon, py::handle number_, py::handle file) {
-  // Records may spell the path differently from the icon (absolute, or relative
-  // to the working directory); a new icon for every frame would pile up.
-  return pyext::py_eq(TZ_GET(icon, "编号"), number_) && same_file(TZ_GET(icon, "文件"), file);
 }
 
 // The first icon of the library with this file and number. The place where it
@@ -171,26 +165,12 @@ void draw_plain(Frame& f, const ChangeSegment& s, SegmentValues& v, double t) {
   call_method(icon, TZ_NAME("系统绘制"), {f.screen});
 }
 
-// Plain numbers whose arithmetic on doubles gives what Python's gives: floats,
-// and ints that a double holds exactly.
-std::optional<double> exact_double(PyObject* v) {
-  if (PyFloat_CheckExact(v)) return PyFloat_AS_DOUBLE(v);
-  if (PyLong_CheckExact(v)) {
-    int overflow = 0;
-    const long long i = PyLong_AsLongLongAndOverflow(v, &overflow);
-    constexpr long long kExact = 1LL << 53;
-    if (!overflow && i >= -kExact && i <= kExact) return static_cast<double>(i);
-    PyErr_Clear();
-  }
-  return std::nullopt;
-}
-
 // Whether the segment holds the moment, with Python's comparisons for
 // anything but plain numbers.
 bool holds(Frame& f, py::handle start, py::handle length) {
   const auto l = exact_double(f.local.ptr()), s = exact_double(start.ptr()),
              d = exact_double(length.ptr());
-  if (l && s && d) return !(*l < *s) && !(*l > *s + *d);
+  if (l && s && d) return holds_moment(*l, *s, *s + *d);
   if (f.local < start) return false;
   return !(f.local > start + length);
 }
@@ -220,16 +200,9 @@ void draw_segment(Frame& f, py::handle seg) {
 
   const double t = progress(f, v[Key::start_time], v[Key::duration]);
   ChangeSegment s;
-  s.start_angle = number(v[Key::start_angle]);
-  s.end_angle = number(v[Key::end_angle]);
-  s.start_scale = number(v[Key::start_scale]);
-  s.end_scale = number(v[Key::end_scale]);
+  for (const auto& n : kSegmentNumbers) s.*n.field = number(v[n.key]);
   s.start_pos = {number(sx), number(sy)};
   s.end_pos = {number(ex), number(ey)};
-  s.start_width = number(v[Key::start_width]);
-  s.end_width = number(v[Key::end_width]);
-  s.start_height = number(v[Key::start_height]);
-  s.end_height = number(v[Key::end_height]);
 
   if (pyext::truthy(v[Key::start_group_box]) && pyext::truthy(v[Key::end_group_box]) &&
       !pyext::truthy(f.records.get(seg, key_name(Key::from_state_list))))
@@ -245,19 +218,17 @@ void render(py::object self, py::object current_time, py::object screen, py::obj
     // A sprite never shaped stands still for one frame from its own time 0.
     py::object frame = TZ_GET(self, "当帧时长"), share = TZ_GET(self, "单份时长");
     py::object length = frame > share ? frame : share;
-    auto a = [&self](const char* name) { return py::getattr(self, name); };
     // Drawing writes the moment's state into the segment's icon dict; a sprite
     // made without one gets a record of its own layer.
-    if (!pyext::truthy(a("图标字典"))) {
+    if (!pyext::truthy(TZ_GET(self, "图标字典"))) {
       py::dict d;
-      d[py::str("编号")] = a("编号");
-      d[py::str("文件")] = a("文件");
+      d[py::str("编号")] = TZ_GET(self, "编号");
+      d[py::str("文件")] = TZ_GET(self, "文件");
       TZ_SET(self, "图标字典", TZ_G("字典")(d));
     }
-    TZ_GET(self, "处理视频")
-    (a("origin_x"), a("origin_y"), a("横坐标"), a("纵坐标"), a("旋转角度"), a("旋转中心"),
-     a("缩放比例"), length, py::int_(0), a("宽度"), a("高度"), a("大盘矩形"), a("大盘旋转角度"),
-     a("大盘缩放比例"), a("文件"), a("相对坐标"), py::bool_(false));
+    Look look;
+    for (record::Key k : record::kSegmentArguments) look[k] = py::getattr(self, key_name(k));
+    call_record_segment(self, look, length, py::int_(0), py::bool_(false));
     m.still_recorded = true;
   }
 
@@ -276,18 +247,13 @@ void render(py::object self, py::object current_time, py::object screen, py::obj
   f.own_find = own_method(self, TZ_NAME("从列表获得同个图标"), own.find_icon);
   py::object segments = TZ_GET(self, "时间序列");
 
-  bool searchable = !m.literal_walk && is_plain_number(f.local.ptr());
-  double local = 0;
-  if (searchable) {
-    local = PyFloat_AsDouble(f.local.ptr());
-    if (PyErr_Occurred()) {
-      PyErr_Clear();
-      searchable = false;
-    } else if (std::isnan(local)) {
-      PyErr_SetString(PyExc_ValueError, "current_time 不是有效的数字（NaN）");
-      throw py::error_already_set();
-    }
+  std::optional<double> local;
+  if (!m.literal_walk) local = exact_double(f.local.ptr());
+  if (local && std::isnan(*local)) {
+    PyErr_SetString(PyExc_ValueError, "current_time 不是有效的数字（NaN）");
+    throw py::error_already_set();
   }
+  bool searchable = local.has_value();
   if (searchable) {
     try {
       sync_mirror(m, f.records, segments);
@@ -303,7 +269,7 @@ void render(py::object self, py::object current_time, py::object screen, py::obj
     for (py::handle seg : segments) draw_segment(f, seg);
     return;
   }
-  m.timeline.find(local, m.hits);
+  m.timeline.find(*local, m.hits);
   std::vector<std::size_t> hits = m.hits;  // drawing may re-enter this sprite
   for (std::size_t i : hits) draw_segment(f, f.records.at(segments, i));
 }

@@ -41,10 +41,7 @@ py::object shape_state(py::object self, py::object state, py::object unit, py::o
   if (own_method(self, TZ_NAME("处理视频"), own_methods().record_segment)) {
     record_segment(self, s, unit, now, from_list);
   } else {
-    TZ_GET(self, "处理视频")
-    (s[Key::origin_x], s[Key::origin_y], s[Key::x], s[Key::y], s[Key::angle], s[Key::pivot],
-     s[Key::scale], unit, now, s[Key::width], s[Key::height], s[Key::group_box],
-     s[Key::group_angle], s[Key::group_scale], s[Key::file], s[Key::relative], from_list);
+    call_record_segment(self, s, unit, now, from_list);
   }
   TZ_SET(self, "经过处理", py::bool_(true));
   copy_into(self, s, record::kAfterSegment);
@@ -106,21 +103,12 @@ py::object record_segment_py(py::object self, py::object origin_x, py::object or
                              py::object width, py::object height, py::object group_box,
                              py::object group_angle, py::object group_scale, py::object file,
                              py::object relative, py::object from_list) {
+  const std::array<py::handle, record::kSegmentArguments.size()> given = {
+      origin_x, origin_y, x,         y,           angle,       pivot, scale,
+      width,    height,   group_box, group_angle, group_scale, file,  relative};
   Look end;
-  end[Key::origin_x] = origin_x;
-  end[Key::origin_y] = origin_y;
-  end[Key::x] = x;
-  end[Key::y] = y;
-  end[Key::angle] = angle;
-  end[Key::pivot] = pivot;
-  end[Key::scale] = scale;
-  end[Key::width] = width;
-  end[Key::height] = height;
-  end[Key::group_box] = group_box;
-  end[Key::group_angle] = group_angle;
-  end[Key::group_scale] = group_scale;
-  end[Key::file] = file;
-  end[Key::relative] = relative;
+  for (std::size_t i = 0; i < given.size(); ++i)
+    end[record::kSegmentArguments[i]] = py::reinterpret_borrow<py::object>(given[i]);
   record_segment(self, end, length, start, from_list);
   return py::none();
 }
@@ -239,6 +227,22 @@ void record_segment(py::handle self, Look& end, py::handle length, py::handle st
       throw py::error_already_set();
   }
   TZ_GET(TZ_GET(self, "时间序列"), "添加")(TZ_G("字典")(d));
+}
+
+py::object call_record_segment(py::handle self, Look& end, py::handle length, py::handle start,
+                               py::handle from_list) {
+  py::tuple args(record::kSegmentArguments.size() + 3);
+  std::size_t n = 0;
+  auto put = [&](py::handle v) { PyTuple_SET_ITEM(args.ptr(), n++, v.inc_ref().ptr()); };
+  for (std::size_t i = 0; i < record::kSegmentArguments.size(); ++i) {
+    if (i == record::kSegmentClockAt) {
+      put(length);
+      put(start);
+    }
+    put(end[record::kSegmentArguments[i]]);
+  }
+  put(from_list);
+  return TZ_GET(self, "处理视频")(*args);
 }
 
 void add_shaping(pyext::ClassBuilder& b) {

@@ -3,12 +3,16 @@
 // box geometry used to place a layer at that moment.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "tazu/geometry.hpp"
+#include "tazu/segment_record.hpp"
 
 namespace tazu::playback {
 
@@ -23,6 +27,9 @@ enum class ActionKeyKind {
 
 // Plain substring tests on the whole key (UTF-8).
 ActionKeyKind classify_action_key(std::string_view key);
+// The same decision for a key that answers `has(part)` itself, asked for "_",
+// "音", "特效" (unless "音" is in it) and "组合", in that order.
+ActionKeyKind classify_action_key(const std::function<bool(std::string_view part)>& has);
 
 // Weights of a shot's frames in play order. `parsed[i]` is the frame's action
 // name read as a number, or nothing when it does not read as one. The first
@@ -48,6 +55,15 @@ using tazu::Vec2;
 // Linear interpolation of two box centres (t is not clamped).
 Vec2 interpolate_centre(double t, const Box& start, const Box& end);
 
+// ----- a sprite's own text ------------------------------------------------
+
+// What a sprite prints as: its position, whether it ended and was shaped, its
+// start time, its clock and its file, each already as its text.
+struct SpriteText {
+  std::string x, y, ended, shaped, start_time, now, file;
+};
+std::string describe_sprite(const SpriteText& s);
+
 // ----- change segments ---------------------------------------------------
 
 // One stretch of a layer's animation with every animated number typed. Values
@@ -70,6 +86,37 @@ struct ChangeSegment {
   Box start_box() const { return {start_pos.x, start_pos.y, start_width, start_height}; }
   Box end_box() const { return {end_pos.x, end_pos.y, end_width, end_height}; }
 };
+
+// The numbers of a segment record and the fields they fill, in the order
+// the walk converts them: those every segment has, then those of a layer in a
+// group, then the group's optional points.
+template <typename T>
+struct SegmentField {
+  segment::Key key;
+  T ChangeSegment::*field;
+};
+inline constexpr std::array<SegmentField<double>, 8> kSegmentNumbers = {{
+    {segment::Key::start_angle, &ChangeSegment::start_angle},
+    {segment::Key::end_angle, &ChangeSegment::end_angle},
+    {segment::Key::start_scale, &ChangeSegment::start_scale},
+    {segment::Key::end_scale, &ChangeSegment::end_scale},
+    {segment::Key::start_width, &ChangeSegment::start_width},
+    {segment::Key::end_width, &ChangeSegment::end_width},
+    {segment::Key::start_height, &ChangeSegment::start_height},
+    {segment::Key::end_height, &ChangeSegment::end_height},
+}};
+inline constexpr std::array<SegmentField<double>, 4> kGroupNumbers = {{
+    {segment::Key::start_group_angle, &ChangeSegment::start_group_angle},
+    {segment::Key::end_group_angle, &ChangeSegment::end_group_angle},
+    {segment::Key::start_group_scale, &ChangeSegment::start_group_scale},
+    {segment::Key::end_group_scale, &ChangeSegment::end_group_scale},
+}};
+inline constexpr std::array<SegmentField<std::optional<Vec2>>, 4> kGroupPoints = {{
+    {segment::Key::start_relative, &ChangeSegment::start_relative},
+    {segment::Key::end_relative, &ChangeSegment::end_relative},
+    {segment::Key::start_origin, &ChangeSegment::start_origin},
+    {segment::Key::end_origin, &ChangeSegment::end_origin},
+}};
 
 // Progress of a moment (on the sprite's clock) through a segment; the caller
 // makes sure the duration is not zero.
@@ -165,6 +212,12 @@ GroupIconState group_icon_state(const ChangeSegment& s, const GroupPlacement& g,
                                 double fit, const RotateFn& rotate);
 
 // ----- finding the segments that hold a moment ---------------------------
+
+// Whether the closed interval [start, end] holds `t`. Written as the walk's
+// two skips (not as "<=" twice), so that a NaN anywhere counts as held.
+constexpr bool holds_moment(double t, double start, double end) {
+  return !(t < start) && !(t > end);
+}
 
 // Start and end times of a sprite's segments in order. When starts and ends
 // both never decrease (segments laid end to end, possibly overlapping at the

@@ -210,4 +210,13 @@ inline constexpr std::array<Key, 14> kAfterSegment = {
     Key::width,       Key::height,      Key::relative, Key::base_scale, Key::group_box,
     Key::group_angle, Key::group_scale, Key::pivot,    Key::angle};
 
+// The look a change segment is recorded from (处理视频), in the order of its
+// arguments; the segment's duration and start time come between the seventh
+// and the eighth, the state-list flag last.
+inline constexpr std::array<Key, 14> kSegmentArguments = {
+    Key::origin_x,    Key::origin_y,    Key::x,     Key::y,       Key::angle,
+    Key::pivot,       Key::scale,       Key::width, Key::height,  Key::group_box,
+    Key::group_angle, Key::group_scale, Key::file,  Key::relative};
+inline constexpr std::size_t kSegmentClockAt = 7;
+
 }  // namespace tazu::record
