@@ -143,27 +143,32 @@ py::object number_like(double v, py::handle a, py::handle b) {
   return int_or_float(v, PyLong_Check(a.ptr()) && PyLong_Check(b.ptr()));
 }
 
+namespace {
+
+// A key table's names as interned strs, made once and kept.
+template <typename Info, std::size_t N>
+std::array<PyObject*, N> interned_names(const std::array<Info, N>& keys) {
+  std::array<PyObject*, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = pyext::intern(std::string(keys[i].name).c_str());
+  return out;
+}
+
+// The screen's conversion `name` of v, or v itself when `when` allows and the
+// two spaces coincide.
+py::object between_spaces(py::handle screen, py::handle v, Fit when, py::handle name) {
+  if (when == Fit::unless_one && fit_is_one(screen)) return py::reinterpret_borrow<py::object>(v);
+  return py::getattr(screen, name)(v);
+}
+
+}  // namespace
+
 py::handle key_name(record::Key k) {
-  static const std::array<PyObject*, record::kKeyCount> names = [] {
-    std::array<PyObject*, record::kKeyCount> out{};
-    for (std::size_t i = 0; i < record::kKeyCount; ++i) {
-      const std::string_view n = record::kKeys[i].name;
-      out[i] = PyUnicode_FromStringAndSize(n.data(), static_cast<Py_ssize_t>(n.size()));
-      if (!out[i]) throw py::error_already_set();
-      PyUnicode_InternInPlace(&out[i]);
-    }
-    return out;
-  }();
+  static const auto names = interned_names(record::kKeys);
   return names[record::index(k)];
 }
 
 py::handle key_name(segment::Key k) {
-  static const std::array<PyObject*, segment::kKeyCount> names = [] {
-    std::array<PyObject*, segment::kKeyCount> out{};
-    for (std::size_t i = 0; i < segment::kKeyCount; ++i)
-      out[i] = pyext::intern(std::string(segment::kKeys[i].name).c_str());
-    return out;
-  }();
+  static const auto names = interned_names(segment::kKeys);
   return names[segment::index(k)];
 }
 
@@ -173,13 +178,11 @@ bool fit_is_one(py::handle screen) {
 }
 
 py::object to_board(py::handle screen, py::handle v, Fit when) {
-  if (when == Fit::unless_one && fit_is_one(screen)) return py::reinterpret_borrow<py::object>(v);
-  return TZ_GET(screen, "标准数据转实际画板")(v);
+  return between_spaces(screen, v, when, TZ_NAME("标准数据转实际画板"));
 }
 
 py::object to_standard(py::handle screen, py::handle v, Fit when) {
-  if (when == Fit::unless_one && fit_is_one(screen)) return py::reinterpret_borrow<py::object>(v);
-  return TZ_GET(screen, "实际画板转标准数据")(v);
+  return between_spaces(screen, v, when, TZ_NAME("实际画板转标准数据"));
 }
 
 py::object screen_of(py::handle owner) { return TZ_GET(TZ_GET(owner, "画板"), "屏幕"); }

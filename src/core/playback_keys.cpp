@@ -14,6 +14,25 @@ ActionKeyKind classify_action_key(const std::function<bool(std::string_view part
   return marked ? ActionKeyKind::other : ActionKeyKind::pure;
 }
 
+bool KeyHistory::mirrors(const void* list, std::size_t length, const void* last) const {
+  return list_ && list == list_ && length == length_ && (length == 0 || last == last_);
+}
+
+void KeyHistory::restart(const void* list) {
+  list_ = list;
+  last_ = nullptr;
+  length_ = 0;
+  usable_ = true;
+  keys_.clear();
+}
+
+void KeyHistory::add(std::optional<std::string_view> key, const void* item) {
+  if (!key) usable_ = false;
+  if (usable_) keys_.emplace(*key);
+  last_ = item;
+  ++length_;
+}
+
 std::string describe_sprite(const SpriteText& s) {
   // Two blanks after the fourth colon, as the layer has always printed.
   return "（" + s.x + "，" + s.y + "） : 终结" + s.ended + " : 是否处理" + s.shaped +

@@ -434,3 +434,36 @@ TEST(SpriteText, ReadsAsTheLayerPrints) {
   EXPECT_EQ(describe_sprite({"10", "20.5", "False", "True", "0", "1.5", "a.png"}),
             "（10，20.5） : 终结False : 是否处理True : 开始时间0 :  1.5 : a.png");
 }
+
+TEST(KeyHistory, StandsForOneListWhileItsLengthAndLastItemHold) {
+  KeyHistory h;
+  int list = 0, other = 0, a = 0, b = 0, c = 0;
+  EXPECT_FALSE(h.mirrors(&list, 0, nullptr));
+  h.restart(&list);
+  EXPECT_TRUE(h.mirrors(&list, 0, nullptr));
+  h.add("k_1", &a);
+  h.add("k_2", &b);
+  EXPECT_TRUE(h.usable());
+  EXPECT_TRUE(h.contains("k_1"));
+  EXPECT_FALSE(h.contains("k_3"));
+  EXPECT_TRUE(h.mirrors(&list, 2, &b));
+  EXPECT_FALSE(h.mirrors(&other, 2, &b));  // a replaced list
+  EXPECT_FALSE(h.mirrors(&list, 3, &b));   // grown behind the set's back
+  EXPECT_FALSE(h.mirrors(&list, 2, &c));   // its last item replaced
+  h.forget();
+  EXPECT_FALSE(h.mirrors(&list, 2, &b));
+  EXPECT_FALSE(h.usable());
+}
+
+TEST(KeyHistory, AnItemWithoutTextStopsTheSetAnsweringButIsCounted) {
+  KeyHistory h;
+  int list = 0, a = 0, b = 0;
+  h.restart(&list);
+  h.add(std::nullopt, &a);
+  h.add("k_1", &b);
+  EXPECT_FALSE(h.usable());
+  EXPECT_TRUE(h.mirrors(&list, 2, &b));
+  h.restart(&list);
+  EXPECT_TRUE(h.usable());
+  EXPECT_FALSE(h.contains("k_1"));
+}

@@ -40,16 +40,10 @@ struct SegmentMirror {
   // Pixel size of each media file drawn (None when it cannot be read).
   py::dict picture_sizes;
 
-  // The action keys of the history list as a set, so that shaping a frame
-  // need not walk the whole history; valid while the list is the one seen,
-  // with the length and last item seen.
-  struct ShapedKeys {
-    py::object list, last;
-    std::size_t length = 0;
-    bool usable = false;  // every item is a plain str
-    py::set keys;
-  };
-  ShapedKeys shaped;
+  // The action keys of the history list as a set, and the list and its
+  // last item that the set's tokens stand for.
+  KeyHistory shaped;
+  py::object shaped_list, shaped_last;
 };
 
 // Whether `key` was shaped before: the history's 索引 answers, or the set of

@@ -127,47 +127,45 @@ py::object check_ended(py::object self, py::object key, py::object icons, py::ob
   return py::bool_(true);
 }
 
-bool in_step(const SegmentMirror::ShapedKeys& s, PyObject* list) {
-  if (s.list.ptr() != list) return false;
-  const Py_ssize_t n = PyList_GET_SIZE(list);
-  if (static_cast<std::size_t>(n) != s.length) return false;
-  return n == 0 || PyList_GET_ITEM(list, n - 1) == s.last.ptr();
+// A str's text, or nothing for anything else (and for a str UTF-8 cannot
+// spell).
+std::optional<std::string_view> key_text(PyObject* v) {
+  if (!PyUnicode_CheckExact(v)) return std::nullopt;
+  Py_ssize_t n = 0;
+  const char* utf8 = PyUnicode_AsUTF8AndSize(v, &n);
+  if (!utf8) {
+    PyErr_Clear();
+    return std::nullopt;
+  }
+  return std::string_view(utf8, static_cast<std::size_t>(n));
 }
 
 }  // namespace
 
-// A history walked with 索引 on every frame makes a shot of n frames cost n²;
-// the set gives the same answer while it mirrors the list (same list, length
-// and last item). Only a list of plain strings is mirrored: there 索引 finding
-// an item and the set holding it mean the same equality. A host that writes a
-// shaped key into the middle of the list in place of another is not seen.
+// Only a list of plain strings is mirrored: there 索引 finding an item and the
+// set holding it mean the same equality.
 bool shaped_before(py::handle self, py::handle history, py::handle key) {
-  if (PyList_Check(history.ptr()) && PyUnicode_CheckExact(key.ptr())) {
-    auto& s = mirror_of(self).shaped;
-    if (!in_step(s, history.ptr())) {
-      s.list = py::reinterpret_borrow<py::object>(history);
-      s.keys = py::set();
-      s.usable = true;
-      const Py_ssize_t n = PyList_GET_SIZE(history.ptr());
-      for (Py_ssize_t i = 0; i < n && s.usable; ++i) {
-        PyObject* item = PyList_GET_ITEM(history.ptr(), i);
-        if (!PyUnicode_CheckExact(item))
-          s.usable = false;
-        else if (PySet_Add(s.keys.ptr(), item) < 0)
-          throw py::error_already_set();
+  const auto text = key_text(key.ptr());
+  if (PyList_Check(history.ptr()) && text) {
+    SegmentMirror& m = mirror_of(self);
+    PyObject* list = history.ptr();
+    const auto n = static_cast<std::size_t>(PyList_GET_SIZE(list));
+    if (!m.shaped.mirrors(list, n, n ? PyList_GET_ITEM(list, n - 1) : nullptr)) {
+      m.shaped.restart(list);
+      m.shaped_list = py::reinterpret_borrow<py::object>(history);
+      for (std::size_t i = 0; i < n; ++i) {
+        PyObject* item = PyList_GET_ITEM(list, i);
+        m.shaped.add(key_text(item), item);
       }
-      s.length = static_cast<std::size_t>(n);
-      s.last = n ? py::reinterpret_borrow<py::object>(PyList_GET_ITEM(history.ptr(), n - 1))
-                 : py::object(py::none());
+      m.shaped_last =
+          n ? py::reinterpret_borrow<py::object>(PyList_GET_ITEM(list, n - 1)) : py::object();
     }
-    if (s.usable) {
-      const int found = PySet_Contains(s.keys.ptr(), key.ptr());
-      if (found < 0) throw py::error_already_set();
+    if (m.shaped.usable()) {
       // A key found is confirmed by the list itself (it may have been
       // replaced in place); that walk happens only on the way to the error.
-      if (found == 0) return false;
+      if (!m.shaped.contains(*text)) return false;
       if (TZ_GET(history, "索引")(key) >= py::int_(0)) return true;
-      s.list = py::object();  // stale: read the list again next time
+      m.shaped.forget();
       return false;
     }
   }
@@ -175,16 +173,13 @@ bool shaped_before(py::handle self, py::handle history, py::handle key) {
 }
 
 void note_shaped(py::handle self, py::handle history, py::handle key) {
-  auto& s = mirror_of(self).shaped;
-  if (s.list.ptr() != history.ptr() || !PyList_Check(history.ptr())) return;
-  const Py_ssize_t n = PyList_GET_SIZE(history.ptr());
-  if (static_cast<std::size_t>(n) != s.length + 1 ||
-      PyList_GET_ITEM(history.ptr(), n - 1) != key.ptr())
-    return;
-  if (!PyUnicode_CheckExact(key.ptr())) s.usable = false;
-  if (s.usable && PySet_Add(s.keys.ptr(), key.ptr()) < 0) throw py::error_already_set();
-  s.length = static_cast<std::size_t>(n);
-  s.last = py::reinterpret_borrow<py::object>(key);
+  SegmentMirror& m = mirror_of(self);
+  PyObject* list = history.ptr();
+  if (!m.shaped_list.is(history) || !PyList_Check(list)) return;
+  const auto n = static_cast<std::size_t>(PyList_GET_SIZE(list));
+  if (n != m.shaped.length() + 1 || PyList_GET_ITEM(list, n - 1) != key.ptr()) return;
+  m.shaped.add(key_text(key.ptr()), key.ptr());
+  m.shaped_last = py::reinterpret_borrow<py::object>(key);
 }
 
 void record_segment(py::handle self, Look& end, py::handle length, py::handle start,

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "tazu/geometry.hpp"
@@ -54,6 +55,38 @@ using tazu::Vec2;
 
 // Linear interpolation of two box centres (t is not clamped).
 Vec2 interpolate_centre(double t, const Box& start, const Box& end);
+
+// ----- the keys a sprite has shaped ---------------------------------------
+
+// The action keys of a sprite's history list as a set: asking the list on
+// every frame whether a key was shaped makes a shot of n frames cost n². The
+// set stands for one list while that list has the length and the last item
+// the set saw; a list with an item that is not text is not mirrored. Lists and
+// items are told apart by tokens (their addresses), which the caller keeps
+// alive while it uses the set. A host that writes a key into the middle of the
+// list in place of another is not seen.
+class KeyHistory {
+ public:
+  // Whether the set stands for `list` with this length and last item.
+  bool mirrors(const void* list, std::size_t length, const void* last) const;
+  // Starts again, for an empty `list`.
+  void restart(const void* list);
+  // `item` was appended to the list; `key` is its text, nothing when it has none.
+  void add(std::optional<std::string_view> key, const void* item);
+  // Whether the set answers for the list.
+  bool usable() const { return list_ && usable_; }
+  bool contains(std::string_view key) const { return keys_.contains(std::string(key)); }
+  std::size_t length() const { return length_; }
+  // The list changed behind the set's back: read it again next time.
+  void forget() { list_ = nullptr; }
+
+ private:
+  const void* list_ = nullptr;
+  const void* last_ = nullptr;
+  std::size_t length_ = 0;
+  bool usable_ = false;
+  std::unordered_set<std::string> keys_;
+};
 
 // ----- a sprite's own text ------------------------------------------------
 
