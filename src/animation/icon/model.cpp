@@ -1,74 +1,40 @@
 // Construction, text form, equality and the read-only properties of 图标.
-#include <algorithm>
-#include <array>
 #include <string>
-#include <string_view>
 
 #include "icon/icon_common.hpp"
 #include "tazu/icon_menu.hpp"
-#include "tazu/icon_model.hpp"
 #include "tazu/icon_text.hpp"
+#include "widgets/mix_widgets.hpp"
 
 namespace tazu::icon {
 
 namespace {
 
-// The constructor's arguments that attributes keep, by name.
-struct Arguments {
-  std::array<py::object, icon_model::kKeptArguments.size()> values;
-  py::handle operator[](std::string_view name) const {
-    const auto& names = icon_model::kKeptArguments;
-    return values[std::find(names.begin(), names.end(), name) - names.begin()];
-  }
-};
-
-py::dict button_dict(py::handle self) {
-  py::dict actions;
-  for (const icon_menu::Action& a : icon_menu::kActions) {
-    py::str label(a.label.data(), a.label.size());
-    actions[label] = py::getattr(self, label);
-  }
-  return actions;
-}
-
-// What an attribute starts as, in the host's values.
-py::object initial(py::handle self, const icon_model::Attribute& a, const Arguments& args,
-                   py::handle icon_info, py::handle screen) {
-  using icon_model::Initial;
-  switch (a.initial) {
-    case Initial::argument:
-      return py::reinterpret_borrow<py::object>(args[a.name]);
-    case Initial::file:
-      return pyext::truthy(icon_info) ? Records().get(icon_info, TZ_NAME("文件")) : py::none();
-    case Initial::fit_ratio:
-      return TZ_GET(screen, "_fit_ratio");
-    case Initial::new_list:
-      return TZ_G("列表")();
-    case Initial::actions:
-      return button_dict(self);
-    default:
-      break;
-  }
-  // The constants, in the order Initial lists them.
-  const std::array<py::object, 6> constants = {py::none(),       py::int_(0),     py::int_(1),
-                                               py::bool_(false), py::bool_(true), py::str("")};
-  return constants.at(static_cast<std::size_t>(a.initial));
-}
-
-template <std::size_t N>
-void set_initial(py::handle self, const std::array<icon_model::Attribute, N>& run,
-                 const Arguments& args, py::handle icon_info, py::handle screen) {
-  for (const icon_model::Attribute& a : run)
-    py::setattr(self, py::str(a.name.data(), a.name.size()),
-                initial(self, a, args, icon_info, screen));
-}
-
 void init(py::object self, py::object icon_info, py::object board, py::object x, py::object y,
           py::object number, py::object width, py::object height, py::object kind, py::object mark,
           py::object system, py::object preview, py::object info) {
-  const Arguments args{{board, info, system, icon_info, number, kind, mark}};
+  using widgets_py::set_attributes;
+  py::none none;
+  py::int_ zero(0), one(1);
+  py::bool_ no(false), yes(true);
+  py::str empty("");
+  py::object file =
+      pyext::truthy(icon_info) ? Records().get(icon_info, TZ_NAME("文件")) : py::object(none);
   py::object screen = TZ_GET(board, "屏幕");
-  set_initial(self, icon_model::kBeforePicture, args, icon_info, screen);
+  set_attributes(self, {{"_文件", file},
+                        {"画板", board},
+                        {"type", none},
+                        {"info", info},
+                        {"smooth", yes},
+                        {"video_cap", none},
+                        {"gif_frames", none},
+                        {"gif_cap", none},
+                        {"video_frame_num", zero},
+                        {"video_fps", zero},
+                        {"video_w", zero},
+                        {"video_h", zero},
+                        {"fit_ratio", TZ_GET(screen, "_fit_ratio")}});
+
   py::object final_file = TZ_GET(self, "处理文件")(TZ_GET(self, "_文件"), system, preview);
 
   if (!fit_is_one(screen) && !pyext::truthy(system)) {
@@ -77,7 +43,7 @@ void init(py::object self, py::object icon_info, py::object board, py::object x,
     x = to_board(screen, x);
     y = to_board(screen, y);
   }
-  py::object rect = py::none();
+  py::object rect = none;
   if (pyext::truthy(width) && pyext::truthy(height))
     rect = TZ_G("游戏矩形")(py::arg("左") = x, py::arg("右") = x + width, py::arg("上") = y,
                             py::arg("下") = y + height);
@@ -85,10 +51,48 @@ void init(py::object self, py::object icon_info, py::object board, py::object x,
   TZ_GET(base(self), "__init__")
   (final_file, py::arg("矩形") = rect, py::arg("smooth") = TZ_GET(self, "smooth"),
    py::arg("原始图片") = TZ_GET(self, "_文件"));
-  set_initial(self, icon_model::kAfterBase, args, icon_info, screen);
+  set_attributes(self, {{"激活", no},
+                        {"模式", zero},
+                        {"移动中", no},
+                        {"移动锚点", none},
+                        {"旋转中", no},
+                        {"系统", system}});
   TZ_GET(base(self), "移动")(x, y, py::arg("初始") = true);
-  set_initial(self, icon_model::kAfterMove, args, icon_info, screen);
+
+  py::dict actions;
+  // Each label performed by the icon's method of that name.
+  for (const icon_menu::Action& a : icon_menu::kActions) {
+    py::str label(a.label.data(), a.label.size());
+    actions[label] = py::getattr(self, label);
+  }
+  set_attributes(self, {{"图标信息", icon_info},
+                        {"编号", number},
+                        {"临时旋转中心", none},
+                        {"类型", kind},
+                        {"标记编号", mark},
+                        {"锁", no},
+                        {"循环", yes},
+                        {"文本", none},
+                        {"字体大小", empty},
+                        {"文本颜色", empty},
+                        {"字体", empty},
+                        {"多选选中", no},
+                        {"当前菜单", none},
+                        {"上次选中时间", none},
+                        {"按钮字典", actions}});
+  set_attributes(self, {{"状态列表", TZ_G("列表")()},
+                        {"按钮列表", none},
+                        {"图标状态选项", none},
+                        {"当前状态备份", none},
+                        {"图层坐标设置", none},
+                        {"图层比例设置", none},
+                        {"循环次数输入框", none},
+                        {"循环次数", one},
+                        {"大盘旋转角度", zero},
+                        {"大盘缩放比例", one},
+                        {"别名", none}});
   if (pyext::truthy(info)) TZ_SET(self, "别名", py::object(info[py::str("name")]));
+  set_attributes(self, {{"相对坐标", none}, {"原始缩放比例", one}, {"缩放备份", none}});
 }
 
 py::object round2(py::handle v) { return TZ_G("round")(v, 2); }
