@@ -45,8 +45,9 @@ void check_menus(fuzz::Input& in) {
     FUZZ_CHECK(p.height == (long long)(labels + 1) * tazu::context_menu_row_height(ratio));
   });
   whole([&] { tazu::context_menu_font_size(ratio); });
-  tazu::selector_x(x, cw);
-  tazu::selector_y(y, labels, ch);
+  // The selector's width and height reuse the menu's width and the row count.
+  tazu::selector_x(x, w, cw);
+  tazu::selector_y(y, double(labels), ch);
 
   const double left = in.number(), top = in.number(), row_h = in.number();
   const double px = in.number(), py = in.number();
